@@ -1,0 +1,75 @@
+// The system's local clock over clock_gettime/localtime_r and clock_settime.
+#include "platform/LocalClock.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace platform {
+namespace {
+
+class SystemLocalClock final : public LocalClock {
+public:
+    LocalDateTime now() override
+    {
+        timespec ts{};
+        clock_gettime(CLOCK_REALTIME, &ts);
+        tm local{};
+        localtime_r(&ts.tv_sec, &local);
+        LocalDateTime t;
+        t.year = local.tm_year + 1900;
+        t.month = local.tm_mon + 1;
+        t.day = local.tm_mday;
+        t.hour = local.tm_hour;
+        t.minute = local.tm_min;
+        t.second = local.tm_sec > 59 ? 59 : local.tm_sec;
+        t.millisecond = static_cast<int>(ts.tv_nsec / 1000000);
+        return t;
+    }
+
+    void set(const LocalDateTime& when) override
+    {
+        if (std::getenv(kNoSystemClockVariable))
+            throw LocalClockError("Setting the system clock is disabled in this environment.");
+        tm local{};
+        local.tm_year = when.year - 1900;
+        local.tm_mon = when.month - 1;
+        local.tm_mday = when.day;
+        local.tm_hour = when.hour;
+        local.tm_min = when.minute;
+        local.tm_sec = when.second;
+        local.tm_isdst = -1;
+        const time_t seconds = mktime(&local);
+        if (seconds == static_cast<time_t>(-1))
+            throw LocalClockError("The time to set is not a valid local time.");
+        timespec ts{};
+        ts.tv_sec = seconds;
+        ts.tv_nsec = static_cast<long>(when.millisecond) * 1000000L;
+        if (clock_settime(CLOCK_REALTIME, &ts) != 0) {
+            const int err = errno;
+            if (err == EPERM)
+                throw LocalClockError("Not permitted to set the system clock (the CAP_SYS_TIME capability is needed).");
+            throw LocalClockError(std::string("Cannot set the system clock: ") + std::strerror(err));
+        }
+    }
+};
+
+std::atomic<LocalClock*> g_override{nullptr};
+
+} // namespace
+
+LocalClock& localClock()
+{
+    static SystemLocalClock system;
+    LocalClock* c = g_override.load();
+    return c ? *c : system;
+}
+
+void setLocalClock(LocalClock* clock)
+{
+    g_override.store(clock);
+}
+
+} // namespace platform
