@@ -1,0 +1,111 @@
+#pragma once
+// The link to the clock: one outstanding command at a time, the receive path
+// that cuts the clock's lines at CR, the replies, the identification of the
+// clock with its choice of command set, and the 100 ms tick that polls,
+// resends, sets the clock's time on a whole second and paces a table transfer.
+//
+// A plain class without widgets: the main window wires its timer, the port's
+// receive-flag event and its buttons to it. Every entry point catches its own
+// failures and hands them to the error reporter, so none of them raises into
+// a slot or the port's event thread.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/LinkInterfaces.h"
+#include "app/ReportError.h"
+#include "app/WholeSecondWait.h"
+
+namespace app {
+
+// Ticks of the 100 ms timer.
+inline constexpr int kPollTicks = 100;        // "VER" every 10 s
+inline constexpr int kFirstResendTicks = 6;   // first resend 0.6 s after a send
+inline constexpr int kResendTicks = 4;        // then every 0.4 s
+inline constexpr int kTransferWaitTicks = 4;  // a transfer step waiting for an ACK looks again after 0.4 s
+// A line from the clock longer than this without a CR is noise: it is thrown
+// away up to its CR.
+inline constexpr std::size_t kMaxLineLength = 1024;
+
+class ClockLink {
+public:
+    ClockLink(LinkPort& port, LinkLabels& labels, ReportError reportError,
+              WaitClock& waitClock = systemWaitClock());
+
+    // The transfer whose steps the tick runs (not owned); nullptr: none.
+    void setTransferStep(TransferStep* step) { transfer_ = step; }
+
+    // ---- what the main window wires ----
+    // Start of the program, after the port was (or was not) opened:
+    // `Tid1` := 100 and "VER" offered.
+    void startPolling();
+    // Offers one command text. Dropped without a word while another command is
+    // outstanding; else framed, held in `Utar`, shown beside "Ut:" and written
+    // when the port is open.
+    void Sand(std::string_view command);
+    // The port's receive-flag event: reads everything that has arrived and
+    // handles every complete line.
+    void receive();
+    // The same for bytes already read.
+    void receiveBytes(std::string_view bytes);
+    // Handles one line from the clock (without its CR).
+    void HandleReply(const std::string& line);
+    // The 100 ms timer: PC time label, poll, resend, clock setting, transfer
+    // step, in this order.
+    void Tick();
+    // "Set Klocka": asks for identification and sets the clock's time on the
+    // whole second after the identification line arrives.
+    void SetKlockaClick();
+    void BSaveClick() { Sand("SAVE"); }
+    void BLoadClick() { Sand("LOAD"); }
+
+    // ---- the table transfer's share ----
+    // "Sänd tider": `Sandlista` := records, `SandRad` := 0, `TidSand` := 1.
+    void startTransfer(std::vector<std::string> records);
+    std::vector<std::string>& Sandlista() { return Sandlista_; }
+    const std::vector<std::string>& Sandlista() const { return Sandlista_; }
+    int SandRad() const { return SandRad_; }
+    void setSandRad(int step) { SandRad_ = step; }
+    int TidSand() const { return TidSand_; }
+    void setTidSand(int ticks) { TidSand_ = ticks; }
+
+    // ---- state, for the window and for tests ----
+    const std::string& Utar() const { return Utar_; }
+    const std::string& Inar() const { return Inar_; }
+    bool busy() const { return !Utar_.empty(); }
+    int Tid1() const { return Tid1_; }
+    int Tid2() const { return Tid2_; }
+    int TidSet() const { return TidSet_; }
+    bool SetKlsw() const { return SetKlsw_; }
+    bool OldKlsw() const { return OldKlsw_; }
+
+private:
+    void report(std::exception_ptr error);
+    void writeFrame();
+    void writeGuarded(const std::string& bytes);
+    void takeTextLine(const std::string& line);
+    void pollStep();
+    void resendStep();
+    void clockSettingStep();
+    void transferStep();
+
+    LinkPort& port_;
+    LinkLabels& labels_;
+    ReportError reportError_;
+    WaitClock& waitClock_;
+    TransferStep* transfer_ = nullptr;
+
+    std::string Inar_;
+    bool discardingLine_ = false;
+    std::string Utar_;
+    int Tid1_ = 0;
+    int Tid2_ = 0;
+    int TidSet_ = 0;
+    int TidSand_ = 0;
+    int SandRad_ = 0;
+    bool SetKlsw_ = false;
+    bool OldKlsw_ = false;
+    std::vector<std::string> Sandlista_;
+};
+
+} // namespace app
