@@ -38,19 +38,6 @@ TEST_F(ClockLinkPtyTest, IdentifiesTheClockAndAnswersItsLine)
     EXPECT_EQ(errors, 0);
 }
 
-TEST_F(ClockLinkPtyTest, ResendsUntilAcknowledgedAndAfterANak)
-{
-    sim.answerCopies("RESET", {clocksim::Answer::Silence, clocksim::Answer::Nak, clocksim::Answer::Ack});
-    link.Sand("RESET");
-    ASSERT_TRUE(sim.waitForCopies("RESET", 1, 2000ms, pump));
-    for (int i = 0; i < app::kFirstResendTicks; ++i)
-        link.Tick();
-    // The second copy is refused; the NAK brings the third at once.
-    ASSERT_TRUE(sim.waitUntil([&] { return !link.busy(); }, 3000ms, pump));
-    EXPECT_EQ(sim.copiesOf("RESET"), 3);
-    EXPECT_TRUE(sim.failures().empty());
-}
-
 TEST_F(ClockLinkPtyTest, SetsTheClockWithinTheFirstFourMillisecondsOfASecond)
 {
     // A loaded machine may preempt the program once; three tries must not all miss.
