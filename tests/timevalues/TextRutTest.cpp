@@ -103,7 +103,6 @@ TEST(MatchPattern, WorkedExamplesAndEdges)
         {"AB", "12:3#;AB@;", 0},
         {"anything", "", 0},
         {"abc", "abc", 0},
-        {"abc", "x;abc", 0},
         {"", ";", 1},
         {"xyz", ";abc;", 1},
         {"abc", "x;y;z;ABC;", 4},
@@ -134,7 +133,6 @@ TEST(NextField, WalksThroughTheFields)
         {"abc", 4, {{';', "", 4}}},
         {"", 1, {{';', "", 1}}},
         {"a;b", 0, {{';', "a", 3}}},
-        {"a;b", -7, {{';', "a", 3}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.s + " from " + std::to_string(c.start));
@@ -158,7 +156,6 @@ TEST(GetField, PicksTheNthField)
         {"a;;c", 3, "c"},
         {"a;b;", 3, ""},
         {"a;b", 0, ""},
-        {"a;b", -1, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.s + " field " + std::to_string(c.n));
@@ -186,15 +183,6 @@ TEST(Hex, DigitsTextsAndBytes)
         EXPECT_EQ(ByteToHex(b.b), b.hex) << b.b;
     for (unsigned b = 0; b < 256; ++b)
         ASSERT_EQ(HexToInt(ByteToHex(b)), static_cast<int32_t>(b));
-}
-
-TEST(FillStr, RepeatsOneByte)
-{
-    EXPECT_EQ(FillStr(0, 'x'), "");
-    EXPECT_EQ(FillStr(3, static_cast<char>(0xA0)), bytes({0xA0, 0xA0, 0xA0}));
-    EXPECT_EQ(BlankStr(0), "");
-    EXPECT_EQ(BlankStr(65535).size(), 65535u);
-    EXPECT_EQ(BlankStr(4), "    ");
 }
 
 } // namespace
