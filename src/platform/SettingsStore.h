@@ -24,6 +24,8 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace platform {
 
