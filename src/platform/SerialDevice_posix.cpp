@@ -84,6 +84,7 @@ public:
         applyLineStateToTermios(state, t);
         speed_t speed;
         if (standardSpeed(state.BaudRate, speed)) {
+            t.c_cflag &= ~CIBAUD;  // input speed follows output, not an earlier arbitrary rate
             if (cfsetispeed(&t, speed) != 0 || cfsetospeed(&t, speed) != 0 || tcsetattr(fd_, TCSANOW, &t) != 0)
                 return errno;
         } else {
