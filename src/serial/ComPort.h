@@ -225,6 +225,8 @@ private:
     // Tears down whatever is open without notifications; never throws.
     void ForceClose() noexcept;
     void UpdateHasLink();
+    template <class Callback, class... Args>
+    void CallLinks(Callback TComLink::*callback, Args... args);
 
     std::string FName;
     bool FLoading = false;
