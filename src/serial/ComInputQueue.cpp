@@ -1,10 +1,18 @@
 #include "serial/ComInputQueue.h"
 
+#include <poll.h>
+
 #include <algorithm>
 #include <cerrno>
 
 namespace serial {
 namespace {
+
+bool HungUp(int fd)
+{
+    pollfd p{fd, 0, 0};
+    return fd >= 0 && ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
+}
 
 std::size_t CapacityOf(int size)
 {
@@ -77,8 +85,10 @@ int ComInputQueue::Pump(platform::SerialDevice& device, bool hangup, bool fromTa
                 break;
             }
         }
-        // A hang-up with nothing left to read: the device has gone.
-        if (hangup && !readAny && RoomLocked() > 0)
+        // A hang-up with nothing left to read: the device has gone. A line
+        // reads "nothing" alike when empty and when hung up, so a pump that
+        // got nothing asks.
+        if (!readAny && !gone_ && RoomLocked() > 0 && (hangup || HungUp(device.pollFd())))
             gone_ = true;
     }
     if (added && waiters_.load() > 0)

@@ -140,7 +140,8 @@ bool ComTransfer::StepWrite(const ComTransferPort& port, Clock::time_point now)
     if (aborted || (deadline_ && now >= *deadline_)) {
         // What is still queued will not go out now: discard it, so the
         // count says exactly what left.
-        device.purge(false, true);
+        if (queued_ > 0)
+            device.purge(false, true);
         Sent(port, moved_ - std::min(moved_, static_cast<std::size_t>(queued_)), aborted ? ECANCELED : 0);
         return true;
     }

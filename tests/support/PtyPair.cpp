@@ -24,7 +24,14 @@ PtyPair::PtyPair()
 PtyPair::~PtyPair()
 {
     ::close(slave_);
-    ::close(master_);
+    closeMaster();
+}
+
+void PtyPair::closeMaster()
+{
+    if (master_ >= 0)
+        ::close(master_);
+    master_ = -1;
 }
 
 void PtyPair::send(const std::string& bytes)
