@@ -459,28 +459,7 @@ void TCustomComPort::SetOverlapped(bool value)
         FOverlapped = value;
 }
 
-// --- line status and links ------------------------------------------------------
-
-TComSignals TCustomComPort::Signals()
-{
-    if (!FOverlapped)
-        return {};
-    if (!FHandle)
-        RaiseDeviceError(CError_ModemStatFailed, EBADF);
-    unsigned lines = 0;
-    if (const int err = FHandle->modemLines(lines))
-        RaiseDeviceError(CError_ModemStatFailed, err);
-    TComSignals result;
-    if (lines & platform::kModemCTS)
-        result.Include(TComSignal::csCTS);
-    if (lines & platform::kModemDSR)
-        result.Include(TComSignal::csDSR);
-    if (lines & platform::kModemRing)
-        result.Include(TComSignal::csRing);
-    if (lines & platform::kModemRLSD)
-        result.Include(TComSignal::csRLSD);
-    return result;
-}
+// --- links -----------------------------------------------------------------------
 
 void TCustomComPort::RegisterLink(TComLink* link)
 {

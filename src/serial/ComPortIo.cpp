@@ -305,6 +305,26 @@ int OnDevice(platform::SerialDevice* device, Call call)
 
 } // namespace
 
+TComSignals TCustomComPort::Signals()
+{
+    if (!FOverlapped)
+        return {};
+    IoUse use = BeginIo();
+    unsigned lines = 0;
+    if (const int err = OnDevice(use.port.device, [&](platform::SerialDevice& d) { return d.modemLines(lines); }))
+        RaiseDeviceError(CError_ModemStatFailed, err);
+    TComSignals result;
+    if (lines & platform::kModemCTS)
+        result.Include(TComSignal::csCTS);
+    if (lines & platform::kModemDSR)
+        result.Include(TComSignal::csDSR);
+    if (lines & platform::kModemRing)
+        result.Include(TComSignal::csRing);
+    if (lines & platform::kModemRLSD)
+        result.Include(TComSignal::csRLSD);
+    return result;
+}
+
 void TCustomComPort::SetBreak(bool OnOff)
 {
     IoUse use = BeginIo();
