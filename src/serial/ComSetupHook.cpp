@@ -1,28 +1,22 @@
 #include "serial/ComSetupHook.h"
 
-#include <mutex>
+#include "serial/GlobalHook.h"
 
 namespace serial {
 namespace {
 
-std::mutex g_mutex;
-SetupDialogHook g_hook;
+GlobalHook<SetupDialogHook> g_hook;
 
 } // namespace
 
 void SetSetupDialogHook(SetupDialogHook hook)
 {
-    std::lock_guard lock(g_mutex);
-    g_hook = std::move(hook);
+    g_hook.Set(std::move(hook));
 }
 
 bool RunSetupDialog(TCustomComPort& port)
 {
-    SetupDialogHook hook;
-    {
-        std::lock_guard lock(g_mutex);
-        hook = g_hook;
-    }
+    const SetupDialogHook hook = g_hook.Get();
     return hook ? hook(port) : false;
 }
 

@@ -6,9 +6,11 @@
 
 #include "serial/ComErrors.h"
 #include "serial/ComPort.h"
+#include "serial/SerialTestSupport.h"
 #include "support/FakeSerialDevice.h"
 
 using namespace serial;
+using serialtest::CodeOf;
 using testenv::FakeSerialDevices;
 
 namespace {
@@ -21,17 +23,6 @@ std::vector<std::string> ApplyCalls(const FakeSerialDevices& devices)
         if (c.rfind("modem", 0) != 0)
             out.push_back(c);
     return out;
-}
-
-template <class F>
-std::uint8_t CodeOf(F f)
-{
-    try {
-        f();
-    } catch (const EComPort& e) {
-        return e.Code();
-    }
-    return 0;
 }
 
 struct OpenPort : ::testing::Test {
