@@ -29,9 +29,11 @@ void TCustomComPort::StopEvents()
         if (FHandOver)
             FHandOver->Close(IsGuiThread());
         FEventThread.reset();
-        // As the thread ends, both queues are discarded.
+        // As the thread ends, unread input is discarded. Output is not: a
+        // write is done only once its bytes have left, and purging the
+        // output could still cut off the last command in an adapter's FIFO.
         if (FHandle && !FIo->input.Gone())
-            FHandle->purge(true, true);
+            FHandle->purge(true, false);
         FIo->input.Clear();
     }
     FThreadCreated = false;

@@ -364,15 +364,6 @@ TEST(ComEvents, ReceivedBytesByCountOrByBuffer)
     }
 }
 
-TEST_F(FakePort, InputEightyPercentFull)
-{
-    OpenWatching({TComEvent::evRx80Full});
-    ASSERT_TRUE(devices.pushInput(kPath, std::string(819, 'a')));
-    ASSERT_TRUE(WaitWithoutEvents([&] { return port.InputCount() == 819; }));
-    ASSERT_TRUE(devices.pushInput(kPath, "b"));
-    EXPECT_TRUE(WaitFor([&] { return log.Has("Rx80Full"); }));
-}
-
 TEST_F(FakePort, AFullQueueLeavesTheRestInTheDeviceUntilReadWithoutSpinning)
 {
     TComBuffer small;

@@ -3,8 +3,6 @@
 // line errors and events from the driver's counters.
 #include <gtest/gtest.h>
 
-#include <poll.h>
-
 #include <cerrno>
 
 #include "serial/ComInputQueue.h"
@@ -154,17 +152,6 @@ TEST_F(Queue, EightyPercentIsCrossedOnceUntilTheQueueDrainsBelow)
     device.input = "9";
     queue.Pump(device);
     EXPECT_FALSE(events.Take().Contains(TComEvent::evRx80Full));
-}
-
-TEST_F(Queue, TakingFromAFullQueueWakesTheWatcher)
-{
-    device.input = std::string(10, 'x');
-    queue.Pump(device);
-    events.Drain();
-    char c;
-    queue.Take(&c, 1);
-    pollfd p{events.Fd(), POLLIN, 0};
-    EXPECT_EQ(poll(&p, 1, 0), 1);
 }
 
 TEST_F(Queue, DeviceGoneOnReadErrorOrHangUpWithNothingToRead)

@@ -238,7 +238,7 @@ TEST_F(OpenPort, PortNameMovesAnOpenPort)
     port.SetPort("ttyUSB9");
     const std::vector<std::string> calls = ApplyCalls(devices);
     ASSERT_GE(calls.size(), 3u);
-    EXPECT_EQ(calls[0], "purge in out");  // as the event thread ends
+    EXPECT_EQ(calls[0], "purge in");  // as the event thread ends
     EXPECT_EQ(calls[1], "close /dev/COM1");
     EXPECT_EQ(calls[2], "open /dev/ttyUSB9");
     EXPECT_TRUE(port.Connected());
