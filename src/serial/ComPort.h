@@ -263,7 +263,10 @@ protected:
     // Events when they and Overlapped call for it (and sets FThreadCreated).
     // A failure rolls the opening back like a failed setup. StopEvents undoes
     // it, also after a partial start; Close calls it after AbortAllAsync and
-    // before the device is closed. Neither does anything in this class.
+    // before the device is closed. It stops the event thread, runs in place
+    // a hand-over the thread waits in (when called in the GUI thread), waits
+    // for the thread to end (from the thread itself it only lets it go),
+    // ends the deliveries of this opening and discards unread input.
     virtual void StartEvents();
     virtual void StopEvents();
 
