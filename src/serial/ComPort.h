@@ -225,7 +225,8 @@ public:
     // Links are called in registration order. Registering a link twice or
     // removing one that is not registered raises code 18. Safe from any
     // thread; a link call from another thread has ended when UnRegisterLink
-    // returns.
+    // returns. The list stays locked while links are called, so under
+    // smNone a link callback must not close its port.
     void RegisterLink(TComLink* link);
     void UnRegisterLink(TComLink* link);
     // The event thread while the port is open and watches events, else null.
