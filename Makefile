@@ -31,7 +31,9 @@ run: deps
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DSTARTCLOCK_TESTS=OFF -DSTARTCLOCK_BENCH=ON
 	cmake --build $(BENCH_DIR) -j $(JOBS)
-	@for b in $(BENCH_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	@for b in $(BENCH_DIR)/bench/bench_*; do \
+		if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" || exit 1; fi; \
+	done
 
 clean:
 	rm -rf build

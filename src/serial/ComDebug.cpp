@@ -1,31 +1,25 @@
 #include "serial/ComDebug.h"
 
-#include <mutex>
+#include "serial/GlobalHook.h"
 
 Q_LOGGING_CATEGORY(lcComPort, "startclock.serial", QtInfoMsg)
 
 namespace serial {
 namespace {
 
-std::mutex g_mutex;
-DebugTextHook g_hook;
+GlobalHook<DebugTextHook> g_hook;
 
 } // namespace
 
 void SetDebugTextHook(DebugTextHook hook)
 {
-    std::lock_guard lock(g_mutex);
-    g_hook = std::move(hook);
+    g_hook.Set(std::move(hook));
 }
 
 void ComDebugText(const std::string& text)
 {
     qCDebug(lcComPort, "%s", text.c_str());
-    DebugTextHook hook;
-    {
-        std::lock_guard lock(g_mutex);
-        hook = g_hook;
-    }
+    const DebugTextHook hook = g_hook.Get();
     if (hook)
         hook(text);
 }

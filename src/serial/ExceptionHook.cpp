@@ -1,20 +1,19 @@
 #include "serial/ExceptionHook.h"
 
 #include <cstdio>
-#include <mutex>
+
+#include "serial/GlobalHook.h"
 
 namespace serial {
 namespace {
 
-std::mutex g_mutex;
-ExceptionHandler g_handler;
+GlobalHook<ExceptionHandler> g_handler;
 
 } // namespace
 
 void SetExceptionHandler(ExceptionHandler handler)
 {
-    std::lock_guard lock(g_mutex);
-    g_handler = std::move(handler);
+    g_handler.Set(std::move(handler));
 }
 
 std::string ExceptionMessage(std::exception_ptr error)
@@ -31,11 +30,7 @@ std::string ExceptionMessage(std::exception_ptr error)
 
 void HandleException(std::exception_ptr error) noexcept
 {
-    ExceptionHandler handler;
-    {
-        std::lock_guard lock(g_mutex);
-        handler = g_handler;
-    }
+    const ExceptionHandler handler = g_handler.Get();
     try {
         if (handler)
             handler(error);

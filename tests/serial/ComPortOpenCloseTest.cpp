@@ -9,6 +9,7 @@
 #include "serial/ComErrors.h"
 #include "serial/ComPort.h"
 #include "serial/ExceptionHook.h"
+#include "serial/SerialTestSupport.h"
 #include "support/FakeSerialDevice.h"
 
 using namespace serial;
@@ -43,16 +44,6 @@ struct Recorder {
         link.OnRLSDChange = signal("link RLSD");
         port.RegisterLink(&link);
     }
-};
-
-// Catches what the port hands to the exception hook.
-struct HookCatcher {
-    Strings messages;
-    HookCatcher()
-    {
-        SetExceptionHandler([this](std::exception_ptr e) { messages.push_back(ExceptionMessage(e)); });
-    }
-    ~HookCatcher() { SetExceptionHandler(nullptr); }
 };
 
 // A port whose event start can be made to fail, and that counts stops.
@@ -292,7 +283,7 @@ TEST(ComPortOpen, SignalsMapTheModemLines)
 TEST(ComPortLifetime, DestructorNeverThrowsAndAlwaysClosesTheDevice)
 {
     FakeSerialDevices devices;
-    HookCatcher hook;
+    serialtest::HookMessages hook;
     {
         TComPort port;
         port.Open();
@@ -305,7 +296,7 @@ TEST(ComPortLifetime, DestructorNeverThrowsAndAlwaysClosesTheDevice)
 TEST(ComPortLifetime, LoadingStoresAndLoadedOpens)
 {
     FakeSerialDevices devices;
-    HookCatcher hook;
+    serialtest::HookMessages hook;
     TComPort port;
     port.BeginLoading();
     port.SetConnected(true);

@@ -6,9 +6,11 @@
 
 #include "serial/ComErrors.h"
 #include "serial/ComPort.h"
+#include "serial/SerialTestSupport.h"
 #include "support/FakeSerialDevice.h"
 
 using namespace serial;
+using serialtest::CodeOf;
 using testenv::FakeSerialDevices;
 
 namespace {
@@ -21,17 +23,6 @@ std::vector<std::string> ApplyCalls(const FakeSerialDevices& devices)
         if (c.rfind("modem", 0) != 0)
             out.push_back(c);
     return out;
-}
-
-template <class F>
-std::uint8_t CodeOf(F f)
-{
-    try {
-        f();
-    } catch (const EComPort& e) {
-        return e.Code();
-    }
-    return 0;
 }
 
 struct OpenPort : ::testing::Test {
@@ -246,9 +237,10 @@ TEST_F(OpenPort, PortNameMovesAnOpenPort)
     EXPECT_TRUE(ApplyCalls(devices).empty());
     port.SetPort("ttyUSB9");
     const std::vector<std::string> calls = ApplyCalls(devices);
-    ASSERT_GE(calls.size(), 2u);
-    EXPECT_EQ(calls[0], "close /dev/COM1");
-    EXPECT_EQ(calls[1], "open /dev/ttyUSB9");
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(calls[0], "purge in");  // as the event thread ends
+    EXPECT_EQ(calls[1], "close /dev/COM1");
+    EXPECT_EQ(calls[2], "open /dev/ttyUSB9");
     EXPECT_TRUE(port.Connected());
     EXPECT_TRUE(devices.line("/dev/ttyUSB9").open);
     EXPECT_FALSE(devices.line("/dev/COM1").open);
