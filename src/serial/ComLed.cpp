@@ -1,6 +1,5 @@
 #include "serial/ComLed.h"
 
-#include <QEvent>
 #include <QPainter>
 #include <QThread>
 
@@ -242,13 +241,6 @@ void TComLed::paintEvent(QPaintEvent*)
     } catch (...) {
         HandleException(std::current_exception());
     }
-}
-
-void TComLed::changeEvent(QEvent* event)
-{
-    if (event->type() == QEvent::EnabledChange)
-        update();
-    QWidget::changeEvent(event);
 }
 
 } // namespace serial

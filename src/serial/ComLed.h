@@ -82,8 +82,9 @@ public:
 protected:
     // Runs OnChange.
     virtual void DoChange(TLedState AState);
+    // Draws the picture of the state, or the unlit one while disabled (a
+    // change of enabled repaints, as for every widget).
     void paintEvent(QPaintEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     void HookSignal();
