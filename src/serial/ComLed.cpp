@@ -60,7 +60,7 @@ void TComLed::SetComPort(TCustomComPort* value)
     }
     value->RegisterLink(&FComLink);
     FComPort = value;
-    if (value->Connected() && !FLoading)
+    if (value->Connected())
         SetStateInternal(IsStateOn() ? TLedState::lsOn : TLedState::lsOff);
 }
 
@@ -187,8 +187,7 @@ void TComLed::SetState(TLedState value)
 void TComLed::SetStateInternal(TLedState value)
 {
     FState = value;
-    if (!FLoading)
-        DoChange(value);
+    DoChange(value);
     update();
 }
 

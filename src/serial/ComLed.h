@@ -67,12 +67,6 @@ public:
     int RingDuration() const { return FRingDuration; }
     void SetRingDuration(int value) { FRingDuration = value; }
 
-    // Reading a stored description: until Loaded(), state changes do not run
-    // OnChange and linking an open port does not read its state.
-    void BeginLoading() { FLoading = true; }
-    bool Loading() const { return FLoading; }
-    void Loaded() { FLoading = false; }
-
     // Runs at each state change, also to the state already shown.
     TLedStateEvent OnChange;
 
@@ -110,7 +104,6 @@ private:
     TComLink FComLink;
     int FRingDuration = 1000;
     TIntervalTimer FTimer;
-    bool FLoading = false;
 };
 
 } // namespace serial
