@@ -1,0 +1,171 @@
+#include "platform/SettingsStore.h"
+
+#include "platform/SettingsLayout.h"
+
+namespace platform {
+namespace {
+
+SettingsLayout layoutOf(const SettingsStore& store)
+{
+    return SettingsLayout(store.rootFolder());
+}
+
+} // namespace
+
+SettingsStore::SettingsStore(SettingsRoot root)
+    : SettingsStore(root, SettingsFolders::inUse())
+{
+}
+
+SettingsStore::SettingsStore(SettingsRoot root, SettingsFolders folders)
+    : root_(root)
+    , folders_(std::move(folders))
+{
+}
+
+void SettingsStore::setRoot(SettingsRoot root)
+{
+    closeKey();
+    root_ = root;
+}
+
+std::optional<QStringList> SettingsStore::resolve(const QString& path) const
+{
+    const auto names = SettingsLayout::splitPath(path);
+    if (!names)
+        return std::nullopt;
+    if (path.startsWith(u'\\') || !open_)
+        return names;
+    return current_ + *names;
+}
+
+bool SettingsStore::openKey(const QString& path, bool create)
+{
+    const auto key = resolve(path);
+    if (!key)
+        return false;
+    try {
+        const SettingsLayout layout = layoutOf(*this);
+        if (create)
+            layout.create(*key);
+        else if (!layout.exists(*key))
+            return false;
+    } catch (const SettingsError&) {
+        return false;
+    }
+    open_ = true;
+    current_ = *key;
+    return true;
+}
+
+void SettingsStore::closeKey()
+{
+    open_ = false;
+    current_.clear();
+}
+
+QString SettingsStore::currentPath() const
+{
+    return current_.join(u'\\');
+}
+
+bool SettingsStore::keyExists(const QString& path) const
+{
+    const auto key = resolve(path);
+    return key && layoutOf(*this).exists(*key);
+}
+
+bool SettingsStore::deleteKey(const QString& path)
+{
+    const auto key = resolve(path);
+    return key && layoutOf(*this).remove(*key);
+}
+
+QStringList SettingsStore::subKeyNames() const
+{
+    return open_ ? layoutOf(*this).subKeys(current_) : QStringList();
+}
+
+QStringList SettingsStore::valueNames() const
+{
+    if (!open_)
+        return {};
+    auto place = layoutOf(*this).values(current_);
+    return place ? place->first.keyNames(place->second) : QStringList();
+}
+
+SettingsValue SettingsStore::readValue(const QString& name) const
+{
+    if (!open_)
+        return {};
+    auto place = layoutOf(*this).values(current_);
+    if (!place)
+        return {};
+    const auto text = place->first.load().value(place->second, name);
+    return text ? decodeSettingsValue(*text) : SettingsValue{};
+}
+
+bool SettingsStore::valueExists(const QString& name) const
+{
+    return readValue(name).type != SettingsValueType::None;
+}
+
+SettingsValueType SettingsStore::valueType(const QString& name) const
+{
+    return readValue(name).type;
+}
+
+QString SettingsStore::readString(const QString& name) const
+{
+    const SettingsValue value = readValue(name);
+    if (value.type == SettingsValueType::Integer)
+        throw SettingsError("The value \"" + name.toStdString() + "\" is an integer, not a string.");
+    return value.text;
+}
+
+std::int32_t SettingsStore::readInteger(const QString& name) const
+{
+    const SettingsValue value = readValue(name);
+    if (value.type == SettingsValueType::None)
+        throw SettingsError("There is no value \"" + name.toStdString() + "\".");
+    if (value.type != SettingsValueType::Integer)
+        throw SettingsError("The value \"" + name.toStdString() + "\" is a string, not an integer.");
+    return value.integer;
+}
+
+void SettingsStore::writeValue(const QString& name, const QString& text)
+{
+    if (!open_)
+        throw SettingsError("No settings key is open to write \"" + name.toStdString() + "\" to.");
+    const SettingsLayout layout = layoutOf(*this);
+    auto place = layout.values(current_);
+    if (!place)
+        throw SettingsError("The root of the settings holds no values.");
+    layout.makeValueFolder(current_);
+    place->first.writeString(place->second, name, text);
+}
+
+void SettingsStore::writeString(const QString& name, const QString& value)
+{
+    writeValue(name, encodeSettingsString(value));
+}
+
+void SettingsStore::writeInteger(const QString& name, std::int32_t value)
+{
+    writeValue(name, encodeSettingsInteger(value));
+}
+
+bool SettingsStore::deleteValue(const QString& name)
+{
+    if (!open_)
+        return false;
+    auto place = layoutOf(*this).values(current_);
+    if (!place)
+        return false;
+    if (!place->first.valueExists(place->second, name))
+        return false;
+    place->first.deleteKey(place->second, name);
+    return true;
+}
+
+} // namespace platform
