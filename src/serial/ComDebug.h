@@ -1,0 +1,21 @@
+#pragma once
+// Diagnostic texts of the serial library. They go to the Qt logging category
+// "startclock.serial" (debug level, off unless enabled with QT_LOGGING_RULES)
+// and to a hook that tests can set to read them.
+#include <QLoggingCategory>
+
+#include <functional>
+#include <string>
+
+Q_DECLARE_LOGGING_CATEGORY(lcComPort)
+
+namespace serial {
+
+using DebugTextHook = std::function<void(const std::string&)>;
+
+// Puts `hook` in place (an empty one removes it).
+void SetDebugTextHook(DebugTextHook hook);
+// Writes one diagnostic text.
+void ComDebugText(const std::string& text);
+
+} // namespace serial

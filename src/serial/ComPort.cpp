@@ -1,0 +1,545 @@
+#include "serial/ComPort.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#include "serial/ComDebug.h"
+#include "serial/ComErrors.h"
+#include "serial/ExceptionHook.h"
+
+namespace serial {
+
+TCustomComPort::TCustomComPort() = default;
+
+TCustomComPort::~TCustomComPort()
+{
+    try {
+        Close();
+    } catch (...) {
+        HandleException(std::current_exception());
+    }
+    ForceClose();
+}
+
+void TCustomComPort::ForceClose() noexcept
+{
+    if (!FConnected && !FHandle)
+        return;
+    try {
+        StopEvents();
+    } catch (...) {
+        HandleException(std::current_exception());
+    }
+    try {
+        DestroyHandle();
+    } catch (...) {
+        HandleException(std::current_exception());
+    }
+    FHandle.reset();
+    FConnected = false;
+}
+
+// --- component -------------------------------------------------------------
+
+void TCustomComPort::Loaded()
+{
+    FLoading = false;
+    if (FConnected && !Designing()) {
+        FConnected = false;
+        try {
+            Open();
+        } catch (...) {
+            HandleException(std::current_exception());
+        }
+    }
+}
+
+// --- opening and closing -----------------------------------------------------
+
+void TCustomComPort::Open()
+{
+    if (FConnected || Designing())
+        return;
+    CallBeforeOpen();
+    CreateHandle();
+    FConnected = true;
+    try {
+        SetupComPort();
+        StartEvents();
+    } catch (...) {
+        try {
+            StopEvents();
+        } catch (...) {
+            // the first failure is the one to report
+        }
+        DestroyHandle();
+        FConnected = false;
+        throw;
+    }
+    CallAfterOpen();
+}
+
+void TCustomComPort::Close()
+{
+    if (!FConnected || Designing())
+        return;
+    CallBeforeClose();
+    AbortAllAsync();
+    StopEvents();
+    DestroyHandle();
+    FConnected = false;
+    CallAfterClose();
+}
+
+void TCustomComPort::SetConnected(bool value)
+{
+    if (FLoading || Designing()) {
+        FConnected = value;
+        return;
+    }
+    if (value == FConnected)
+        return;
+    if (value)
+        Open();
+    else
+        Close();
+}
+
+void TCustomComPort::BeginUpdate()
+{
+    ++FUpdateCount;
+}
+
+void TCustomComPort::EndUpdate()
+{
+    if (FUpdateCount <= 0)
+        return;
+    if (--FUpdateCount == 0)
+        SetupComPort();
+}
+
+void TCustomComPort::CreateHandle()
+{
+    const std::string path = platform::serialDevicePath(FPort);
+    std::unique_ptr<platform::SerialDevice> device = platform::createSerialDevice();
+    if (const int err = device->open(path)) {
+        ComDebugText("CreateFile " + path);
+        throw EComPortExt(FPort, CError_OpenFailed, err);
+    }
+    FHandle = std::move(device);
+    // Until the groups are applied the device runs in raw mode with the
+    // default time-outs and queue sizes.
+    const TComTimeouts defaultTimeouts;
+    const TComBuffer defaultBuffer;
+    FAppliedLineState = platform::SerialLineState{};
+    FAppliedTimeouts = TimeoutsImageOf(defaultTimeouts);
+    FAppliedInputSize = defaultBuffer.InputSize();
+    FAppliedOutputSize = defaultBuffer.OutputSize();
+}
+
+void TCustomComPort::DestroyHandle()
+{
+    if (FHandle) {
+        FHandle->close();
+        FHandle.reset();
+    }
+}
+
+void TCustomComPort::SetupComPort()
+{
+    ApplyBuffer();
+    ApplyCommState();
+    ApplyTimeouts();
+}
+
+void TCustomComPort::StartEvents()
+{
+}
+
+void TCustomComPort::StopEvents()
+{
+}
+
+void TCustomComPort::AbortAllAsync()
+{
+}
+
+// --- applying settings ---------------------------------------------------------
+
+bool TCustomComPort::CanApply() const
+{
+    return FConnected && FHandle && FUpdateCount == 0 && !FLoading && !Designing();
+}
+
+void TCustomComPort::RaiseDeviceError(std::uint8_t code, int error) const
+{
+    throw EComPortExt(FPort, code, error);
+}
+
+platform::SerialLineState TCustomComPort::LineStateImage() const
+{
+    namespace p = platform;
+    p::SerialLineState s;
+    s.BaudRate = FBaudRate == TBaudRate::brCustom ? static_cast<std::uint32_t>(FCustomBaudRate)
+                                                  : BaudRateValue(FBaudRate);
+    std::uint32_t flags = p::kLineBinary;
+    const TComFlowControl& f = FFlowControl;
+    if (FParity.Check())
+        flags |= p::kLineParityCheck;
+    if (f.OutCTSFlow())
+        flags |= p::kLineOutxCtsFlow;
+    if (f.OutDSRFlow())
+        flags |= p::kLineOutxDsrFlow;
+    flags |= DTRControlValue(f.ControlDTR());
+    if (f.DSRSensitivity())
+        flags |= p::kLineDsrSensitivity;
+    if (f.TxContinueOnXoff())
+        flags |= p::kLineTxContinueOnXoff;
+    if (f.XonXoffOut())
+        flags |= p::kLineOutX;
+    if (f.XonXoffIn())
+        flags |= p::kLineInX;
+    const bool errorChar = FParity.Check() && FParity.Replace();
+    if (errorChar)
+        flags |= p::kLineErrorChar;
+    if (FDiscardNull)
+        flags |= p::kLineNull;
+    flags |= RTSControlValue(f.ControlRTS());
+    s.Flags = flags;
+    s.XonLim = static_cast<std::uint16_t>(FBuffer.InputSize() / 4);
+    s.XoffLim = s.XonLim;
+    s.ByteSize = DataBitsValue(FDataBits);
+    s.Parity = ParityValue(FParity.Bits());
+    s.StopBits = StopBitsValue(FStopBits);
+    s.XonChar = static_cast<std::uint8_t>(f.XonChar());
+    s.XoffChar = static_cast<std::uint8_t>(f.XoffChar());
+    s.ErrorChar = errorChar ? static_cast<std::uint8_t>(FParity.ReplaceChar()) : 0;
+    s.EofChar = 0;
+    s.EvtChar = static_cast<std::uint8_t>(FEventChar);
+    return s;
+}
+
+platform::SerialTimeouts TCustomComPort::TimeoutsImage() const
+{
+    return TimeoutsImageOf(FTimeouts);
+}
+
+platform::SerialTimeouts TCustomComPort::TimeoutsImageOf(const TComTimeouts& timeouts)
+{
+    platform::SerialTimeouts t;
+    t.ReadIntervalTimeout = static_cast<std::uint32_t>(timeouts.ReadInterval());
+    t.ReadTotalTimeoutMultiplier = static_cast<std::uint32_t>(timeouts.ReadTotalMultiplier());
+    t.ReadTotalTimeoutConstant = static_cast<std::uint32_t>(timeouts.ReadTotalConstant());
+    t.WriteTotalTimeoutMultiplier = static_cast<std::uint32_t>(timeouts.WriteTotalMultiplier());
+    t.WriteTotalTimeoutConstant = static_cast<std::uint32_t>(timeouts.WriteTotalConstant());
+    return t;
+}
+
+void TCustomComPort::ApplyBuffer()
+{
+    if (!CanApply())
+        return;
+    const int in = FBuffer.InputSize();
+    const int out = FBuffer.OutputSize();
+    if (in < 0 || out < 0 || in > kMaxQueueSize || out > kMaxQueueSize)
+        RaiseDeviceError(CError_SetupComFailed, EINVAL);
+    if (const int err = FHandle->setQueueSizes(in, out))
+        RaiseDeviceError(CError_SetupComFailed, err);
+    FAppliedInputSize = in;
+    FAppliedOutputSize = out;
+}
+
+void TCustomComPort::ApplyCommState()
+{
+    if (!CanApply())
+        return;
+    // A custom rate of 0 or less would reach the driver as speed 0, which
+    // hangs the line up.
+    if (FBaudRate == TBaudRate::brCustom && FCustomBaudRate <= 0)
+        RaiseDeviceError(CError_SetStateFailed, EINVAL);
+    const platform::SerialLineState state = LineStateImage();
+    if (const int err = FHandle->setLineState(state))
+        RaiseDeviceError(CError_SetStateFailed, err);
+    FAppliedLineState = state;
+}
+
+void TCustomComPort::ApplyTimeouts()
+{
+    if (!CanApply())
+        return;
+    const platform::SerialTimeouts timeouts = TimeoutsImage();
+    if (const int err = FHandle->setTimeouts(timeouts))
+        RaiseDeviceError(CError_TimeoutsFailed, err);
+    FAppliedTimeouts = timeouts;
+}
+
+// --- setters ---------------------------------------------------------------------
+
+namespace {
+
+// Stores `value` and reports whether it changed.
+template <class T>
+bool Store(T& field, const T& value)
+{
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
+
+} // namespace
+
+void TCustomComPort::SetBaudRate(TBaudRate value)
+{
+    if (Store(FBaudRate, value))
+        ApplyCommState();
+}
+
+void TCustomComPort::SetCustomBaudRate(int value)
+{
+    if (Store(FCustomBaudRate, value))
+        ApplyCommState();
+}
+
+void TCustomComPort::SetStopBits(TStopBits value)
+{
+    if (Store(FStopBits, value))
+        ApplyCommState();
+}
+
+void TCustomComPort::SetDataBits(TDataBits value)
+{
+    if (Store(FDataBits, value))
+        ApplyCommState();
+}
+
+void TCustomComPort::SetDiscardNull(bool value)
+{
+    if (Store(FDiscardNull, value))
+        ApplyCommState();
+}
+
+void TCustomComPort::SetEventChar(char value)
+{
+    if (Store(FEventChar, value))
+        ApplyCommState();
+}
+
+void TCustomComPort::SetPort(const std::string& value)
+{
+    if (!Store(FPort, value))
+        return;
+    if (FConnected && !FLoading && !Designing()) {
+        Close();
+        Open();
+    }
+}
+
+void TCustomComPort::SetParity(const TComParity& value)
+{
+    FParity.Assign(value);
+    ApplyCommState();
+}
+
+void TCustomComPort::SetFlowControl(const TComFlowControl& value)
+{
+    FFlowControl.Assign(value);
+    ApplyCommState();
+}
+
+void TCustomComPort::SetTimeouts(const TComTimeouts& value)
+{
+    FTimeouts.Assign(value);
+    ApplyTimeouts();
+}
+
+void TCustomComPort::SetBuffer(const TComBuffer& value)
+{
+    FBuffer.Assign(value);
+    ApplyBuffer();
+}
+
+void TCustomComPort::SetSyncMethod(TSyncMethod value)
+{
+    if (value == FSyncMethod)
+        return;
+    if (FConnected && !FLoading && !Designing())
+        throw EComPort(FPort, CError_ConnChangeProp);
+    FSyncMethod = value;
+}
+
+void TCustomComPort::SetEventThreadPriority(TThreadPriority value)
+{
+    if (value == FEventThreadPriority)
+        return;
+    if (FConnected && !FLoading && !Designing())
+        throw EComPort(FPort, CError_ConnChangeProp);
+    FEventThreadPriority = value;
+}
+
+void TCustomComPort::SetTriggersOnRxChar(bool value)
+{
+    if (FHasLink)
+        throw EComPort(FPort, CError_HasLink);
+    FTriggersOnRxChar = value;
+}
+
+void TCustomComPort::SetOverlapped(bool value)
+{
+    if (!FConnected)
+        FOverlapped = value;
+}
+
+// --- line status and links ------------------------------------------------------
+
+TComSignals TCustomComPort::Signals()
+{
+    if (!FOverlapped)
+        return {};
+    if (!FHandle)
+        RaiseDeviceError(CError_ModemStatFailed, EBADF);
+    unsigned lines = 0;
+    if (const int err = FHandle->modemLines(lines))
+        RaiseDeviceError(CError_ModemStatFailed, err);
+    TComSignals result;
+    if (lines & platform::kModemCTS)
+        result.Include(TComSignal::csCTS);
+    if (lines & platform::kModemDSR)
+        result.Include(TComSignal::csDSR);
+    if (lines & platform::kModemRing)
+        result.Include(TComSignal::csRing);
+    if (lines & platform::kModemRLSD)
+        result.Include(TComSignal::csRLSD);
+    return result;
+}
+
+void TCustomComPort::RegisterLink(TComLink* link)
+{
+    if (!link || std::find(FLinks.begin(), FLinks.end(), link) != FLinks.end())
+        throw EComPort(FPort, CError_RegFailed);
+    FLinks.push_back(link);
+    UpdateHasLink();
+}
+
+void TCustomComPort::UnRegisterLink(TComLink* link)
+{
+    auto it = std::find(FLinks.begin(), FLinks.end(), link);
+    if (it == FLinks.end())
+        throw EComPort(FPort, CError_RegFailed);
+    FLinks.erase(it);
+    UpdateHasLink();
+}
+
+void TCustomComPort::UpdateHasLink()
+{
+    FHasLink = std::any_of(FLinks.begin(), FLinks.end(), [](const TComLink* l) { return bool(l->OnRxBuf); });
+}
+
+// A callback may register or remove links: walk a copy, and skip a link
+// that has been removed meanwhile.
+void TCustomComPort::CallLinkSignal(TComSignalEvent TComLink::*callback, bool OnOff)
+{
+    const std::vector<TComLink*> links = FLinks;
+    for (TComLink* link : links)
+        if (std::find(FLinks.begin(), FLinks.end(), link) != FLinks.end() && link->*callback)
+            (link->*callback)(this, OnOff);
+}
+
+void TCustomComPort::CallLinkNotify(TNotifyEvent TComLink::*callback)
+{
+    const std::vector<TComLink*> links = FLinks;
+    for (TComLink* link : links)
+        if (std::find(FLinks.begin(), FLinks.end(), link) != FLinks.end() && link->*callback)
+            (link->*callback)(this);
+}
+
+void TCustomComPort::CallLinkTxBuf(const char* Buffer, int Count)
+{
+    const std::vector<TComLink*> links = FLinks;
+    for (TComLink* link : links)
+        if (std::find(FLinks.begin(), FLinks.end(), link) != FLinks.end() && link->OnTxBuf)
+            link->OnTxBuf(this, Buffer, Count);
+}
+
+// --- notifications ----------------------------------------------------------------
+
+void TCustomComPort::CallBeforeOpen()
+{
+    DoBeforeOpen();
+}
+
+void TCustomComPort::CallAfterOpen()
+{
+    CallLinkSignal(&TComLink::OnConn, true);
+    DoAfterOpen();
+    CallSignalsChanged(true);
+}
+
+void TCustomComPort::CallBeforeClose()
+{
+    CallSignalsChanged(false);
+    DoBeforeClose();
+}
+
+void TCustomComPort::CallAfterClose()
+{
+    CallLinkSignal(&TComLink::OnConn, false);
+    DoAfterClose();
+}
+
+void TCustomComPort::CallSignalsChanged(bool OnOff)
+{
+    if (OnOff) {
+        CheckCTS();
+        CheckDSR();
+        CheckRLSD();
+        return;
+    }
+    CallLinkSignal(&TComLink::OnCTSChange, false);
+    CallLinkSignal(&TComLink::OnDSRChange, false);
+    CallLinkSignal(&TComLink::OnRLSDChange, false);
+    DoCTSChange(false);
+    DoDSRChange(false);
+    DoRLSDChange(false);
+}
+
+void TCustomComPort::CheckCTS()
+{
+    const bool on = Signals().Contains(TComSignal::csCTS);
+    CallLinkSignal(&TComLink::OnCTSChange, on);
+    DoCTSChange(on);
+}
+
+void TCustomComPort::CheckDSR()
+{
+    const bool on = Signals().Contains(TComSignal::csDSR);
+    CallLinkSignal(&TComLink::OnDSRChange, on);
+    DoDSRChange(on);
+}
+
+void TCustomComPort::CheckRLSD()
+{
+    const bool on = Signals().Contains(TComSignal::csRLSD);
+    CallLinkSignal(&TComLink::OnRLSDChange, on);
+    DoRLSDChange(on);
+}
+
+// --- event properties ------------------------------------------------------------
+
+void TCustomComPort::DoAfterClose() { if (OnAfterClose) OnAfterClose(this); }
+void TCustomComPort::DoAfterOpen() { if (OnAfterOpen) OnAfterOpen(this); }
+void TCustomComPort::DoBeforeClose() { if (OnBeforeClose) OnBeforeClose(this); }
+void TCustomComPort::DoBeforeOpen() { if (OnBeforeOpen) OnBeforeOpen(this); }
+void TCustomComPort::DoRxChar(int Count) { if (OnRxChar) OnRxChar(this, Count); }
+void TCustomComPort::DoRxBuf(const char* Buffer, int Count) { if (OnRxBuf) OnRxBuf(this, Buffer, Count); }
+void TCustomComPort::DoTxEmpty() { if (OnTxEmpty) OnTxEmpty(this); }
+void TCustomComPort::DoBreak() { if (OnBreak) OnBreak(this); }
+void TCustomComPort::DoRing() { if (OnRing) OnRing(this); }
+void TCustomComPort::DoRxFlag() { if (OnRxFlag) OnRxFlag(this); }
+void TCustomComPort::DoCTSChange(bool OnOff) { if (OnCTSChange) OnCTSChange(this, OnOff); }
+void TCustomComPort::DoDSRChange(bool OnOff) { if (OnDSRChange) OnDSRChange(this, OnOff); }
+void TCustomComPort::DoError(TComErrors Errors) { if (OnError) OnError(this, Errors); }
+void TCustomComPort::DoRLSDChange(bool OnOff) { if (OnRLSDChange) OnRLSDChange(this, OnOff); }
+void TCustomComPort::DoRx80Full() { if (OnRx80Full) OnRx80Full(this); }
+
+} // namespace serial

@@ -1,0 +1,125 @@
+#pragma once
+// The vocabulary of the serial library: every line setting, event, modem
+// signal, line error and delivery mode as an enumeration, the small bit sets
+// built on them, and the values the serial driver takes for each setting.
+#include <cstdint>
+#include <initializer_list>
+
+namespace serial {
+
+// Ordinal of an enumeration value (its position in the declaration).
+template <class E>
+constexpr int Ord(E e) { return static_cast<int>(e); }
+
+enum class TBaudRate : std::uint8_t {
+    brCustom, br110, br300, br600, br1200, br2400, br4800, br9600, br14400,
+    br19200, br38400, br56000, br57600, br115200, br128000, br256000
+};
+enum class TStopBits : std::uint8_t { sbOneStopBit, sbOne5StopBits, sbTwoStopBits };
+enum class TDataBits : std::uint8_t { dbFive, dbSix, dbSeven, dbEight };
+enum class TParityBits : std::uint8_t { prNone, prOdd, prEven, prMark, prSpace };
+enum class TDTRFlowControl : std::uint8_t { dtrDisable, dtrEnable, dtrHandshake };
+enum class TRTSFlowControl : std::uint8_t { rtsDisable, rtsEnable, rtsHandshake, rtsToggle };
+enum class TFlowControl : std::uint8_t { fcHardware, fcSoftware, fcNone, fcCustom };
+enum class TComEvent : std::uint8_t {
+    evRxChar, evTxEmpty, evRxFlag, evRing, evBreak, evCTS, evDSR, evError, evRLSD, evRx80Full
+};
+enum class TComSignal : std::uint8_t { csCTS, csDSR, csRing, csRLSD };
+enum class TComError : std::uint8_t {
+    ceFrame, ceRxParity, ceOverrun, ceBreak, ceIO, ceMode, ceRxOver, ceTxFull
+};
+enum class TComStateFlag : std::uint8_t {
+    fCtlHold, fDsrHold, fRlsHold, fXoffHold, fXOffSent, fEof, fTxim
+};
+enum class TSyncMethod : std::uint8_t { smThreadSync, smWindowSync, smNone, smDisableEvents };
+enum class TStoreType : std::uint8_t { stRegistry, stIniFile };
+enum class TStoredProp : std::uint8_t {
+    spBasic, spFlowControl, spBuffer, spTimeouts, spParity, spOthers
+};
+enum class TOperationKind : std::uint8_t { okWrite, okRead };
+enum class TComProperty : std::uint8_t {
+    cpNone, cpPort, cpBaudRate, cpDataBits, cpStopBits, cpParity, cpFlowControl
+};
+enum class TLedKind : std::uint8_t {
+    lkRedLight, lkGreenLight, lkBlueLight, lkYellowLight, lkPurpleLight, lkBulb, lkCustom
+};
+enum class TComLedSignal : std::uint8_t { lsConn, lsCTS, lsDSR, lsRLSD, lsRing, lsRx, lsTx };
+enum class TLedState : std::uint8_t { lsOff, lsOn };
+// Priority of an event thread, lowest to highest.
+enum class TThreadPriority : std::uint8_t {
+    tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical
+};
+
+// A set of enumeration values: bit n stands for the value of ordinal n.
+// `Count` is the number of values of E; bits beyond it are never set.
+template <class E, class Bits, int Count>
+class TSet {
+public:
+    constexpr TSet() = default;
+    constexpr TSet(std::initializer_list<E> values)
+    {
+        for (E e : values)
+            Include(e);
+    }
+
+    static constexpr TSet FromBits(Bits bits)
+    {
+        TSet s;
+        s.bits_ = static_cast<Bits>(bits & AllBits());
+        return s;
+    }
+    static constexpr TSet All() { return FromBits(AllBits()); }
+
+    constexpr Bits ToBits() const { return bits_; }
+    constexpr bool Contains(E e) const { return (bits_ & Bit(e)) != 0; }
+    constexpr bool Empty() const { return bits_ == 0; }
+    constexpr TSet& Include(E e) { bits_ = static_cast<Bits>(bits_ | Bit(e)); return *this; }
+    constexpr TSet& Exclude(E e) { bits_ = static_cast<Bits>(bits_ & ~Bit(e)); return *this; }
+
+    friend constexpr TSet operator+(TSet a, TSet b) { return FromBits(static_cast<Bits>(a.bits_ | b.bits_)); }
+    friend constexpr TSet operator-(TSet a, TSet b) { return FromBits(static_cast<Bits>(a.bits_ & ~b.bits_)); }
+    friend constexpr TSet operator*(TSet a, TSet b) { return FromBits(static_cast<Bits>(a.bits_ & b.bits_)); }
+    friend constexpr bool operator==(TSet a, TSet b) = default;
+
+private:
+    static constexpr Bits Bit(E e) { return static_cast<Bits>(Bits{1} << Ord(e)); }
+    static constexpr Bits AllBits() { return static_cast<Bits>((std::uint64_t{1} << Count) - 1); }
+
+    Bits bits_ = 0;
+};
+
+using TComEvents = TSet<TComEvent, std::uint16_t, 10>;
+using TComSignals = TSet<TComSignal, std::uint8_t, 4>;
+using TComErrors = TSet<TComError, std::uint8_t, 8>;
+using TComStateFlags = TSet<TComStateFlag, std::uint8_t, 7>;
+using TStoredProps = TSet<TStoredProp, std::uint8_t, 6>;
+
+// The values the serial driver takes for each setting, by ordinal.
+
+// Bit rate of a speed; 0 for brCustom (the port's CustomBaudRate is used instead).
+constexpr std::uint32_t BaudRateValue(TBaudRate b)
+{
+    constexpr std::uint32_t values[] = {0, 110, 300, 600, 1200, 2400, 4800, 9600, 14400,
+                                        19200, 38400, 56000, 57600, 115200, 128000, 256000};
+    return values[Ord(b)];
+}
+// 0, 1, 2: one, one and a half, two stop bits.
+constexpr std::uint8_t StopBitsValue(TStopBits s) { return static_cast<std::uint8_t>(Ord(s)); }
+// 5 to 8.
+constexpr std::uint8_t DataBitsValue(TDataBits d) { return static_cast<std::uint8_t>(5 + Ord(d)); }
+// 0 to 4: none, odd, even, mark, space.
+constexpr std::uint8_t ParityValue(TParityBits p) { return static_cast<std::uint8_t>(Ord(p)); }
+// DTR control bits of the line-settings flag word.
+constexpr std::uint32_t DTRControlValue(TDTRFlowControl d)
+{
+    constexpr std::uint32_t values[] = {0, 0x10, 0x20};
+    return values[Ord(d)];
+}
+// RTS control bits of the line-settings flag word.
+constexpr std::uint32_t RTSControlValue(TRTSFlowControl r)
+{
+    constexpr std::uint32_t values[] = {0, 0x1000, 0x2000, 0x3000};
+    return values[Ord(r)];
+}
+
+} // namespace serial
