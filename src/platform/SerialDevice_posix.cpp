@@ -108,28 +108,12 @@ public:
 
     SerialIoResult read(void* buffer, std::size_t size) override
     {
-        if (fd_ < 0)
-            return {0, EBADF};
-        for (;;) {
-            const ssize_t n = ::read(fd_, buffer, size);
-            if (n >= 0)
-                return {static_cast<std::size_t>(n), 0};
-            if (errno != EINTR)
-                return {0, errno};
-        }
+        return retried([&] { return ::read(fd_, buffer, size); });
     }
 
     SerialIoResult write(const void* data, std::size_t size) override
     {
-        if (fd_ < 0)
-            return {0, EBADF};
-        for (;;) {
-            const ssize_t n = ::write(fd_, data, size);
-            if (n >= 0)
-                return {static_cast<std::size_t>(n), 0};
-            if (errno != EINTR)
-                return {0, errno};
-        }
+        return retried([&] { return ::write(fd_, data, size); });
     }
 
     int inputWaiting(int& count) override { return queueIoctl(FIONREAD, count); }
@@ -215,6 +199,21 @@ public:
     }
 
 private:
+    // Runs one read or write, again when a signal interrupted it.
+    template <class Call>
+    SerialIoResult retried(Call call)
+    {
+        if (fd_ < 0)
+            return {0, EBADF};
+        for (;;) {
+            const ssize_t n = call();
+            if (n >= 0)
+                return {static_cast<std::size_t>(n), 0};
+            if (errno != EINTR)
+                return {0, errno};
+        }
+    }
+
     int queueIoctl(unsigned long request, int& count)
     {
         count = 0;

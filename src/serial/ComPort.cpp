@@ -437,28 +437,28 @@ void TCustomComPort::UpdateHasLink()
 
 // A callback may register or remove links: walk a copy, and skip a link
 // that has been removed meanwhile.
-void TCustomComPort::CallLinkSignal(TComSignalEvent TComLink::*callback, bool OnOff)
+template <class Callback, class... Args>
+void TCustomComPort::CallLinks(Callback TComLink::*callback, Args... args)
 {
     const std::vector<TComLink*> links = FLinks;
     for (TComLink* link : links)
         if (std::find(FLinks.begin(), FLinks.end(), link) != FLinks.end() && link->*callback)
-            (link->*callback)(this, OnOff);
+            (link->*callback)(this, args...);
+}
+
+void TCustomComPort::CallLinkSignal(TComSignalEvent TComLink::*callback, bool OnOff)
+{
+    CallLinks(callback, OnOff);
 }
 
 void TCustomComPort::CallLinkNotify(TNotifyEvent TComLink::*callback)
 {
-    const std::vector<TComLink*> links = FLinks;
-    for (TComLink* link : links)
-        if (std::find(FLinks.begin(), FLinks.end(), link) != FLinks.end() && link->*callback)
-            (link->*callback)(this);
+    CallLinks(callback);
 }
 
 void TCustomComPort::CallLinkTxBuf(const char* Buffer, int Count)
 {
-    const std::vector<TComLink*> links = FLinks;
-    for (TComLink* link : links)
-        if (std::find(FLinks.begin(), FLinks.end(), link) != FLinks.end() && link->OnTxBuf)
-            link->OnTxBuf(this, Buffer, Count);
+    CallLinks(&TComLink::OnTxBuf, Buffer, Count);
 }
 
 // --- notifications ----------------------------------------------------------------

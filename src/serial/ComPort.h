@@ -142,6 +142,7 @@ public:
     void UnRegisterLink(TComLink* link);
 
     // Ends pending reads and writes; called by Close before events stop.
+    // Nothing is ever pending in this class.
     virtual void AbortAllAsync();
 
     // --- event properties ------------------------------------------------
@@ -171,9 +172,11 @@ protected:
     virtual void DestroyHandle();
     // Queue sizes, line state, time-outs, in that order.
     virtual void SetupComPort();
-    // Starts watching Events once the device is set up; a failure rolls the
-    // opening back. StopEvents undoes it (also after a partial start) and is
-    // called before the device is closed.
+    // Called by every Open once the device is set up: starts watching
+    // Events when they and Overlapped call for it (and sets FThreadCreated).
+    // A failure rolls the opening back like a failed setup. StopEvents undoes
+    // it, also after a partial start; Close calls it after AbortAllAsync and
+    // before the device is closed. Neither does anything in this class.
     virtual void StartEvents();
     virtual void StopEvents();
 
@@ -225,6 +228,8 @@ private:
     // Tears down whatever is open without notifications; never throws.
     void ForceClose() noexcept;
     void UpdateHasLink();
+    template <class Callback, class... Args>
+    void CallLinks(Callback TComLink::*callback, Args... args);
 
     std::string FName;
     bool FLoading = false;

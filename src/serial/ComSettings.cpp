@@ -3,6 +3,32 @@
 #include "serial/ComPort.h"
 
 namespace serial {
+namespace {
+
+// Stores a changed value and re-applies its group to the owning port.
+template <class T>
+void StoreAndApply(T& field, T value, TCustomComPort* port, void (TCustomComPort::*apply)())
+{
+    if (field == value)
+        return;
+    field = value;
+    if (port)
+        (port->*apply)();
+}
+
+// A setting of the line state, and a time-out.
+template <class T>
+void SetLineSetting(T& field, T value, TCustomComPort* port)
+{
+    StoreAndApply(field, value, port, &TCustomComPort::ApplyCommState);
+}
+
+void SetTimeout(int& field, int value, TCustomComPort* port)
+{
+    StoreAndApply(field, value, port, &TCustomComPort::ApplyTimeouts);
+}
+
+} // namespace
 
 // --- time-outs -------------------------------------------------------------
 
@@ -15,20 +41,11 @@ void TComTimeouts::Assign(const TComTimeouts& s)
     FWriteTotalC = s.FWriteTotalC;
 }
 
-void TComTimeouts::Set(int& field, int value)
-{
-    if (field == value)
-        return;
-    field = value;
-    if (FComPort)
-        FComPort->ApplyTimeouts();
-}
-
-void TComTimeouts::SetReadInterval(int value) { Set(FReadInterval, value); }
-void TComTimeouts::SetReadTotalMultiplier(int value) { Set(FReadTotalM, value); }
-void TComTimeouts::SetReadTotalConstant(int value) { Set(FReadTotalC, value); }
-void TComTimeouts::SetWriteTotalMultiplier(int value) { Set(FWriteTotalM, value); }
-void TComTimeouts::SetWriteTotalConstant(int value) { Set(FWriteTotalC, value); }
+void TComTimeouts::SetReadInterval(int value) { SetTimeout(FReadInterval, value, FComPort); }
+void TComTimeouts::SetReadTotalMultiplier(int value) { SetTimeout(FReadTotalM, value, FComPort); }
+void TComTimeouts::SetReadTotalConstant(int value) { SetTimeout(FReadTotalC, value, FComPort); }
+void TComTimeouts::SetWriteTotalMultiplier(int value) { SetTimeout(FWriteTotalM, value, FComPort); }
+void TComTimeouts::SetWriteTotalConstant(int value) { SetTimeout(FWriteTotalC, value, FComPort); }
 
 // --- flow control ----------------------------------------------------------
 
@@ -46,26 +63,16 @@ void TComFlowControl::Assign(const TComFlowControl& s)
     FXoffChar = s.FXoffChar;
 }
 
-template <class T>
-void TComFlowControl::Set(T& field, T value)
-{
-    if (field == value)
-        return;
-    field = value;
-    if (FComPort)
-        FComPort->ApplyCommState();
-}
-
-void TComFlowControl::SetOutCTSFlow(bool value) { Set(FOutCTSFlow, value); }
-void TComFlowControl::SetOutDSRFlow(bool value) { Set(FOutDSRFlow, value); }
-void TComFlowControl::SetControlDTR(TDTRFlowControl value) { Set(FControlDTR, value); }
-void TComFlowControl::SetControlRTS(TRTSFlowControl value) { Set(FControlRTS, value); }
-void TComFlowControl::SetXonXoffOut(bool value) { Set(FXonXoffOut, value); }
-void TComFlowControl::SetXonXoffIn(bool value) { Set(FXonXoffIn, value); }
-void TComFlowControl::SetDSRSensitivity(bool value) { Set(FDSRSensitivity, value); }
-void TComFlowControl::SetTxContinueOnXoff(bool value) { Set(FTxContinueOnXoff, value); }
-void TComFlowControl::SetXonChar(char value) { Set(FXonChar, value); }
-void TComFlowControl::SetXoffChar(char value) { Set(FXoffChar, value); }
+void TComFlowControl::SetOutCTSFlow(bool value) { SetLineSetting(FOutCTSFlow, value, FComPort); }
+void TComFlowControl::SetOutDSRFlow(bool value) { SetLineSetting(FOutDSRFlow, value, FComPort); }
+void TComFlowControl::SetControlDTR(TDTRFlowControl value) { SetLineSetting(FControlDTR, value, FComPort); }
+void TComFlowControl::SetControlRTS(TRTSFlowControl value) { SetLineSetting(FControlRTS, value, FComPort); }
+void TComFlowControl::SetXonXoffOut(bool value) { SetLineSetting(FXonXoffOut, value, FComPort); }
+void TComFlowControl::SetXonXoffIn(bool value) { SetLineSetting(FXonXoffIn, value, FComPort); }
+void TComFlowControl::SetDSRSensitivity(bool value) { SetLineSetting(FDSRSensitivity, value, FComPort); }
+void TComFlowControl::SetTxContinueOnXoff(bool value) { SetLineSetting(FTxContinueOnXoff, value, FComPort); }
+void TComFlowControl::SetXonChar(char value) { SetLineSetting(FXonChar, value, FComPort); }
+void TComFlowControl::SetXoffChar(char value) { SetLineSetting(FXoffChar, value, FComPort); }
 
 TFlowControl TComFlowControl::FlowControl() const
 {
@@ -109,20 +116,10 @@ void TComParity::Assign(const TComParity& s)
     FReplaceChar = s.FReplaceChar;
 }
 
-template <class T>
-void TComParity::Set(T& field, T value)
-{
-    if (field == value)
-        return;
-    field = value;
-    if (FComPort)
-        FComPort->ApplyCommState();
-}
-
-void TComParity::SetBits(TParityBits value) { Set(FBits, value); }
-void TComParity::SetCheck(bool value) { Set(FCheck, value); }
-void TComParity::SetReplace(bool value) { Set(FReplace, value); }
-void TComParity::SetReplaceChar(char value) { Set(FReplaceChar, value); }
+void TComParity::SetBits(TParityBits value) { SetLineSetting(FBits, value, FComPort); }
+void TComParity::SetCheck(bool value) { SetLineSetting(FCheck, value, FComPort); }
+void TComParity::SetReplace(bool value) { SetLineSetting(FReplace, value, FComPort); }
+void TComParity::SetReplaceChar(char value) { SetLineSetting(FReplaceChar, value, FComPort); }
 
 // --- queue sizes -----------------------------------------------------------
 

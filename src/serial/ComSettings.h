@@ -34,8 +34,6 @@ public:
     void SetWriteTotalConstant(int value);
 
 private:
-    void Set(int& field, int value);
-
     TCustomComPort* FComPort;
     int FReadInterval = -1;
     int FReadTotalM = 0;
@@ -80,9 +78,6 @@ public:
     void SetFlowControl(TFlowControl value);
 
 private:
-    template <class T>
-    void Set(T& field, T value);
-
     TCustomComPort* FComPort;
     bool FOutCTSFlow = false;
     bool FOutDSRFlow = false;
@@ -115,9 +110,6 @@ public:
     void SetReplaceChar(char value);
 
 private:
-    template <class T>
-    void Set(T& field, T value);
-
     TCustomComPort* FComPort;
     TParityBits FBits = TParityBits::prNone;
     bool FCheck = false;

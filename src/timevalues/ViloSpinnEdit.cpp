@@ -6,12 +6,9 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QContextMenuEvent>
-#include <QDragEnterEvent>
-#include <QDragMoveEvent>
-#include <QDropEvent>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -216,57 +213,29 @@ void TViloSpinnEdit::focusOutEvent(QFocusEvent* event)
     });
 }
 
-void TViloSpinnEdit::mousePressEvent(QMouseEvent* event)
+bool TViloSpinnEdit::event(QEvent* event)
 {
-    guardedCall([&] {
-        if (event->button() == Qt::MiddleButton && editingBlocked()) {
-            event->accept();
-            return;
+    if (editingBlocked()) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            event->ignore();
+            return true;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+            // A middle click pastes the selection on X11.
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton) {
+                event->accept();
+                return true;
+            }
+            break;
+        default:
+            break;
         }
-        QLineEdit::mousePressEvent(event);
-    });
-}
-
-void TViloSpinnEdit::mouseReleaseEvent(QMouseEvent* event)
-{
-    guardedCall([&] {
-        // A middle click pastes the selection on X11.
-        if (event->button() == Qt::MiddleButton && editingBlocked()) {
-            event->accept();
-            return;
-        }
-        QLineEdit::mouseReleaseEvent(event);
-    });
-}
-
-void TViloSpinnEdit::dragEnterEvent(QDragEnterEvent* event)
-{
-    guardedCall([&] {
-        if (editingBlocked())
-            event->ignore();
-        else
-            QLineEdit::dragEnterEvent(event);
-    });
-}
-
-void TViloSpinnEdit::dragMoveEvent(QDragMoveEvent* event)
-{
-    guardedCall([&] {
-        if (editingBlocked())
-            event->ignore();
-        else
-            QLineEdit::dragMoveEvent(event);
-    });
-}
-
-void TViloSpinnEdit::dropEvent(QDropEvent* event)
-{
-    guardedCall([&] {
-        if (editingBlocked())
-            event->ignore();
-        else
-            QLineEdit::dropEvent(event);
-    });
+    }
+    return QLineEdit::event(event);
 }
 
 void TViloSpinnEdit::inputMethodEvent(QInputMethodEvent* event)

@@ -73,11 +73,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
+    // Drops and middle-click pastes while the editor is disabled or read-only.
+    bool event(QEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -90,12 +87,13 @@ private:
     void placeButton();
     bool refuseTypedKey(const QKeyEvent* event);
 
-    SpinButton* button_;
+    // The fields come first: making the button already sends this entry events.
     int minValue_ = 0;
     int maxValue_ = 0;
     int increment_ = 1;
     int decimals_ = 0;
     bool editorEnabled_ = true;
     bool autoSelect_ = true;
+    SpinButton* button_;
     EntryFocus focus_;
 };

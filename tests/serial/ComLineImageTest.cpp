@@ -29,24 +29,9 @@ void MakeLoaderPort(TCustomComPort& port)
     port.Timeouts().SetReadInterval(2000);
 }
 
-SerialLineState MainState()
-{
-    SerialLineState s;
-    s.DCBlength = 28;
-    s.BaudRate = 9600;
-    s.Flags = 0x11;
-    s.XonLim = 256;
-    s.XoffLim = 256;
-    s.ByteSize = 8;
-    s.Parity = 0;
-    s.StopBits = 0;
-    s.XonChar = 17;
-    s.XoffChar = 19;
-    s.ErrorChar = 0;
-    s.EofChar = 0;
-    s.EvtChar = 13;
-    return s;
-}
+// Length, speed, flags, reserved, XON and XOFF limits, byte size, parity,
+// stop bits, XON, XOFF, error, end-of-file and event characters, reserved.
+const SerialLineState kMainState{28, 9600, 0x11, 0, 256, 256, 8, 0, 0, 17, 19, 0, 0, 13, 0};
 
 } // namespace
 
@@ -54,7 +39,7 @@ TEST(ComLineImage, ThePortsOfTheApplication)
 {
     TComPort main;
     MakeMainPort(main);
-    EXPECT_EQ(main.LineStateImage(), MainState());
+    EXPECT_EQ(main.LineStateImage(), kMainState);
     const platform::SerialTimeouts mainTimeouts{0xFFFFFFFFu, 0, 0, 100, 1000};
     EXPECT_EQ(main.TimeoutsImage(), mainTimeouts);
     EXPECT_EQ(main.Buffer().InputSize(), 1024);
@@ -62,7 +47,7 @@ TEST(ComLineImage, ThePortsOfTheApplication)
 
     TComPort loader;
     MakeLoaderPort(loader);
-    SerialLineState loaderState = MainState();
+    SerialLineState loaderState = kMainState;
     loaderState.Flags = 0x01;
     EXPECT_EQ(loader.LineStateImage(), loaderState);
     const platform::SerialTimeouts loaderTimeouts{2000, 0, 0, 100, 1000};

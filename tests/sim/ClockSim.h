@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "sim/PtyPair.h"
+#include "support/PtyPair.h"
 
 namespace clocksim {
 
@@ -57,7 +57,7 @@ public:
     ClockSim& operator=(const ClockSim&) = delete;
 
     // The path the program opens as its port (contains "/").
-    const std::string& slavePath() const { return pty_.slavePath(); }
+    const std::string& slavePath() const { return pty_.path(); }
     // Stops the thread; later frames are not read. Called by the destructor.
     void stop();
 
@@ -108,7 +108,7 @@ private:
     void writeAll(const std::string& bytes);
     void recordFailure(std::string what);
 
-    PtyPair pty_;
+    testenv::PtyPair pty_{testenv::PtyPair::Line::Raw};
     int wake_ = -1;
 
     mutable std::mutex mutex_;

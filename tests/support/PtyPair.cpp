@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -10,7 +11,7 @@
 
 namespace testenv {
 
-PtyPair::PtyPair()
+PtyPair::PtyPair(Line line)
 {
     char name[128] = {};
     if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
@@ -19,6 +20,18 @@ PtyPair::PtyPair()
     fcntl(slave_, F_SETFD, FD_CLOEXEC);
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
     path_ = name;
+    if (line == Line::Raw) {
+        termios tio{};
+        if (tcgetattr(slave_, &tio) == 0) {
+            cfmakeraw(&tio);
+            tcsetattr(slave_, TCSANOW, &tio);
+        }
+    }
+}
+
+void PtyPair::discardPending()
+{
+    tcflush(slave_, TCIOFLUSH);
 }
 
 PtyPair::~PtyPair()
