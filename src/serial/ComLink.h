@@ -31,6 +31,9 @@ public:
     TNotifyEvent OnRing;
     TComSignalEvent OnTx;        // transmitting began (true) or the output queue ran empty (false)
     TComSignalEvent OnRx;        // bytes came in (true) or a read left the input queue empty (false)
+    // The port is being freed: called first thing in its destructor, while
+    // it is still whole, so the component can unregister and forget it.
+    TNotifyEvent OnDestroying;
 };
 
 } // namespace serial

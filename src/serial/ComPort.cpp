@@ -14,6 +14,11 @@ TCustomComPort::TCustomComPort() = default;
 TCustomComPort::~TCustomComPort()
 {
     try {
+        CallLinkNotify(&TComLink::OnDestroying);
+    } catch (...) {
+        HandleException(std::current_exception());
+    }
+    try {
         Close();
     } catch (...) {
         HandleException(std::current_exception());

@@ -1,0 +1,354 @@
+#include "serial/ComStorage.h"
+
+#include <QString>
+
+#include <exception>
+#include <span>
+
+#include "platform/IniFile.h"
+#include "platform/IntegerText.h"
+#include "platform/SettingsError.h"
+#include "platform/SettingsStore.h"
+#include "serial/ComErrors.h"
+#include "serial/ComPort.h"
+#include "serial/ComTexts.h"
+
+namespace serial {
+namespace {
+
+// One stored value: its name, its group, and how it is read from and
+// assigned to a port, as text or as an integer.
+struct StoredValue {
+    const char* name;
+    TStoredProp group;
+    std::string (*text)(const TCustomComPort&);
+    void (*setText)(TCustomComPort&, const std::string&);
+    int (*integer)(const TCustomComPort&);
+    void (*setInteger)(TCustomComPort&, int);
+};
+
+using P = TCustomComPort;
+using S = const std::string&;
+
+constexpr const char* kCustomBaudRate = "CustomBaudRate";
+
+StoredValue Text(const char* name, TStoredProp group, std::string (*get)(const P&), void (*set)(P&, S))
+{
+    return {name, group, get, set, nullptr, nullptr};
+}
+
+StoredValue Integer(const char* name, TStoredProp group, int (*get)(const P&), void (*set)(P&, int))
+{
+    return {name, group, nullptr, nullptr, get, set};
+}
+
+// Every value in the order it is written and read.
+const StoredValue kValues[] = {
+    Text("Port", TStoredProp::spBasic,
+         [](const P& p) { return p.Port(); },
+         [](P& p, S t) { p.SetPort(t); }),
+    Text("BaudRate", TStoredProp::spBasic,
+         [](const P& p) { return BaudRateToStr(p.BaudRate()); },
+         [](P& p, S t) { p.SetBaudRate(StrToBaudRate(t)); }),
+    Integer(kCustomBaudRate, TStoredProp::spBasic,
+            [](const P& p) { return p.CustomBaudRate(); },
+            [](P& p, int v) { p.SetCustomBaudRate(v); }),
+    Text("StopBits", TStoredProp::spBasic,
+         [](const P& p) { return StopBitsToStr(p.StopBits()); },
+         [](P& p, S t) { p.SetStopBits(StrToStopBits(t)); }),
+    Text("DataBits", TStoredProp::spBasic,
+         [](const P& p) { return DataBitsToStr(p.DataBits()); },
+         [](P& p, S t) { p.SetDataBits(StrToDataBits(t)); }),
+    Text("Parity", TStoredProp::spBasic,
+         [](const P& p) { return ParityToStr(p.Parity().Bits()); },
+         [](P& p, S t) { p.Parity().SetBits(StrToParity(t)); }),
+    Text("FlowControl", TStoredProp::spBasic,
+         [](const P& p) { return FlowControlToStr(p.FlowControl().FlowControl()); },
+         [](P& p, S t) { p.FlowControl().SetFlowControl(StrToFlowControl(t)); }),
+
+    Text("EventChar", TStoredProp::spOthers,
+         [](const P& p) { return CharToStr(p.EventChar()); },
+         [](P& p, S t) { p.SetEventChar(StrToChar(t)); }),
+    Text("DiscardNull", TStoredProp::spOthers,
+         [](const P& p) { return BoolToStr(p.DiscardNull()); },
+         [](P& p, S t) { p.SetDiscardNull(StrToBool(t)); }),
+
+    Text("Parity.Check", TStoredProp::spParity,
+         [](const P& p) { return BoolToStr(p.Parity().Check()); },
+         [](P& p, S t) { p.Parity().SetCheck(StrToBool(t)); }),
+    Text("Parity.Replace", TStoredProp::spParity,
+         [](const P& p) { return BoolToStr(p.Parity().Replace()); },
+         [](P& p, S t) { p.Parity().SetReplace(StrToBool(t)); }),
+    Text("Parity.ReplaceChar", TStoredProp::spParity,
+         [](const P& p) { return CharToStr(p.Parity().ReplaceChar()); },
+         [](P& p, S t) { p.Parity().SetReplaceChar(StrToChar(t)); }),
+
+    Integer("Buffer.OutputSize", TStoredProp::spBuffer,
+            [](const P& p) { return p.Buffer().OutputSize(); },
+            [](P& p, int v) { p.Buffer().SetOutputSize(v); }),
+    Integer("Buffer.InputSize", TStoredProp::spBuffer,
+            [](const P& p) { return p.Buffer().InputSize(); },
+            [](P& p, int v) { p.Buffer().SetInputSize(v); }),
+
+    Integer("Timeouts.ReadInterval", TStoredProp::spTimeouts,
+            [](const P& p) { return p.Timeouts().ReadInterval(); },
+            [](P& p, int v) { p.Timeouts().SetReadInterval(v); }),
+    Integer("Timeouts.ReadTotalConstant", TStoredProp::spTimeouts,
+            [](const P& p) { return p.Timeouts().ReadTotalConstant(); },
+            [](P& p, int v) { p.Timeouts().SetReadTotalConstant(v); }),
+    Integer("Timeouts.ReadTotalMultiplier", TStoredProp::spTimeouts,
+            [](const P& p) { return p.Timeouts().ReadTotalMultiplier(); },
+            [](P& p, int v) { p.Timeouts().SetReadTotalMultiplier(v); }),
+    Integer("Timeouts.WriteTotalConstant", TStoredProp::spTimeouts,
+            [](const P& p) { return p.Timeouts().WriteTotalConstant(); },
+            [](P& p, int v) { p.Timeouts().SetWriteTotalConstant(v); }),
+    Integer("Timeouts.WriteTotalMultiplier", TStoredProp::spTimeouts,
+            [](const P& p) { return p.Timeouts().WriteTotalMultiplier(); },
+            [](P& p, int v) { p.Timeouts().SetWriteTotalMultiplier(v); }),
+
+    Text("FlowControl.ControlRTS", TStoredProp::spFlowControl,
+         [](const P& p) { return RTSToStr(p.FlowControl().ControlRTS()); },
+         [](P& p, S t) { p.FlowControl().SetControlRTS(StrToRTS(t)); }),
+    Text("FlowControl.ControlDTR", TStoredProp::spFlowControl,
+         [](const P& p) { return DTRToStr(p.FlowControl().ControlDTR()); },
+         [](P& p, S t) { p.FlowControl().SetControlDTR(StrToDTR(t)); }),
+    Text("FlowControl.DSRSensitivity", TStoredProp::spFlowControl,
+         [](const P& p) { return BoolToStr(p.FlowControl().DSRSensitivity()); },
+         [](P& p, S t) { p.FlowControl().SetDSRSensitivity(StrToBool(t)); }),
+    Text("FlowControl.OutCTSFlow", TStoredProp::spFlowControl,
+         [](const P& p) { return BoolToStr(p.FlowControl().OutCTSFlow()); },
+         [](P& p, S t) { p.FlowControl().SetOutCTSFlow(StrToBool(t)); }),
+    Text("FlowControl.OutDSRFlow", TStoredProp::spFlowControl,
+         [](const P& p) { return BoolToStr(p.FlowControl().OutDSRFlow()); },
+         [](P& p, S t) { p.FlowControl().SetOutDSRFlow(StrToBool(t)); }),
+    Text("FlowControl.TxContinueOnXoff", TStoredProp::spFlowControl,
+         [](const P& p) { return BoolToStr(p.FlowControl().TxContinueOnXoff()); },
+         [](P& p, S t) { p.FlowControl().SetTxContinueOnXoff(StrToBool(t)); }),
+    Text("FlowControl.XonXoffIn", TStoredProp::spFlowControl,
+         [](const P& p) { return BoolToStr(p.FlowControl().XonXoffIn()); },
+         [](P& p, S t) { p.FlowControl().SetXonXoffIn(StrToBool(t)); }),
+    Text("FlowControl.XonXoffOut", TStoredProp::spFlowControl,
+         [](const P& p) { return BoolToStr(p.FlowControl().XonXoffOut()); },
+         [](P& p, S t) { p.FlowControl().SetXonXoffOut(StrToBool(t)); }),
+    Text("FlowControl.XoffChar", TStoredProp::spFlowControl,
+         [](const P& p) { return CharToStr(p.FlowControl().XoffChar()); },
+         [](P& p, S t) { p.FlowControl().SetXoffChar(StrToChar(t)); }),
+    Text("FlowControl.XonChar", TStoredProp::spFlowControl,
+         [](const P& p) { return CharToStr(p.FlowControl().XonChar()); },
+         [](P& p, S t) { p.FlowControl().SetXonChar(StrToChar(t)); }),
+};
+
+// The group order, whatever the order of the set.
+constexpr TStoredProp kGroupOrder[] = {TStoredProp::spBasic, TStoredProp::spOthers, TStoredProp::spParity,
+                                       TStoredProp::spBuffer, TStoredProp::spTimeouts, TStoredProp::spFlowControl};
+
+// Calls f for each value the port stores now, in order. Whether
+// "CustomBaudRate" belongs is decided when it is reached, so on loading it
+// follows the baud rate just loaded.
+template <class F>
+void ForEachValue(const TCustomComPort& port, F&& f)
+{
+    const TStoredProps groups = port.StoredProps();
+    for (TStoredProp group : kGroupOrder) {
+        if (!groups.Contains(group))
+            continue;
+        for (const StoredValue& value : kValues) {
+            if (value.group != group)
+                continue;
+            if (value.name == kCustomBaudRate && port.BaudRate() != TBaudRate::brCustom)
+                continue;
+            f(value);
+        }
+    }
+}
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// Where stored values go, and where loaded ones come from.
+class ValueTarget {
+public:
+    virtual ~ValueTarget() = default;
+    virtual void WriteText(const char* name, const std::string& text) = 0;
+    virtual void WriteInteger(const char* name, int value) = 0;
+};
+
+class ValueSource {
+public:
+    virtual ~ValueSource() = default;
+    // `current` is the setting's present value, `fallback` the integer to
+    // use for a missing or unreadable integer where the source has one.
+    virtual std::string ReadText(const char* name, const std::string& current) = 0;
+    virtual int ReadInteger(const char* name, int fallback) = 0;
+};
+
+void StoreValues(const TCustomComPort& port, ValueTarget& target)
+{
+    ForEachValue(port, [&](const StoredValue& value) {
+        if (value.text)
+            target.WriteText(value.name, value.text(port));
+        else
+            target.WriteInteger(value.name, value.integer(port));
+    });
+}
+
+void LoadValues(TCustomComPort& port, ValueSource& source)
+{
+    ForEachValue(port, [&](const StoredValue& value) {
+        if (value.text) {
+            value.setText(port, source.ReadText(value.name, value.text(port)));
+        } else {
+            const int fallback = value.name == kCustomBaudRate ? 9600 : value.integer(port);
+            value.setInteger(port, source.ReadInteger(value.name, fallback));
+        }
+    });
+}
+
+// The current key of a settings store. A missing text reads as "", a missing
+// integer fails.
+class RegistryValues : public ValueTarget, public ValueSource {
+public:
+    explicit RegistryValues(platform::SettingsStore& store) : store_(store) {}
+    void WriteText(const char* name, const std::string& text) override { store_.writeString(name, Q(text)); }
+    void WriteInteger(const char* name, int value) override { store_.writeInteger(name, value); }
+    std::string ReadText(const char* name, const std::string&) override
+    {
+        return store_.readString(name).toStdString();
+    }
+    int ReadInteger(const char* name, int) override { return store_.readInteger(name); }
+
+private:
+    platform::SettingsStore& store_;
+};
+
+// One section of an ini text. A missing key keeps the setting.
+class IniValues : public ValueTarget, public ValueSource {
+public:
+    IniValues(platform::IniDocument& document, const std::string& section)
+        : document_(document), section_(Q(section)) {}
+    void WriteText(const char* name, const std::string& text) override { document_.setValue(section_, name, Q(text)); }
+    void WriteInteger(const char* name, int value) override
+    {
+        document_.setValue(section_, name, QString::number(value));
+    }
+    std::string ReadText(const char* name, const std::string& current) override
+    {
+        const std::optional<QString> text = document_.value(section_, name);
+        return text ? text->toStdString() : current;
+    }
+    int ReadInteger(const char* name, int fallback) override
+    {
+        const std::optional<QString> text = document_.value(section_, name);
+        return text ? platform::parseInt32(*text).value_or(fallback) : fallback;
+    }
+
+private:
+    platform::IniDocument& document_;
+    QString section_;
+};
+
+bool SameAsciiText(const std::string& a, const char* b)
+{
+    std::size_t i = 0;
+    for (; i < a.size() && b[i]; ++i) {
+        const auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+        if (up(a[i]) != up(b[i]))
+            return false;
+    }
+    return i == a.size() && !b[i];
+}
+
+[[noreturn]] void Fail(const std::string& what)
+{
+    throw platform::SettingsError(what);
+}
+
+void RequireName(const TCustomComPort& port)
+{
+    if (port.Name().empty())
+        Fail("A port without a name has no place in the settings.");
+}
+
+} // namespace
+
+bool OpenRegistryKey(platform::SettingsStore& store, const std::string& key, const std::string& name, bool create)
+{
+    const std::size_t slash = key.find('\\');
+    if (slash == std::string::npos)
+        return false;
+    const std::string root = key.substr(0, slash);
+    store.setRoot(SameAsciiText(root, "HKEY_LOCAL_MACHINE") ? platform::SettingsRoot::LocalMachine
+                                                            : platform::SettingsRoot::CurrentUser);
+    std::string path = key.substr(slash + 1);
+    if (path.empty())
+        return false;
+    if (path.back() != '\\')
+        path += '\\';
+    path += name;
+    return store.openKey(Q(path), create);
+}
+
+void StoreSettings(TCustomComPort& port, TStoreType StoreType, const std::string& StoreTo)
+{
+    try {
+        RequireName(port);
+        if (StoreType == TStoreType::stRegistry) {
+            platform::SettingsStore store;
+            if (!OpenRegistryKey(store, StoreTo, port.Name(), true))
+                Fail("Cannot open the settings key " + StoreTo);
+            RegistryValues values(store);
+            StoreValues(port, values);
+        } else {
+            platform::IniFile(Q(StoreTo)).update([&](platform::IniDocument& document) {
+                IniValues values(document, port.Name());
+                StoreValues(port, values);
+                return true;
+            });
+        }
+    } catch (...) {
+        std::throw_with_nested(EComPort(port.Port(), CError_StoreFailed));
+    }
+}
+
+void LoadSettings(TCustomComPort& port, TStoreType StoreType, const std::string& LoadFrom)
+{
+    // Runs the load between BeginUpdate and EndUpdate; EndUpdate on every
+    // path, the first failure passed on.
+    const auto bracketed = [&port](ValueSource& source) {
+        port.BeginUpdate();
+        std::exception_ptr failure;
+        try {
+            LoadValues(port, source);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        try {
+            port.EndUpdate();
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+        if (failure)
+            std::rethrow_exception(failure);
+    };
+
+    try {
+        RequireName(port);
+        if (StoreType == TStoreType::stRegistry) {
+            platform::SettingsStore store;
+            if (!OpenRegistryKey(store, LoadFrom, port.Name(), false))
+                Fail("No settings key " + LoadFrom + "\\" + port.Name());
+            RegistryValues values(store);
+            bracketed(values);
+        } else {
+            platform::IniDocument document = platform::IniFile(Q(LoadFrom)).load();
+            if (!document.hasSection(Q(port.Name())))
+                Fail("No section [" + port.Name() + "] in " + LoadFrom);
+            IniValues values(document, port.Name());
+            bracketed(values);
+        }
+    } catch (...) {
+        std::throw_with_nested(EComPort(port.Port(), CError_LoadFailed));
+    }
+}
+
+} // namespace serial

@@ -1,0 +1,36 @@
+#pragma once
+// A fixed list of serial ports in place of the machine's while it lives, so
+// port selectors list exactly what a test gives (pseudo-terminal paths, made
+// up names) and a test can make reading the list fail.
+#include <QStringList>
+
+#include <string>
+
+#include "platform/PortList.h"
+
+namespace testenv {
+
+class FixedPortList final : public platform::PortList {
+public:
+    explicit FixedPortList(QStringList names = {}) : names_(std::move(names)) { platform::setPortList(this); }
+    ~FixedPortList() override { platform::setPortList(nullptr); }
+    FixedPortList(const FixedPortList&) = delete;
+    FixedPortList& operator=(const FixedPortList&) = delete;
+
+    void setNames(QStringList names) { names_ = std::move(names); }
+    // From now on reading the list fails with `error` (0: it works again).
+    void failWith(int error) { error_ = error; }
+
+    QStringList ports() override
+    {
+        if (error_ != 0)
+            throw platform::PortListError("the port list cannot be read", error_);
+        return names_;
+    }
+
+private:
+    QStringList names_;
+    int error_ = 0;
+};
+
+} // namespace testenv
