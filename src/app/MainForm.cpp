@@ -1,13 +1,12 @@
 #include "app/MainForm.h"
 
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QLabel>
 #include <QTableWidget>
 
 #include "app/ErrorReporter.h"
-#include "platform/PortList.h"
 #include "platform/SettingsStore.h"
+#include "serial/ComComboBox.h"
 
 namespace app {
 namespace {
@@ -37,7 +36,7 @@ TMainForm::TMainForm(QWidget* parent)
     setWindowTitle(QString::fromUtf8(kMainFormCaption));
     setUpComPort();
     buildWindow();
-    fillPortSelector();
+    bindPortSelector();
     wireHandlers();
 
     Timer1_.setObjectName(QStringLiteral("Timer1"));
@@ -209,37 +208,25 @@ void TMainForm::showVersion(const QString& text)
 
 // ---- port selector ----
 
-void TMainForm::fillPortSelector()
+void TMainForm::bindPortSelector()
 {
-    ComComboBox->clear();
-    ComComboBox->addItems(platform::portList().ports());
-    // Select the port's own name when the list holds it, else nothing.
-    const int index = ComComboBox->findText(QString::fromStdString(ComPort_.Port()), Qt::MatchFixedString);
-    ComComboBox->setCurrentIndex(index);
+    // As the window description has it: the machine's ports, no item chosen,
+    // then the port linked, which selects the port's own name when listed.
+    ComComboBox->SetComProperty(serial::TComProperty::cpPort);
+    ComComboBox->SetAutoApply(true);
+    ComComboBox->setCurrentIndex(-1);
+    ComComboBox->SetComPort(&ComPort_);
+    ComComboBox->OnChange = [this](serial::TComComboBox*) { ComComboBoxChange(); };
 }
 
 QString TMainForm::comComboBoxText() const
 {
-    return ComComboBox->currentIndex() < 0 ? QString() : ComComboBox->currentText();
+    return QString::fromStdString(ComComboBox->Text());
 }
 
 void TMainForm::setComComboBoxText(const QString& name)
 {
-    const int index = ComComboBox->findText(name, Qt::MatchFixedString);
-    if (index >= 0)
-        ComComboBox->setCurrentIndex(index);
-}
-
-void TMainForm::portSelectorPicked(int index)
-{
-    guarded([this, index] {
-        if (index < 0)
-            return;
-        // An open port moves to the new name by itself; when that fails the
-        // error is reported and the change handler does not run.
-        ComPort_.SetPort(ComComboBox->itemText(index).toStdString());
-        ComComboBoxChange();
-    });
+    ComComboBox->SetText(name.toStdString());
 }
 
 } // namespace app

@@ -20,11 +20,11 @@
 #include "app/LinkInterfaces.h"
 #include "app/MainSettings.h"
 #include "app/ShiftRepeat.h"
+#include "serial/ComComboBox.h"
 #include "serial/ComPort.h"
 
 class QButtonGroup;
 class QCheckBox;
-class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -121,7 +121,7 @@ public:
     QLabel* VerLabel = nullptr;
     QLabel* Lin = nullptr;
     QLabel* Lut = nullptr;
-    QComboBox* ComComboBox = nullptr;
+    serial::TComComboBox* ComComboBox = nullptr;
 
 public slots:
     void Timer1Timer();
@@ -157,8 +157,7 @@ private:
     QWidget* buildUppdateraTab();
     QWidget* buildSidePanel();
     QWidget* buildLinkLabels();
-    void fillPortSelector();
-    void portSelectorPicked(int index);
+    void bindPortSelector();
     void wireHandlers();
 
     MainSettings settings_;

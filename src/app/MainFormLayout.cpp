@@ -26,6 +26,7 @@
 #include <utility>
 
 #include "app/ShiftArrows.h"
+#include "serial/ComComboBox.h"
 #include "timevalues/TidEdit.h"
 #include "timevalues/ViloSpinnEdit.h"
 
@@ -272,8 +273,7 @@ QWidget* TMainForm::buildSidePanel()
     layout->addWidget(BSave);
     layout->addWidget(BLoad);
 
-    ComComboBox = named(new QComboBox, "ComComboBox");
-    ComComboBox->setEditable(false);
+    ComComboBox = named(new serial::TComComboBox, "ComComboBox");
     ComComboBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     layout->addWidget(ComComboBox);
     auto* lamps = caption("TXD   RXD");
@@ -307,7 +307,6 @@ void TMainForm::wireHandlers()
     connect(BSave, &QPushButton::clicked, this, &TMainForm::BSaveClick);
     connect(BLoad, &QPushButton::clicked, this, &TMainForm::BLoadClick);
     connect(Button3, &QPushButton::clicked, this, &TMainForm::Button3Click);
-    connect(ComComboBox, &QComboBox::activated, this, &TMainForm::portSelectorPicked);
 
     // An arrow shifts once when pressed and repeats while it is held.
     connect(SESekund, &ShiftArrows::pressed, &sekundRepeat_,

@@ -32,7 +32,7 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        portList.names = {QString::fromStdString(sim.slavePath())};
+        portList.setNames({QString::fromStdString(sim.slavePath())});
         app::MainSettings s;
         s.Comport = QString::fromStdString(sim.slavePath());
         storeSettings(s);
@@ -187,7 +187,7 @@ TEST_F(MainFormPtyTest, SetKlockaSetsTheClockToTheSecondItArrivesIn)
 TEST_F(MainFormPtyTest, ThePortSelectorMovesTheLinkToAnotherPort)
 {
     clocksim::ClockSim other;
-    portList.names = {QString::fromStdString(sim.slavePath()), QString::fromStdString(other.slavePath())};
+    portList.setNames({QString::fromStdString(sim.slavePath()), QString::fromStdString(other.slavePath())});
     app::TMainForm& w = startIdentified();
     const int otherIndex = w.ComComboBox->findText(QString::fromStdString(other.slavePath()));
     ASSERT_GE(otherIndex, 0);
@@ -206,6 +206,20 @@ TEST_F(MainFormPtyTest, ThePortSelectorMovesTheLinkToAnotherPort)
 
     closeWindow();
     EXPECT_EQ(storedSettings().Comport, QString::fromStdString(other.slavePath()));
+}
+
+// An open port moved to a line it cannot open: the port's own error is
+// reported, not "Ingen Comport", and the port stays closed.
+TEST_F(MainFormPtyTest, ASwitchToATakenLineReportsThePortError)
+{
+    clocksim::ClockSim other;
+    portList.setNames({QString::fromStdString(sim.slavePath()), QString::fromStdString(other.slavePath())});
+    app::TMainForm& w = startIdentified();
+    lockLine(other.slavePath());
+    pickPort(w.ComComboBox->findText(QString::fromStdString(other.slavePath())));
+    EXPECT_FALSE(w.ComPort().Connected());
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(errors().size(), 1u);
 }
 
 TEST_F(MainFormPtyTest, LoaderHandOverFreesTheLineAndTakesItBack)

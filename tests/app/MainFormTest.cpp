@@ -127,7 +127,7 @@ TEST_F(MainFormTest, StartsWithTheDefaultsOfItsControls)
 
 TEST_F(MainFormTest, FirstStartWithoutSettingsRunsWithoutAPort)
 {
-    portList.names = {QStringLiteral("ttyS0")};  // no "Com1" here
+    portList.setNames({QStringLiteral("ttyS0")});  // no "Com1" here
     app::TMainForm& w = makeWindow();
     EXPECT_EQ(w.size(), QSize(200, 400));
     EXPECT_EQ(w.pos(), QPoint(0, 0));
@@ -192,7 +192,7 @@ TEST_F(MainFormTest, ImportColumnsAreWrittenOnceTheDialogProvidesThem)
 
 TEST_F(MainFormTest, RemembersThePortChosenFromTheList)
 {
-    portList.names = {QStringLiteral("COM1"), QStringLiteral("COM2")};
+    portList.setNames({QStringLiteral("COM1"), QStringLiteral("COM2")});
     app::MainSettings s;
     s.Comport = QStringLiteral("com2");
     storeSettings(s);
@@ -205,7 +205,7 @@ TEST_F(MainFormTest, RemembersThePortChosenFromTheList)
 TEST_F(MainFormTest, InitOpensThePortAs9600EightNoneOneWithDtrOnAndRtsOff)
 {
     testenv::FakeSerialDevices devices;
-    portList.names = {QStringLiteral("COM1"), QStringLiteral("COM2")};
+    portList.setNames({QStringLiteral("COM1"), QStringLiteral("COM2")});
     app::MainSettings s;
     s.Comport = QStringLiteral("COM2");
     storeSettings(s);
@@ -233,7 +233,7 @@ TEST_F(MainFormTest, InitOpensThePortAs9600EightNoneOneWithDtrOnAndRtsOff)
 TEST_F(MainFormTest, ChoosingAPortThatCannotBeOpenedSaysIngenComport)
 {
     testenv::FakeSerialDevices devices;
-    portList.names = {QStringLiteral("COM2"), QStringLiteral("COM3")};
+    portList.setNames({QStringLiteral("COM2"), QStringLiteral("COM3")});
     app::TMainForm& w = makeWindow();
     devices.fail(testenv::FakeSerialDevices::Op::Open, ENOENT);  // no port chosen: the empty name
     w.Init();

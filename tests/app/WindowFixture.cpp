@@ -17,7 +17,6 @@ void WindowTest::SetUp()
 {
     configFolder = testenv::makeTempDir("config");
     platform::setSettingsFolder(platform::SettingsRoot::CurrentUser, configFolder);
-    platform::setPortList(&portList);
     app::ErrorReporter& reporter = app::ErrorReporter::instance();
     reporter.drain();
     reporter.setPresenter([this](app::ErrorReporter::Kind kind, const QString& text, std::function<void()> done) {
@@ -33,7 +32,6 @@ void WindowTest::TearDown()
     settle();
     serial::SetExceptionHandler(nullptr);
     app::ErrorReporter::instance().setPresenter(nullptr);
-    platform::setPortList(nullptr);
     platform::setSettingsFolder(platform::SettingsRoot::CurrentUser, {});
 }
 

@@ -14,7 +14,7 @@
 #include "app/ErrorReporter.h"
 #include "app/MainForm.h"
 #include "app/MainSettings.h"
-#include "platform/PortList.h"
+#include "support/FixedPortList.h"
 
 // Readable QString values in test failures.
 inline void PrintTo(const QString& text, std::ostream* out)
@@ -23,12 +23,6 @@ inline void PrintTo(const QString& text, std::ostream* out)
 }
 
 namespace windowtest {
-
-class FixedPortList : public platform::PortList {
-public:
-    QStringList names;
-    QStringList ports() override { return names; }
-};
 
 struct Report {
     app::ErrorReporter::Kind kind;
@@ -61,7 +55,7 @@ protected:
     std::vector<QString> errors() const;    // reports of kind Error
 
     std::string configFolder;
-    FixedPortList portList;
+    testenv::FixedPortList portList;
     std::vector<Report> reports;
     std::unique_ptr<app::TMainForm> window;
 };
