@@ -7,12 +7,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <exception>
 #include <memory>
 #include <mutex>
 
 #include "serial/ComComboBox.h"
-#include "serial/ComPort.h"
+#include "serial/ComUpdateBracket.h"
 
 namespace serial {
 namespace {
@@ -114,24 +113,10 @@ bool EditComPort(TCustomComPort& port)
     if (RunModal(*dialog) != QDialog::Accepted)
         return false;
 
-    port.BeginUpdate();
-    std::exception_ptr failure;
-    for (int i = 0; i < 6; ++i) {
-        try {
-            dialog->Combos(i)->ApplySettings();
-        } catch (...) {
-            if (!failure)
-                failure = std::current_exception();
-        }
-    }
-    try {
-        port.EndUpdate();
-    } catch (...) {
-        if (!failure)
-            failure = std::current_exception();
-    }
-    if (failure)
-        std::rethrow_exception(failure);
+    WithinUpdate(port, [&](TFirstFailure& failures) {
+        for (int i = 0; i < 6; ++i)
+            failures.Run([&] { dialog->Combos(i)->ApplySettings(); });
+    });
     return true;
 }
 

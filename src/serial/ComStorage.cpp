@@ -2,7 +2,6 @@
 
 #include <QString>
 
-#include <exception>
 #include <span>
 
 #include "platform/IniFile.h"
@@ -12,6 +11,7 @@
 #include "serial/ComErrors.h"
 #include "serial/ComPort.h"
 #include "serial/ComTexts.h"
+#include "serial/ComUpdateBracket.h"
 
 namespace serial {
 namespace {
@@ -311,24 +311,8 @@ void StoreSettings(TCustomComPort& port, TStoreType StoreType, const std::string
 
 void LoadSettings(TCustomComPort& port, TStoreType StoreType, const std::string& LoadFrom)
 {
-    // Runs the load between BeginUpdate and EndUpdate; EndUpdate on every
-    // path, the first failure passed on.
     const auto bracketed = [&port](ValueSource& source) {
-        port.BeginUpdate();
-        std::exception_ptr failure;
-        try {
-            LoadValues(port, source);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        try {
-            port.EndUpdate();
-        } catch (...) {
-            if (!failure)
-                failure = std::current_exception();
-        }
-        if (failure)
-            std::rethrow_exception(failure);
+        WithinUpdate(port, [&](TFirstFailure&) { LoadValues(port, source); });
     };
 
     try {

@@ -44,6 +44,17 @@ TEST(EnumComPorts, UnreadableListRaisesCode23AndLeavesTheList)
 
 namespace {
 
+// A selector of one kind on a plain list.
+struct PlainSelect {
+    TComStringList list;
+    TComSelect select;
+    explicit PlainSelect(TComProperty kind)
+    {
+        select.SetItems(&list);
+        select.SetComProperty(kind);
+    }
+};
+
 std::string KindName(TComProperty kind)
 {
     const char* names[] = {"None", "Port", "BaudRate", "DataBits", "StopBits", "Parity", "FlowControl"};
@@ -76,7 +87,7 @@ TEST_P(SelectorKinds, FillsTheListForItsKind)
     list.Add("stale");
     TComSelect select;
     select.SetItems(&list);
-    select.SetComProperty(GetParam().kind);
+    select.SetComProperty(GetParam().kind);  // the stale item goes
     ASSERT_EQ(list.Count(), GetParam().count);
     if (GetParam().count > 0) {
         EXPECT_EQ(list.Item(0), GetParam().first);
@@ -112,10 +123,8 @@ class SelectorChoices : public testing::TestWithParam<Choice> {};
 TEST_P(SelectorChoices, ChoiceIsReadAndAppliedAtOnceOnlyWithAutoApply)
 {
     testenv::FixedPortList ports({"ttyUSB0", "ttyUSB7"});
-    TComStringList list;
-    TComSelect select;
-    select.SetItems(&list);
-    select.SetComProperty(GetParam().kind);
+    PlainSelect plain(GetParam().kind);
+    TComSelect& select = plain.select;
     TComPort port;
     TComPort untouched;
     select.SetComPort(&port);
@@ -151,51 +160,37 @@ INSTANTIATE_TEST_SUITE_P(
                }}),
     ParamKindName<Choice>);
 
-TEST(ComSelect, UpdateFindsThePortValueIgnoringCaseAndTakesTheListSpelling)
+TEST(ComSelect, UpdateFindsThePortValueOrKeepsItWhenNotListed)
 {
+    const struct {
+        const char* portName;
+        int index;
+        const char* applied;
+    } cases[] = {
+        {"TTYs3", 0, "ttyS3"},  // found ignoring case: the list's spelling
+        {"/dev/serial/by-id/clock", -1, "/dev/serial/by-id/clock"},  // not listed: kept as it is
+    };
     testenv::FixedPortList ports({"ttyS3", "ttyUSB0"});
-    TComStringList list;
-    TComSelect select;
-    select.SetItems(&list);
-    select.SetComProperty(TComProperty::cpPort);
-    TComPort port;
-    port.SetPort("TTYs3");
-    select.SetComPort(&port);
-    int index = 7;
-    select.UpdateSettings(index);
-    EXPECT_EQ(index, 0);
-    EXPECT_EQ(select.Port(), "ttyS3");
-    select.ApplySettings();
-    EXPECT_EQ(port.Port(), "ttyS3");
-}
-
-TEST(ComSelect, PortValueNotListedIsKeptNotOverwritten)
-{
-    testenv::FixedPortList ports({"ttyUSB0"});
-    TComStringList list;
-    TComSelect select;
-    select.SetItems(&list);
-    select.SetComProperty(TComProperty::cpPort);
-    TComPort port;
-    port.SetPort("/dev/serial/by-id/clock");
-    select.SetComPort(&port);
-    select.Change("ttyUSB0");  // a value taken earlier must not be written back
-
-    int index = 0;
-    select.UpdateSettings(index);
-    EXPECT_EQ(index, -1);
-    select.ApplySettings();
-    EXPECT_EQ(port.Port(), "/dev/serial/by-id/clock");
+    for (const auto& c : cases) {
+        PlainSelect plain(TComProperty::cpPort);
+        TComPort port;
+        port.SetPort(c.portName);
+        plain.select.SetComPort(&port);
+        plain.select.Change("ttyUSB0");  // a value taken earlier must not be written back
+        int index = 7;
+        plain.select.UpdateSettings(index);
+        EXPECT_EQ(index, c.index) << c.portName;
+        plain.select.ApplySettings();
+        EXPECT_EQ(port.Port(), c.applied);
+    }
 }
 
 TEST(ComSelect, NothingHappensWithoutPortKindOrTakenValue)
 {
     testenv::FixedPortList ports({"ttyUSB0"});
-    TComStringList list;
-    TComSelect select;
-    select.SetItems(&list);
+    PlainSelect plain(TComProperty::cpBaudRate);
+    TComSelect& select = plain.select;
     int index = 5;
-    select.SetComProperty(TComProperty::cpBaudRate);
     select.UpdateSettings(index);  // no port
     EXPECT_EQ(index, 5);
 
@@ -208,5 +203,5 @@ TEST(ComSelect, NothingHappensWithoutPortKindOrTakenValue)
     select.SetComProperty(TComProperty::cpNone);
     select.UpdateSettings(index);
     EXPECT_EQ(index, 5);
-    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(plain.list.Count(), 0);
 }

@@ -16,6 +16,7 @@
 
 using namespace serial;
 using seltest::CodeOf;
+using seltest::ProbePort;
 namespace fs = std::filesystem;
 
 namespace {
@@ -30,13 +31,6 @@ void WriteFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::binary) << bytes;
 }
-
-// Exposes the port's update nesting.
-class ProbePort : public TComPort {
-public:
-    explicit ProbePort(const std::string& name = "ComPort1") { SetName(name); }
-    int UpdateCount() const { return FUpdateCount; }
-};
 
 // Every stored setting of a port, as one text.
 std::string Describe(const TCustomComPort& p)

@@ -4,9 +4,17 @@
 #include <vector>
 
 #include "serial/ComErrors.h"
+#include "serial/ComPort.h"
 #include "serial/ExceptionHook.h"
 
 namespace seltest {
+
+// A port named ComPort1 (or as given) that shows its update nesting.
+class ProbePort : public serial::TComPort {
+public:
+    explicit ProbePort(const std::string& name = "ComPort1") { SetName(name); }
+    int UpdateCount() const { return FUpdateCount; }
+};
 
 // Collects what reaches the serial library's exception hook while it lives.
 struct HookedErrors {
