@@ -91,20 +91,11 @@ void WindowTest::settle()
     QCoreApplication::processEvents();
 }
 
-std::vector<QString> WindowTest::messages() const
+std::vector<QString> WindowTest::reportsOf(app::ErrorReporter::Kind kind) const
 {
     std::vector<QString> out;
     for (const Report& r : reports)
-        if (r.kind == app::ErrorReporter::Kind::Message)
-            out.push_back(r.text);
-    return out;
-}
-
-std::vector<QString> WindowTest::errors() const
-{
-    std::vector<QString> out;
-    for (const Report& r : reports)
-        if (r.kind == app::ErrorReporter::Kind::Error)
+        if (r.kind == kind)
             out.push_back(r.text);
     return out;
 }

@@ -51,8 +51,9 @@ protected:
     // Lets queued reports reach the recorder.
     void settle();
 
-    std::vector<QString> messages() const;  // reports of kind Message
-    std::vector<QString> errors() const;    // reports of kind Error
+    std::vector<QString> reportsOf(app::ErrorReporter::Kind kind) const;
+    std::vector<QString> messages() const { return reportsOf(app::ErrorReporter::Kind::Message); }
+    std::vector<QString> errors() const { return reportsOf(app::ErrorReporter::Kind::Error); }
 
     std::string configFolder;
     testenv::FixedPortList portList;
