@@ -85,21 +85,6 @@ TEST_F(ErrorReporterTest, ReportsFromAnotherThreadAreShownInTheGuiThread)
     EXPECT_EQ(shown[0].thread, QThread::currentThreadId());
 }
 
-TEST_F(ErrorReporterTest, MessageOfAnyException)
-{
-    struct Case {
-        std::exception_ptr error;
-        QString text;
-    };
-    const std::vector<Case> cases = {
-        {std::make_exception_ptr(std::runtime_error("Kan inte öppna")), QStringLiteral("Kan inte öppna")},
-        {std::make_exception_ptr(42), QStringLiteral("Okänt fel")},
-        {nullptr, QStringLiteral("Okänt fel")},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(app::ErrorReporter::messageOf(c.error), c.text);
-}
-
 TEST_F(ErrorReporterTest, AThrowingPresenterDoesNotBlockLaterReports)
 {
     reporter.setPresenter([this](app::ErrorReporter::Kind kind, const QString& text, std::function<void()>) {
