@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include <span>
+#include <string_view>
 
 #include "platform/IniFile.h"
 #include "platform/IntegerText.h"
@@ -155,7 +155,7 @@ void ForEachValue(const TCustomComPort& port, F&& f)
         for (const StoredValue& value : kValues) {
             if (value.group != group)
                 continue;
-            if (value.name == kCustomBaudRate && port.BaudRate() != TBaudRate::brCustom)
+            if (std::string_view(value.name) == kCustomBaudRate && port.BaudRate() != TBaudRate::brCustom)
                 continue;
             f(value);
         }
@@ -197,7 +197,7 @@ void LoadValues(TCustomComPort& port, ValueSource& source)
         if (value.text) {
             value.setText(port, source.ReadText(value.name, value.text(port)));
         } else {
-            const int fallback = value.name == kCustomBaudRate ? 9600 : value.integer(port);
+            const int fallback = std::string_view(value.name) == kCustomBaudRate ? 9600 : value.integer(port);
             value.setInteger(port, source.ReadInteger(value.name, fallback));
         }
     });
