@@ -1,0 +1,59 @@
+#pragma once
+// A timer that keeps the rules of a window timer, which QTimer alone does
+// not: it fires every Interval milliseconds while Enabled; enabling a timer
+// that is already enabled, or setting the interval it already has, changes
+// nothing; any real change of either starts the count anew; an interval of 0
+// (or less) never fires.
+//
+// The counting itself is done by a TimerTicker, so tests can drive the timer
+// by a clock of their own.
+#include <functional>
+#include <memory>
+
+namespace serial {
+
+// Counts time for a TIntervalTimer.
+class TimerTicker {
+public:
+    virtual ~TimerTicker() = default;
+    // Starts counting `ms` (above 0) anew and calls OnTick every `ms` until
+    // Stop; a running count is dropped.
+    virtual void Start(int ms) = 0;
+    virtual void Stop() = 0;
+
+    std::function<void()> OnTick;
+};
+
+// A ticker on a QTimer of the calling thread's event loop.
+std::unique_ptr<TimerTicker> MakeQtTimerTicker();
+
+class TIntervalTimer {
+public:
+    // Without a ticker, a Qt ticker is made. Starts disabled with an interval
+    // of 1000 ms.
+    explicit TIntervalTimer(std::unique_ptr<TimerTicker> ticker = nullptr);
+    ~TIntervalTimer();
+    TIntervalTimer(const TIntervalTimer&) = delete;
+    TIntervalTimer& operator=(const TIntervalTimer&) = delete;
+
+    bool Enabled() const { return FEnabled; }
+    void SetEnabled(bool value);
+    int Interval() const { return FInterval; }
+    void SetInterval(int value);
+    // Enabled with an interval above 0: OnTimer will be called.
+    bool Counting() const { return FEnabled && FInterval > 0; }
+
+    // Called at each expiry. An exception it raises goes to the serial
+    // library's exception hook and no further.
+    std::function<void()> OnTimer;
+
+private:
+    void Restart();
+    void Tick();
+
+    std::unique_ptr<TimerTicker> FTicker;
+    bool FEnabled = false;
+    int FInterval = 1000;
+};
+
+} // namespace serial
