@@ -21,6 +21,7 @@
 #include "app/MainSettings.h"
 #include "app/ShiftRepeat.h"
 #include "serial/ComComboBox.h"
+#include "serial/ComLed.h"
 #include "serial/ComPort.h"
 
 class QButtonGroup;
@@ -122,6 +123,8 @@ public:
     QLabel* Lin = nullptr;
     QLabel* Lut = nullptr;
     serial::TComComboBox* ComComboBox = nullptr;
+    serial::TComLed* ComLed1 = nullptr;  // red: transmitted data
+    serial::TComLed* ComLed2 = nullptr;  // green: received data
 
 public slots:
     void Timer1Timer();

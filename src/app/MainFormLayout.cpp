@@ -27,6 +27,7 @@
 
 #include "app/ShiftArrows.h"
 #include "serial/ComComboBox.h"
+#include "serial/ComLed.h"
 #include "timevalues/TidEdit.h"
 #include "timevalues/ViloSpinnEdit.h"
 
@@ -276,9 +277,24 @@ QWidget* TMainForm::buildSidePanel()
     ComComboBox = named(new serial::TComComboBox, "ComComboBox");
     ComComboBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     layout->addWidget(ComComboBox);
-    auto* lamps = caption("TXD   RXD");
-    lamps->setObjectName(QStringLiteral("LampCaption"));
-    layout->addWidget(lamps);
+    auto* lampCaption = caption("TXD   RXD");
+    lampCaption->setObjectName(QStringLiteral("LampCaption"));
+    layout->addWidget(lampCaption);
+    ComLed1 = named(new serial::TComLed, "ComLed1");
+    ComLed1->SetKind(serial::TLedKind::lkRedLight);
+    ComLed1->SetLedSignal(serial::TComLedSignal::lsTx);
+    ComLed1->SetComPort(&ComPort_);
+    ComLed2 = named(new serial::TComLed, "ComLed2");
+    ComLed2->SetKind(serial::TLedKind::lkGreenLight);
+    ComLed2->SetLedSignal(serial::TComLedSignal::lsRx);
+    ComLed2->SetComPort(&ComPort_);
+    // Each lamp under its half of the caption.
+    auto* lamps = new QHBoxLayout;
+    lamps->addWidget(ComLed1);
+    lamps->addSpacing(lampCaption->fontMetrics().horizontalAdvance(QStringLiteral("   ")));
+    lamps->addWidget(ComLed2);
+    lamps->addStretch(1);
+    layout->addLayout(lamps);
     layout->addStretch(1);
     return panel;
 }

@@ -21,6 +21,7 @@
 #include "WindowFixture.h"
 #include "app/Cp1252.h"
 #include "app/ShiftArrows.h"
+#include "serial/ComLed.h"
 #include "support/FakeLocalClock.h"
 #include "support/FakeSerialDevice.h"
 
@@ -229,7 +230,7 @@ bool isControl(const QWidget* w)
     return qobject_cast<const QLabel*>(w) || qobject_cast<const QAbstractButton*>(w) ||
            qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w) ||
            qobject_cast<const QAbstractSpinBox*>(w) || qobject_cast<const QAbstractItemView*>(w) ||
-           qobject_cast<const app::ShiftArrows*>(w);
+           qobject_cast<const app::ShiftArrows*>(w) || qobject_cast<const serial::TComLed*>(w);
 }
 
 // Inner widgets of a control (a spin entry's button, a grid's headers, a
