@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -75,6 +76,11 @@ QTableWidget* startGrid(const char* name, std::initializer_list<std::pair<const 
         grid->setColumnWidth(column++, width);
     }
     grid->setHorizontalHeaderLabels(headers);
+    // Wide enough for every column without scrolling sideways.
+    int total = 0;
+    for (int c = 0; c < grid->columnCount(); ++c)
+        total += grid->columnWidth(c);
+    grid->setMinimumWidth(total + grid->verticalScrollBar()->sizeHint().width() + 2 * grid->frameWidth());
     return grid;
 }
 
@@ -275,7 +281,8 @@ QWidget* TMainForm::buildSidePanel()
     layout->addWidget(BLoad);
 
     ComComboBox = named(new serial::TComComboBox, "ComComboBox");
-    ComComboBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    ComComboBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ComComboBox->setMinimumContentsLength(10);
     layout->addWidget(ComComboBox);
     auto* lampCaption = caption("TXD   RXD");
     lampCaption->setObjectName(QStringLiteral("LampCaption"));
