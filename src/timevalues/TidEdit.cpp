@@ -20,12 +20,26 @@ int TTidEdit::Tid() const
 
 void TTidEdit::setTid(int value)
 {
-    QString text = QString::fromStdString(FormatTid(value, picture_.mask, picture_.mode));
-    // Qt's input mask does not take a blank for an optional position: it
-    // would move the next digit into it ("##:##:##" writes " 1:05:30").
-    // Its own blank character keeps the position empty.
-    if (hasMaskBlank_)
+    std::string formatted = FormatTid(value, picture_.mask, picture_.mode);
+    QString text;
+    if (hasMaskBlank_) {
+        // Qt's input mask takes a separator only as itself: a blank in its
+        // place (a separator in the leading blank area) would move every
+        // later digit one position on and drop the last ones. The picture
+        // mask holds placeholders and separators only, one per character.
+        for (std::size_t i = 0; i < formatted.size() && i < picture_.mask.size(); ++i) {
+            const char m = picture_.mask[i];
+            if (formatted[i] == ' ' && (m == ',' || m == '.' || m == ':'))
+                formatted[i] = m;
+        }
+        // Nor does it take a blank for an optional position: it would move
+        // the next digit into it ("##:##:##" writes " 1:05:30"). Its own
+        // blank character keeps the position empty.
+        text = QString::fromStdString(formatted);
         text.replace(u' ', maskBlank_);
+    } else {
+        text = QString::fromStdString(formatted);
+    }
     setText(text);
 }
 
