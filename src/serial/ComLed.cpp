@@ -1,6 +1,5 @@
 #include "serial/ComLed.h"
 
-#include <QEvent>
 #include <QPainter>
 #include <QThread>
 
@@ -61,7 +60,7 @@ void TComLed::SetComPort(TCustomComPort* value)
     }
     value->RegisterLink(&FComLink);
     FComPort = value;
-    if (value->Connected() && !FLoading)
+    if (value->Connected())
         SetStateInternal(IsStateOn() ? TLedState::lsOn : TLedState::lsOff);
 }
 
@@ -188,8 +187,7 @@ void TComLed::SetState(TLedState value)
 void TComLed::SetStateInternal(TLedState value)
 {
     FState = value;
-    if (!FLoading)
-        DoChange(value);
+    DoChange(value);
     update();
 }
 
@@ -242,13 +240,6 @@ void TComLed::paintEvent(QPaintEvent*)
     } catch (...) {
         HandleException(std::current_exception());
     }
-}
-
-void TComLed::changeEvent(QEvent* event)
-{
-    if (event->type() == QEvent::EnabledChange)
-        update();
-    QWidget::changeEvent(event);
 }
 
 } // namespace serial

@@ -67,12 +67,6 @@ public:
     int RingDuration() const { return FRingDuration; }
     void SetRingDuration(int value) { FRingDuration = value; }
 
-    // Reading a stored description: until Loaded(), state changes do not run
-    // OnChange and linking an open port does not read its state.
-    void BeginLoading() { FLoading = true; }
-    bool Loading() const { return FLoading; }
-    void Loaded() { FLoading = false; }
-
     // Runs at each state change, also to the state already shown.
     TLedStateEvent OnChange;
 
@@ -82,8 +76,9 @@ public:
 protected:
     // Runs OnChange.
     virtual void DoChange(TLedState AState);
+    // Draws the picture of the state, or the unlit one while disabled (a
+    // change of enabled repaints, as for every widget).
     void paintEvent(QPaintEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     void HookSignal();
@@ -109,7 +104,6 @@ private:
     TComLink FComLink;
     int FRingDuration = 1000;
     TIntervalTimer FTimer;
-    bool FLoading = false;
 };
 
 } // namespace serial

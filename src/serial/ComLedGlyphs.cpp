@@ -63,11 +63,11 @@ QImage DrawBulb(bool lit)
 {
     enum { Back, Outline, Gloss, Glass1, Glass2, Filament, MetalLight, MetalDark, Tip };
     const std::vector<QRgb> palette = lit
-        ? std::vector<QRgb>{kBackground, qRgb(160, 128, 0), qRgb(255, 255, 230), qRgb(255, 255, 128),
-                            qRgb(255, 220, 40), qRgb(255, 96, 0), qRgb(200, 200, 200), qRgb(120, 120, 120),
+        ? std::vector<QRgb>{kBackground, qRgb(200, 160, 0), qRgb(255, 255, 240), qRgb(255, 255, 150),
+                            qRgb(255, 235, 90), qRgb(255, 96, 0), qRgb(200, 200, 200), qRgb(120, 120, 120),
                             qRgb(40, 40, 40)}
-        : std::vector<QRgb>{kBackground, qRgb(96, 96, 96), qRgb(250, 250, 250), qRgb(215, 215, 215),
-                            qRgb(180, 180, 180), qRgb(90, 90, 90), qRgb(200, 200, 200), qRgb(120, 120, 120),
+        : std::vector<QRgb>{kBackground, qRgb(72, 72, 72), qRgb(200, 200, 200), qRgb(150, 150, 150),
+                            qRgb(125, 125, 125), qRgb(60, 60, 60), qRgb(200, 200, 200), qRgb(120, 120, 120),
                             qRgb(40, 40, 40)};
     return Draw(palette, [](int x, int y) {
         if (y <= 10) {
