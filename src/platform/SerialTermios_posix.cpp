@@ -29,8 +29,11 @@ void applyLineStateToTermios(const SerialLineState& s, termios& t)
         t.c_cflag |= CRTSCTS;
 
     t.c_iflag &= ~(INPCK | IGNPAR | PARMRK | ISTRIP | IXON | IXOFF | IXANY);
+    // Checked input marks each byte received with an error as FF 00 byte
+    // (and doubles a received FF), so the reader can tell it apart and
+    // replace it with the error character.
     if (s.Flags & kLineParityCheck)
-        t.c_iflag |= INPCK;
+        t.c_iflag |= INPCK | PARMRK;
     if (s.Flags & kLineOutX)
         t.c_iflag |= IXON;
     if (s.Flags & kLineInX)

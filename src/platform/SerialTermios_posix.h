@@ -16,6 +16,8 @@ void makeRawTermios(termios& t);
 // Applies framing, parity, flow control and the XON/XOFF characters of
 // `state` to `t`, leaving everything else of `t` as it is. The speed is not
 // touched (see standardSpeed). `state` must pass checkLineStateSupported.
+// With the parity check on, bytes received with an error arrive marked as
+// FF 00 byte and a received FF arrives doubled; the reader undoes this.
 void applyLineStateToTermios(const SerialLineState& state, termios& t);
 
 // The termios speed constant for a bit rate that has one; false for rates

@@ -5,11 +5,13 @@
 
 #include "serial/ComDebug.h"
 #include "serial/ComErrors.h"
+#include "serial/ComPortIo.h"
+#include "serial/ComThread.h"
 #include "serial/ExceptionHook.h"
 
 namespace serial {
 
-TCustomComPort::TCustomComPort() = default;
+TCustomComPort::TCustomComPort() : FIo(std::make_unique<ComPortIo>()) {}
 
 TCustomComPort::~TCustomComPort()
 {
@@ -30,6 +32,7 @@ void TCustomComPort::ForceClose() noexcept
 {
     if (!FConnected && !FHandle)
         return;
+    FIo->abort.BeginClose();
     try {
         StopEvents();
     } catch (...) {
@@ -86,13 +89,26 @@ void TCustomComPort::Open()
 
 void TCustomComPort::Close()
 {
-    if (!FConnected || Designing())
+    if (!FConnected || FClosing || Designing())
         return;
-    CallBeforeClose();
-    AbortAllAsync();
-    StopEvents();
-    DestroyHandle();
-    FConnected = false;
+    // A handler that runs while the port closes may call Close again:
+    // that does nothing.
+    struct Closing {
+        bool& flag;
+        explicit Closing(bool& f) : flag(f) { flag = true; }
+        ~Closing() { flag = false; }
+    };
+    {
+        Closing closing(FClosing);
+        CallBeforeClose();
+        AbortAllAsync();
+        // From here no operation waits any more, so nothing holds the
+        // device when it closes.
+        FIo->abort.BeginClose();
+        StopEvents();
+        DestroyHandle();
+        FConnected = false;
+    }
     CallAfterClose();
 }
 
@@ -131,23 +147,43 @@ void TCustomComPort::CreateHandle()
         ComDebugText("CreateFile " + path);
         throw EComPortExt(FPort, CError_OpenFailed, err);
     }
-    FHandle = std::move(device);
+    if (const int err = FIo->Open()) {
+        device->close();
+        throw EComPortExt(FPort, CError_OpenFailed, err);
+    }
     // Until the groups are applied the device runs in raw mode with the
     // default time-outs and queue sizes.
     const TComTimeouts defaultTimeouts;
     const TComBuffer defaultBuffer;
-    FAppliedLineState = platform::SerialLineState{};
-    FAppliedTimeouts = TimeoutsImageOf(defaultTimeouts);
-    FAppliedInputSize = defaultBuffer.InputSize();
-    FAppliedOutputSize = defaultBuffer.OutputSize();
+    {
+        std::lock_guard lock(FAppliedLock);
+        FAppliedLineState = platform::SerialLineState{};
+        FAppliedTimeouts = TimeoutsImageOf(defaultTimeouts);
+        FAppliedInputSize = defaultBuffer.InputSize();
+        FAppliedOutputSize = defaultBuffer.OutputSize();
+    }
+    FIo->input.Reset(defaultBuffer.InputSize(), ComInputRules{}, 0);
+    FIo->events.Clear();
+    FIo->outputHeld = false;
+    {
+        std::lock_guard lock(FIo->statusMutex);
+        FIo->statusCounters = {};
+        if (device->hasModemLines())
+            device->counters(FIo->statusCounters);  // errors before the opening do not count
+    }
+    std::unique_lock gate(FIo->gate);
+    FHandle = std::move(device);
 }
 
 void TCustomComPort::DestroyHandle()
 {
-    if (FHandle) {
-        FHandle->close();
-        FHandle.reset();
-    }
+    if (!FHandle)
+        return;
+    // No operation may wait on a device about to close.
+    FIo->abort.BeginClose();
+    std::unique_lock gate(FIo->gate);
+    FHandle->close();
+    FHandle.reset();
 }
 
 void TCustomComPort::SetupComPort()
@@ -155,18 +191,6 @@ void TCustomComPort::SetupComPort()
     ApplyBuffer();
     ApplyCommState();
     ApplyTimeouts();
-}
-
-void TCustomComPort::StartEvents()
-{
-}
-
-void TCustomComPort::StopEvents()
-{
-}
-
-void TCustomComPort::AbortAllAsync()
-{
 }
 
 // --- applying settings ---------------------------------------------------------
@@ -250,8 +274,12 @@ void TCustomComPort::ApplyBuffer()
         RaiseDeviceError(CError_SetupComFailed, EINVAL);
     if (const int err = FHandle->setQueueSizes(in, out))
         RaiseDeviceError(CError_SetupComFailed, err);
-    FAppliedInputSize = in;
-    FAppliedOutputSize = out;
+    {
+        std::lock_guard lock(FAppliedLock);
+        FAppliedInputSize = in;
+        FAppliedOutputSize = out;
+    }
+    ConfigureInput();
 }
 
 void TCustomComPort::ApplyCommState()
@@ -265,7 +293,11 @@ void TCustomComPort::ApplyCommState()
     const platform::SerialLineState state = LineStateImage();
     if (const int err = FHandle->setLineState(state))
         RaiseDeviceError(CError_SetStateFailed, err);
-    FAppliedLineState = state;
+    {
+        std::lock_guard lock(FAppliedLock);
+        FAppliedLineState = state;
+    }
+    ConfigureInput();
 }
 
 void TCustomComPort::ApplyTimeouts()
@@ -275,7 +307,44 @@ void TCustomComPort::ApplyTimeouts()
     const platform::SerialTimeouts timeouts = TimeoutsImage();
     if (const int err = FHandle->setTimeouts(timeouts))
         RaiseDeviceError(CError_TimeoutsFailed, err);
+    std::lock_guard lock(FAppliedLock);
     FAppliedTimeouts = timeouts;
+}
+
+void TCustomComPort::ConfigureInput()
+{
+    std::lock_guard lock(FAppliedLock);
+    const platform::SerialLineState& s = FAppliedLineState;
+    ComInputRules rules;
+    rules.marked = (s.Flags & platform::kLineParityCheck) != 0;
+    rules.replaceErrors = (s.Flags & platform::kLineErrorChar) != 0;
+    rules.errorChar = s.ErrorChar;
+    rules.discardNull = (s.Flags & platform::kLineNull) != 0;
+    FIo->input.Configure(FAppliedInputSize, rules, s.EvtChar);
+}
+
+platform::SerialLineState TCustomComPort::AppliedLineState() const
+{
+    std::lock_guard lock(FAppliedLock);
+    return FAppliedLineState;
+}
+
+platform::SerialTimeouts TCustomComPort::AppliedTimeouts() const
+{
+    std::lock_guard lock(FAppliedLock);
+    return FAppliedTimeouts;
+}
+
+int TCustomComPort::AppliedInputSize() const
+{
+    std::lock_guard lock(FAppliedLock);
+    return FAppliedInputSize;
+}
+
+int TCustomComPort::AppliedOutputSize() const
+{
+    std::lock_guard lock(FAppliedLock);
+    return FAppliedOutputSize;
 }
 
 // --- setters ---------------------------------------------------------------------
@@ -420,7 +489,8 @@ TComSignals TCustomComPort::Signals()
 
 void TCustomComPort::RegisterLink(TComLink* link)
 {
-    if (!link || std::find(FLinks.begin(), FLinks.end(), link) != FLinks.end())
+    std::lock_guard lock(FLinksLock);
+    if (!link || IsRegistered(link))
         throw EComPort(FPort, CError_RegFailed);
     FLinks.push_back(link);
     UpdateHasLink();
@@ -428,11 +498,17 @@ void TCustomComPort::RegisterLink(TComLink* link)
 
 void TCustomComPort::UnRegisterLink(TComLink* link)
 {
+    std::lock_guard lock(FLinksLock);
     auto it = std::find(FLinks.begin(), FLinks.end(), link);
     if (it == FLinks.end())
         throw EComPort(FPort, CError_RegFailed);
     FLinks.erase(it);
     UpdateHasLink();
+}
+
+bool TCustomComPort::IsRegistered(const TComLink* link) const
+{
+    return std::find(FLinks.begin(), FLinks.end(), link) != FLinks.end();
 }
 
 void TCustomComPort::UpdateHasLink()
@@ -441,13 +517,15 @@ void TCustomComPort::UpdateHasLink()
 }
 
 // A callback may register or remove links: walk a copy, and skip a link
-// that has been removed meanwhile.
+// that has been removed meanwhile. The list stays locked during the calls,
+// so a link removed from another thread is not called after its removal.
 template <class Callback, class... Args>
 void TCustomComPort::CallLinks(Callback TComLink::*callback, Args... args)
 {
+    std::lock_guard lock(FLinksLock);
     const std::vector<TComLink*> links = FLinks;
     for (TComLink* link : links)
-        if (std::find(FLinks.begin(), FLinks.end(), link) != FLinks.end() && link->*callback)
+        if (IsRegistered(link) && link->*callback)
             (link->*callback)(this, args...);
 }
 

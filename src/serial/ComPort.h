@@ -9,17 +9,31 @@
 //
 // The port reaches its device through platform::createSerialDevice(), so
 // tests can put a fake device in place.
+//
+// Data path: the port keeps its own input queue, filled from the device by
+// whoever needs the bytes (a read, a queue query, the event thread). Reads
+// and writes follow the port's time-outs; a write is done when its bytes
+// have left the port. Line events are watched by an event thread while the
+// port is open (TComThread) and delivered as SyncMethod says.
+#include <atomic>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/SerialDevice.h"
 #include "platform/SerialLineState.h"
+#include "serial/ComAsync.h"
 #include "serial/ComLink.h"
 #include "serial/ComSettings.h"
 #include "serial/ComTypes.h"
 
 namespace serial {
+
+class ComHandOver;
+class TComThread;
+struct ComPortIo;
 
 class TCustomComPort {
 public:
@@ -126,24 +140,97 @@ public:
     static platform::SerialTimeouts TimeoutsImageOf(const TComTimeouts& timeouts);
     // What was last applied to the open device. Right after opening: a zero
     // line state (raw 8-bit line, nothing applied) and the default time-outs
-    // and queue sizes.
-    const platform::SerialLineState& AppliedLineState() const { return FAppliedLineState; }
-    const platform::SerialTimeouts& AppliedTimeouts() const { return FAppliedTimeouts; }
-    int AppliedInputSize() const { return FAppliedInputSize; }
-    int AppliedOutputSize() const { return FAppliedOutputSize; }
+    // and queue sizes. Safe to read from any thread.
+    platform::SerialLineState AppliedLineState() const;
+    platform::SerialTimeouts AppliedTimeouts() const;
+    int AppliedInputSize() const;
+    int AppliedOutputSize() const;
 
-    // --- line status and links ------------------------------------------
+    // --- reads and writes --------------------------------------------------
+    // None of these checks that the port is open (except the non-overlapped
+    // write); on a closed port or a device that has gone they fail with
+    // their codes. A program that reads or writes from two threads at once
+    // orders the calls itself.
+    //
+    // Blocking write: returns the bytes that left the port, which are fewer
+    // than Count when the write time-out passed. Overlapped: code 2 when the
+    // write fails; links get OnTx(true) and OnTxBuf. Not overlapped: 0 and
+    // SyncWriteErrors counted on failure, 0 uncounted on a closed port, and
+    // no link is told.
+    int Write(const void* Buffer, int Count);
+    // The same for a string; in overlapped mode each call also writes the
+    // debug text "TCustomComPort.WriteStr".
+    int WriteStr(const std::string& Str);
+    // Blocking read of up to Count bytes, ended as the read time-outs say.
+    // Returns the bytes read; with nothing read the first byte of Buffer is
+    // 255. A read that cannot start is only counted (ReadAsyncErrorCount,
+    // ReadAsyncLastError) unless ReadAsyncExceptionsEnabled (then code 3);
+    // one that fails while it waits raises code 3 (ECANCELED when aborted).
+    int Read(void* Buffer, int Count);
+    // The same into Str, which then holds exactly the bytes read.
+    int ReadStr(std::string& Str, int Count);
+
+    // Overlapped operations on a record made by InitAsync (code 4 for none):
+    // start one, look with IsAsyncCompleted, wait with WaitForAsync. The
+    // caller keeps the bytes, or the destination, until WaitForAsync has
+    // returned. Each returns the bytes moved at once (0 while pending).
+    int WriteAsync(const void* Buffer, int Count, PCPortAsync AsyncPtr);
+    int WriteStrAsync(const std::string& Str, PCPortAsync AsyncPtr);
+    int ReadAsync(void* Buffer, int Count, PCPortAsync AsyncPtr);
+    // Str is sized to Count and read into; nothing starts for Count < 1.
+    int ReadStrAsync(std::string& Str, int Count, PCPortAsync AsyncPtr);
+    // Waits until the operation is done and returns the bytes moved; code 2
+    // or 3 when it failed. Then, unless InputCountNotSupported, a read that
+    // left the input queue empty tells the links OnRx(false) and a write
+    // tells them OnTxBuf with the bytes that left the port.
+    int WaitForAsync(PCPortAsync AsyncPtr);
+    // Whether the operation is done, moving it on without waiting; code 6
+    // when it failed.
+    bool IsAsyncCompleted(PCPortAsync AsyncPtr);
+    // Ends the pending operations of the port (they fail with ECANCELED).
+    // Overlapped mode only; code 5 when it cannot. Also called by Close.
+    virtual void AbortAllAsync();
+
+    // --- queues and line status ------------------------------------------
+    // Each of the four status queries also clears the line errors counted so
+    // far (LastErrors reports them); code 10 when the device cannot tell.
+    int InputCount();    // 0 without asking when InputCountNotSupported
+    int OutputCount();
+    TComStateFlags StateFlags();
+    TComErrors LastErrors();
     // Modem input lines that are on; empty for a line without modem lines
     // and for a port that is not overlapped. Failure: code 11.
     TComSignals Signals();
+    // Line control (code 12). SetXonXoff(false) holds output as if XOFF had
+    // come, SetXonXoff(true) lets it go on.
+    void SetBreak(bool OnOff);
+    void SetDTR(bool OnOff);
+    void SetRTS(bool OnOff);
+    void SetXonXoff(bool OnOff);
+    // Discards the input and/or output queue (code 5).
+    void ClearBuffer(bool Input, bool Output);
+    // Sends one character at once (code 13 when the line takes none now).
+    void TransmitChar(char Ch);
+    // For a port without an event thread (code 20 while one runs): waits in
+    // the calling thread until one of Events happens, StopEvent (a
+    // descriptor such as an eventfd; 0 or less for none) becomes readable,
+    // or Timeout ms pass (negative: no limit). Events is set to the events
+    // that happened, empty for a stop or time-out. Code 21 when the wait
+    // fails.
+    void WaitForEvent(TComEvents& Events, int StopEvent, int Timeout);
+    // Runs the port setup dialog on this port (see SetSetupDialogHook).
+    void ShowSetupDialog();
+
+    // --- links and the event thread ----------------------------------------
     // Links are called in registration order. Registering a link twice or
-    // removing one that is not registered raises code 18.
+    // removing one that is not registered raises code 18. Safe from any
+    // thread; a link call from another thread has ended when UnRegisterLink
+    // returns.
     void RegisterLink(TComLink* link);
     void UnRegisterLink(TComLink* link);
-
-    // Ends pending reads and writes; called by Close before events stop.
-    // Nothing is ever pending in this class.
-    virtual void AbortAllAsync();
+    // The event thread while the port is open and watches events, else null.
+    TComThread* EventThread() const { return FEventThread.get(); }
+    bool ThreadCreated() const { return FThreadCreated; }
 
     // --- event properties ------------------------------------------------
     TRxCharEvent OnRxChar;
@@ -197,6 +284,18 @@ protected:
     virtual void DoRLSDChange(bool OnOff);
     virtual void DoRx80Full();
 
+    // The event checks, one per event, run by the event thread's delivery.
+    void CheckError();
+    void CheckRxChar();
+    void CheckTxEmpty();
+    void CheckBreak();
+    void CheckRing();
+    void CheckRxFlag();
+    void CheckRx80Full();
+    // Received bytes for OnRxBuf (part of CheckRxChar); true when the bytes
+    // were read.
+    bool CallRxBuf(int Count);
+
     // Opening and closing notifications.
     void CallBeforeOpen();
     void CallAfterOpen();
@@ -219,14 +318,27 @@ protected:
     [[noreturn]] void RaiseDeviceError(std::uint8_t code, int error) const;
 
     std::vector<TComLink*> FLinks;
-    bool FHasLink = false;
+    std::atomic<bool> FHasLink{false};
     bool FThreadCreated = false;
     int FUpdateCount = 0;
     int FSyncWriteErrors = 0;
 
 private:
+    friend class TComThread;
+
     // Tears down whatever is open without notifications; never throws.
     void ForceClose() noexcept;
+    // The data path: what an operation needs of the port now.
+    struct IoUse;
+    IoUse BeginIo();
+    // One status query (the stand-in for the driver's combined query).
+    struct Status;
+    Status QueryStatus(bool withInput);
+    // A write in non-overlapped mode.
+    int WriteBlocking(const char* Buffer, int Count);
+    // Brings the input queue in line with what was applied.
+    void ConfigureInput();
+    bool IsRegistered(const TComLink* link) const;
     void UpdateHasLink();
     template <class Callback, class... Args>
     void CallLinks(Callback TComLink::*callback, Args... args);
@@ -257,6 +369,15 @@ private:
     unsigned FReadAsyncLastError = 0;
     bool FOverlapped = true;
 
+    std::unique_ptr<ComPortIo> FIo;
+    std::unique_ptr<TComThread> FEventThread;
+    std::shared_ptr<ComHandOver> FHandOver;
+    // Deliveries of the present opening may run while it holds.
+    std::shared_ptr<std::atomic<bool>> FDeliveryOpen;
+    bool FClosing = false;
+    std::recursive_mutex FLinksLock;
+
+    mutable std::mutex FAppliedLock;
     platform::SerialLineState FAppliedLineState;
     platform::SerialTimeouts FAppliedTimeouts;
     int FAppliedInputSize = 0;

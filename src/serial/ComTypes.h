@@ -36,7 +36,8 @@ enum class TStoreType : std::uint8_t { stRegistry, stIniFile };
 enum class TStoredProp : std::uint8_t {
     spBasic, spFlowControl, spBuffer, spTimeouts, spParity, spOthers
 };
-enum class TOperationKind : std::uint8_t { okWrite, okRead };
+// What last used an overlapped-operation record; okNone until an operation has.
+enum class TOperationKind : std::uint8_t { okWrite, okRead, okNone };
 enum class TComProperty : std::uint8_t {
     cpNone, cpPort, cpBaudRate, cpDataBits, cpStopBits, cpParity, cpFlowControl
 };

@@ -63,7 +63,7 @@ TEST(SerialTermios, FramingParityAndFlowBecomeTermiosFlags)
     const Case cases[] = {
         {"8N1", Line(8, kParityNone, kOneStopBit), CS8, parityBits | CSTOPB | CRTSCTS, 0, INPCK | IXON | IXOFF},
         {"7O1", Line(7, kParityOdd, kOneStopBit), CS7 | PARENB | PARODD, CMSPAR | CSTOPB, 0, INPCK},
-        {"7E2 checked", Line(7, kParityEven, kTwoStopBits, kLineBinary | kLineParityCheck), CS7 | PARENB | CSTOPB, PARODD | CMSPAR, INPCK, 0},
+        {"7E2 checked", Line(7, kParityEven, kTwoStopBits, kLineBinary | kLineParityCheck), CS7 | PARENB | CSTOPB, PARODD | CMSPAR, INPCK | PARMRK, 0},
         {"6 mark", Line(6, kParityMark, kOneStopBit), CS6 | PARENB | CMSPAR | PARODD, 0, 0, 0},
         {"8 space", Line(8, kParitySpace, kOneStopBit), CS8 | PARENB | CMSPAR, PARODD, 0, 0},
         {"5 bits 1.5 stop", Line(5, kParityNone, kOne5StopBits), CS5 | CSTOPB, 0, 0, 0},
@@ -84,7 +84,8 @@ TEST(SerialTermios, FramingParityAndFlowBecomeTermiosFlags)
         EXPECT_EQ(t.c_cflag & c.cflagOff, 0u) << c.what;
         EXPECT_EQ(t.c_iflag & c.iflagOn, c.iflagOn) << c.what;
         EXPECT_EQ(t.c_iflag & c.iflagOff, 0u) << c.what;
-        EXPECT_EQ(t.c_iflag & (IXANY | ISTRIP | PARMRK | IGNPAR), 0u) << c.what;
+        EXPECT_EQ(t.c_iflag & (IXANY | ISTRIP | IGNPAR), 0u) << c.what;
+        EXPECT_EQ((t.c_iflag & PARMRK) != 0, (c.iflagOn & INPCK) != 0) << c.what;  // errors marked only when checked
         EXPECT_EQ(t.c_cflag & (CREAD | CLOCAL), CREAD | CLOCAL) << c.what;
     }
 }

@@ -4,6 +4,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <mutex>
 
@@ -139,8 +140,15 @@ public:
             return {0, EBADF};
         if (const int err = s_->failure(Op::Write))
             return {0, err};
-        s_->lines[path_].written.append(static_cast<const char*>(data), size);
-        s_->lines[path_].counters.tx += static_cast<std::uint32_t>(size);
+        FakeSerialLine& l = s_->lines[path_];
+        if (l.writeRoom >= 0)
+            size = std::min(size, static_cast<std::size_t>(l.writeRoom));
+        if (size == 0)
+            return {0, EAGAIN};
+        if (l.writeRoom >= 0)
+            l.writeRoom -= static_cast<int>(size);
+        l.written.append(static_cast<const char*>(data), size);
+        l.counters.tx += static_cast<std::uint32_t>(size);
         return {size, 0};
     }
 
@@ -154,17 +162,22 @@ public:
 
     int outputWaiting(int& count) override
     {
-        count = 0;  // writes leave at once
-        return call(Op::OutputWaiting, {}, [](FakeSerialLine&) { return 0; });
+        count = 0;
+        return call(Op::OutputWaiting, {}, [&](FakeSerialLine& l) {
+            count = l.outputQueued;
+            return 0;
+        });
     }
 
     int purge(bool input, bool output) override
     {
         return call(Op::Purge, std::string("purge") + (input ? " in" : "") + (output ? " out" : ""),
-                    [&](FakeSerialLine&) {
+                    [&](FakeSerialLine& l) {
                         char sink[256];
                         while (input && ::read(readEnd_, sink, sizeof sink) > 0) {
                         }
+                        if (output)
+                            l.outputQueued = 0;
                         return 0;
                     });
     }
@@ -305,6 +318,18 @@ void FakeSerialDevices::setCounters(const std::string& path, const platform::Ser
 {
     std::lock_guard lock(state_->mutex);
     state_->lines[path].counters = counters;
+}
+
+void FakeSerialDevices::setWriteRoom(const std::string& path, int bytes)
+{
+    std::lock_guard lock(state_->mutex);
+    state_->lines[path].writeRoom = bytes;
+}
+
+void FakeSerialDevices::setOutputQueued(const std::string& path, int bytes)
+{
+    std::lock_guard lock(state_->mutex);
+    state_->lines[path].outputQueued = bytes;
 }
 
 bool FakeSerialDevices::pushInput(const std::string& path, const std::string& bytes)

@@ -28,6 +28,8 @@ struct FakeSerialLine {
     platform::SerialCounters counters;
     bool breakOn = false;
     bool outputHeld = false;
+    int writeRoom = -1;        // bytes a write may still take (-1: any number)
+    int outputQueued = 0;      // what the output queue reports; purged to 0
 };
 
 class FakeSerialDevices {
@@ -58,6 +60,10 @@ public:
     void setModemInputs(const std::string& path, unsigned lines);
     void setHasModemLines(const std::string& path, bool has);
     void setCounters(const std::string& path, const platform::SerialCounters& counters);
+    // Limits what writes may still take (-1: no limit) and what the output
+    // queue reports as still waiting.
+    void setWriteRoom(const std::string& path, int bytes);
+    void setOutputQueued(const std::string& path, int bytes);
     // Makes `bytes` arrive on the open device of `path`; false when none is open.
     bool pushInput(const std::string& path, const std::string& bytes);
 

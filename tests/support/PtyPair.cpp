@@ -37,7 +37,14 @@ void PtyPair::discardPending()
 PtyPair::~PtyPair()
 {
     ::close(slave_);
-    ::close(master_);
+    closeMaster();
+}
+
+void PtyPair::closeMaster()
+{
+    if (master_ >= 0)
+        ::close(master_);
+    master_ = -1;
 }
 
 void PtyPair::send(const std::string& bytes)

@@ -36,6 +36,8 @@ public:
     // Reads what arrives at the far end until `count` bytes have come or
     // `timeoutMs` has passed.
     std::string receive(std::size_t count, int timeoutMs);
+    // Closes the far end, as when the other side goes away.
+    void closeMaster();
 
 private:
     int master_ = -1;

@@ -1,0 +1,125 @@
+// The port's side of event delivery: starting and stopping the event
+// thread, and the checks the thread's deliveries run.
+#include <memory>
+
+#include "serial/ComHandOver.h"
+#include "serial/ComPort.h"
+#include "serial/ComPortIo.h"
+#include "serial/ComThread.h"
+
+namespace serial {
+
+void TCustomComPort::StartEvents()
+{
+    if (FEvents.Empty() || !FOverlapped)
+        return;
+    FDeliveryOpen = std::make_shared<std::atomic<bool>>(true);
+    if (FSyncMethod == TSyncMethod::smThreadSync)
+        FHandOver = ComHandOver::Create();
+    FEventThread = std::make_unique<TComThread>(this);
+    FThreadCreated = true;
+}
+
+void TCustomComPort::StopEvents()
+{
+    if (FEventThread) {
+        FEventThread->Stop();
+        // A hand-over the thread waits in runs here, in the GUI thread, so
+        // the thread can see the stop; elsewhere it is dropped.
+        if (FHandOver)
+            FHandOver->Close(IsGuiThread());
+        FEventThread.reset();
+        // As the thread ends, both queues are discarded.
+        if (FHandle && !FIo->input.Gone())
+            FHandle->purge(true, true);
+        FIo->input.Clear();
+    }
+    FThreadCreated = false;
+    FHandOver.reset();
+    if (FDeliveryOpen) {
+        *FDeliveryOpen = false;
+        FDeliveryOpen.reset();
+    }
+}
+
+// --- the checks ------------------------------------------------------------------
+
+void TCustomComPort::CheckError()
+{
+    const TComErrors errors = LastErrors();
+    if (!errors.Empty())
+        DoError(errors);
+}
+
+void TCustomComPort::CheckRxChar()
+{
+    if (FInputCountNotSupported)
+        return;
+    int count = InputCount();
+    if (count > 0)
+        CallLinkSignal(&TComLink::OnRx, true);
+    if (count > 0 && !TriggersOnRxChar() && CallRxBuf(count))
+        count = 0;
+    if (count > 0)
+        DoRxChar(count);
+}
+
+bool TCustomComPort::CallRxBuf(int Count)
+{
+    // The bytes are read once, into one buffer the port's handler and every
+    // link share; only the bytes actually read are passed on.
+    std::unique_ptr<char[]> buffer;
+    int read = -1;
+    auto readOnce = [&] {
+        buffer = std::make_unique<char[]>(static_cast<std::size_t>(Count));
+        read = Read(buffer.get(), Count);
+        if (read > 0)
+            DoRxBuf(buffer.get(), read);
+    };
+    {
+        std::lock_guard lock(FLinksLock);
+        const std::vector<TComLink*> links = FLinks;
+        for (TComLink* link : links) {
+            if (!IsRegistered(link) || !link->OnRxBuf)
+                continue;
+            if (read < 0)
+                readOnce();
+            if (read > 0)
+                link->OnRxBuf(this, buffer.get(), read);
+        }
+    }
+    if (read < 0 && !FTriggersOnRxChar)
+        readOnce();
+    return read >= 0;
+}
+
+void TCustomComPort::CheckTxEmpty()
+{
+    CallLinkSignal(&TComLink::OnTx, false);
+    CallLinkNotify(&TComLink::OnTxEmpty);
+    DoTxEmpty();
+}
+
+void TCustomComPort::CheckBreak()
+{
+    DoBreak();
+}
+
+void TCustomComPort::CheckRing()
+{
+    CallLinkNotify(&TComLink::OnRing);
+    DoRing();
+}
+
+void TCustomComPort::CheckRxFlag()
+{
+    CallLinkNotify(&TComLink::OnRxFlag);
+    DoRxFlag();
+}
+
+void TCustomComPort::CheckRx80Full()
+{
+    DoRx80Full();
+}
+
+} // namespace serial

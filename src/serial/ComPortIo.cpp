@@ -1,0 +1,389 @@
+// The data path of the port: reads, writes, queue and line status, line
+// control, and waiting for line events without an event thread.
+#include <cerrno>
+#include <cstring>
+
+#include "serial/ComDebug.h"
+#include "serial/ComErrors.h"
+#include "serial/ComEventWatcher.h"
+#include "serial/ComLineWatch.h"
+#include "serial/ComPort.h"
+#include "serial/ComPortIo.h"
+#include "serial/ComSetupHook.h"
+
+namespace serial {
+
+// What an operation needs of the port now; holds the port's device while it
+// lives, so closing waits until the operation has let go.
+struct TCustomComPort::IoUse {
+    std::shared_lock<std::shared_mutex> lock;
+    ComTransferPort port;
+    platform::SerialTimeouts timeouts;
+    std::shared_ptr<ComAbortSignal::Epoch> epoch;
+};
+
+TCustomComPort::IoUse TCustomComPort::BeginIo()
+{
+    IoUse use{std::shared_lock(FIo->gate), {}, {}, FIo->abort.Current()};
+    use.port.device = FHandle.get();
+    use.port.input = &FIo->input;
+    use.port.events = &FIo->events;
+    std::lock_guard lock(FAppliedLock);
+    use.port.characterTime = CharacterTime(FAppliedLineState);
+    use.timeouts = FAppliedTimeouts;
+    return use;
+}
+
+// --- overlapped operations -------------------------------------------------
+
+namespace {
+
+TCPortAsync& Record(PCPortAsync AsyncPtr, const std::string& port)
+{
+    if (!AsyncPtr)
+        throw EComPort(port, CError_InvalidAsync);
+    return *AsyncPtr;
+}
+
+std::size_t SizeOf(int count)
+{
+    return count > 0 ? static_cast<std::size_t>(count) : 0;
+}
+
+} // namespace
+
+int TCustomComPort::WriteAsync(const void* Buffer, int Count, PCPortAsync AsyncPtr)
+{
+    TCPortAsync& a = Record(AsyncPtr, FPort);
+    const std::size_t size = SizeOf(Count);
+    a.Kind = TOperationKind::okWrite;
+    a.Data.reset();
+    if (size > 0) {
+        a.Data = std::make_unique<char[]>(size);
+        std::memcpy(a.Data.get(), Buffer, size);
+    }
+    a.Size = static_cast<int>(size);
+    {
+        IoUse use = BeginIo();
+        a.Overlapped.StartWrite(a.Data.get(), size, WriteTimeLimit(use.timeouts, size), use.epoch);
+        a.Overlapped.Step(use.port);
+    }
+    if (!a.Overlapped.Pending() && a.Overlapped.Error())
+        RaiseDeviceError(CError_WriteFailed, a.Overlapped.Error());
+    CallLinkSignal(&TComLink::OnTx, true);
+    return a.Overlapped.Pending() ? 0 : static_cast<int>(a.Overlapped.Transferred());
+}
+
+int TCustomComPort::WriteStrAsync(const std::string& Str, PCPortAsync AsyncPtr)
+{
+    if (Str.empty())
+        return 0;
+    return WriteAsync(Str.data(), static_cast<int>(Str.size()), AsyncPtr);
+}
+
+int TCustomComPort::ReadAsync(void* Buffer, int Count, PCPortAsync AsyncPtr)
+{
+    TCPortAsync& a = Record(AsyncPtr, FPort);
+    const std::size_t size = SizeOf(Count);
+    a.Kind = TOperationKind::okRead;
+    if (size > 0)
+        static_cast<unsigned char*>(Buffer)[0] = 0xFF;
+    {
+        IoUse use = BeginIo();
+        a.Overlapped.StartRead(static_cast<char*>(Buffer), size, MakeReadPlan(use.timeouts, size), use.epoch);
+        a.Overlapped.Step(use.port);
+    }
+    if (!a.Overlapped.Pending() && a.Overlapped.Error()) {
+        // Failed to start: nothing stays pending and the wait gives 0.
+        const int err = a.Overlapped.Error();
+        a.Overlapped.Finish(0);
+        if (FReadAsyncExceptionsEnabled)
+            RaiseDeviceError(CError_ReadFailed, err);
+        ++FReadAsyncErrorCount;
+        FReadAsyncLastError = static_cast<unsigned>(err);
+        return 0;
+    }
+    return a.Overlapped.Pending() ? 0 : static_cast<int>(a.Overlapped.Transferred());
+}
+
+int TCustomComPort::ReadStrAsync(std::string& Str, int Count, PCPortAsync AsyncPtr)
+{
+    if (Count < 1)
+        return 0;
+    Str.resize(static_cast<std::size_t>(Count));
+    return ReadAsync(Str.data(), Count, AsyncPtr);
+}
+
+int TCustomComPort::WaitForAsync(PCPortAsync AsyncPtr)
+{
+    TCPortAsync& a = Record(AsyncPtr, FPort);
+    if (a.Overlapped.Pending()) {
+        IoUse use = BeginIo();
+        a.Overlapped.Wait(use.port);
+    }
+    if (const int err = a.Overlapped.Error())
+        RaiseDeviceError(a.Kind == TOperationKind::okWrite ? CError_WriteFailed : CError_ReadFailed, err);
+    const int transferred = static_cast<int>(a.Overlapped.Transferred());
+    if (FInputCountNotSupported)
+        return transferred;
+    if (a.Kind == TOperationKind::okRead) {
+        bool empty = false;
+        try {
+            empty = InputCount() == 0;
+        } catch (const EComPort&) {
+            // The bytes read are the caller's all the same; only the lamp
+            // is not told.
+        }
+        if (empty)
+            CallLinkSignal(&TComLink::OnRx, false);
+    } else if (a.Kind == TOperationKind::okWrite && transferred > 0) {
+        CallLinkTxBuf(a.Data.get(), transferred);
+    }
+    return transferred;
+}
+
+bool TCustomComPort::IsAsyncCompleted(PCPortAsync AsyncPtr)
+{
+    TCPortAsync& a = Record(AsyncPtr, FPort);
+    if (a.Overlapped.Pending()) {
+        IoUse use = BeginIo();
+        a.Overlapped.Step(use.port);
+    }
+    if (a.Overlapped.Pending())
+        return false;
+    if (const int err = a.Overlapped.Error())
+        RaiseDeviceError(CError_AsyncCheck, err);
+    return true;
+}
+
+void TCustomComPort::AbortAllAsync()
+{
+    if (!FOverlapped)
+        return;
+    if (const int err = FIo->abort.Abort())
+        RaiseDeviceError(CError_PurgeFailed, err);
+}
+
+// --- blocking reads and writes -------------------------------------------------
+
+int TCustomComPort::Write(const void* Buffer, int Count)
+{
+    if (!FOverlapped)
+        return WriteBlocking(static_cast<const char*>(Buffer), Count);
+    ComAsyncRecord record;
+    WriteAsync(Buffer, Count, record.get());
+    return WaitForAsync(record.get());
+}
+
+int TCustomComPort::WriteStr(const std::string& Str)
+{
+    if (!FOverlapped)
+        return WriteBlocking(Str.data(), static_cast<int>(Str.size()));
+    ComDebugText("TCustomComPort.WriteStr");
+    ComAsyncRecord record;
+    WriteStrAsync(Str, record.get());
+    return WaitForAsync(record.get());
+}
+
+int TCustomComPort::WriteBlocking(const char* Buffer, int Count)
+{
+    if (!FConnected)
+        return 0;
+    const std::size_t size = SizeOf(Count);
+    ComTransfer transfer;
+    {
+        IoUse use = BeginIo();
+        transfer.StartWrite(Buffer, size, WriteTimeLimit(use.timeouts, size), use.epoch);
+        transfer.Wait(use.port);
+    }
+    if (transfer.Error()) {
+        ++FSyncWriteErrors;
+        return 0;
+    }
+    return static_cast<int>(transfer.Transferred());
+}
+
+int TCustomComPort::Read(void* Buffer, int Count)
+{
+    ComAsyncRecord record;
+    ReadAsync(Buffer, Count, record.get());
+    return WaitForAsync(record.get());
+}
+
+int TCustomComPort::ReadStr(std::string& Str, int Count)
+{
+    ComAsyncRecord record;
+    try {
+        ReadStrAsync(Str, Count, record.get());
+        const int n = WaitForAsync(record.get());
+        Str.resize(static_cast<std::size_t>(n));
+        return n;
+    } catch (...) {
+        Str.clear();
+        throw;
+    }
+}
+
+// --- queues and line status ------------------------------------------------------
+
+struct TCustomComPort::Status {
+    int inQue = 0;
+    int outQue = 0;
+    TComErrors errors;
+    TComStateFlags flags;
+};
+
+TCustomComPort::Status TCustomComPort::QueryStatus(bool withInput)
+{
+    IoUse use = BeginIo();
+    if (!use.port.device)
+        RaiseDeviceError(CError_ClearComFailed, EBADF);
+    platform::SerialDevice& device = *use.port.device;
+    Status status;
+    if (device.hasModemLines()) {
+        platform::SerialCounters now;
+        if (const int err = device.counters(now))
+            RaiseDeviceError(CError_ClearComFailed, err);
+        std::lock_guard lock(FIo->statusMutex);
+        status.errors = LineErrorsBetween(FIo->statusCounters, now, FParity.Check());
+        FIo->statusCounters = now;
+    }
+    if (const int err = device.outputWaiting(status.outQue))
+        RaiseDeviceError(CError_ClearComFailed, err);
+    if (withInput) {
+        FIo->input.Pump(device);
+        status.inQue = static_cast<int>(FIo->input.Count());
+    }
+    if (FIo->outputHeld)
+        status.flags.Include(TComStateFlag::fXoffHold);
+    unsigned lines = 0;
+    if (FFlowControl.OutCTSFlow() && status.outQue > 0 && device.hasModemLines() && device.modemLines(lines) == 0
+        && !(lines & platform::kModemCTS))
+        status.flags.Include(TComStateFlag::fCtlHold);
+    return status;
+}
+
+int TCustomComPort::InputCount()
+{
+    if (FInputCountNotSupported)
+        return 0;
+    return QueryStatus(true).inQue;
+}
+
+int TCustomComPort::OutputCount()
+{
+    return QueryStatus(false).outQue;
+}
+
+TComStateFlags TCustomComPort::StateFlags()
+{
+    return QueryStatus(false).flags;
+}
+
+TComErrors TCustomComPort::LastErrors()
+{
+    return QueryStatus(false).errors;
+}
+
+// --- line control ------------------------------------------------------------------
+
+namespace {
+
+// Runs one device call on the open device; EBADF without one.
+template <class Call>
+int OnDevice(platform::SerialDevice* device, Call call)
+{
+    return device ? call(*device) : EBADF;
+}
+
+} // namespace
+
+void TCustomComPort::SetBreak(bool OnOff)
+{
+    IoUse use = BeginIo();
+    if (const int err = OnDevice(use.port.device, [&](platform::SerialDevice& d) { return d.setBreak(OnOff); }))
+        RaiseDeviceError(CError_EscapeComFailed, err);
+}
+
+void TCustomComPort::SetDTR(bool OnOff)
+{
+    IoUse use = BeginIo();
+    if (const int err = OnDevice(use.port.device,
+                                 [&](platform::SerialDevice& d) { return d.setModemLines(platform::kModemDTR, OnOff); }))
+        RaiseDeviceError(CError_EscapeComFailed, err);
+}
+
+void TCustomComPort::SetRTS(bool OnOff)
+{
+    IoUse use = BeginIo();
+    if (const int err = OnDevice(use.port.device,
+                                 [&](platform::SerialDevice& d) { return d.setModemLines(platform::kModemRTS, OnOff); }))
+        RaiseDeviceError(CError_EscapeComFailed, err);
+}
+
+void TCustomComPort::SetXonXoff(bool OnOff)
+{
+    IoUse use = BeginIo();
+    if (const int err = OnDevice(use.port.device, [&](platform::SerialDevice& d) { return d.holdOutput(!OnOff); }))
+        RaiseDeviceError(CError_EscapeComFailed, err);
+    FIo->outputHeld = !OnOff;
+}
+
+void TCustomComPort::ClearBuffer(bool Input, bool Output)
+{
+    IoUse use = BeginIo();
+    if (const int err = OnDevice(use.port.device, [&](platform::SerialDevice& d) { return d.purge(Input, Output); }))
+        RaiseDeviceError(CError_PurgeFailed, err);
+    if (Input)
+        FIo->input.Clear();
+}
+
+void TCustomComPort::TransmitChar(char Ch)
+{
+    IoUse use = BeginIo();
+    const int err = OnDevice(use.port.device, [&](platform::SerialDevice& d) {
+        const platform::SerialIoResult r = d.write(&Ch, 1);
+        return r.error ? r.error : r.count == 1 ? 0 : EAGAIN;
+    });
+    if (err)
+        RaiseDeviceError(CError_TransmitFailed, err);
+}
+
+// --- waiting for events without a thread ---------------------------------------------
+
+void TCustomComPort::WaitForEvent(TComEvents& Events, int StopEvent, int Timeout)
+{
+    if (FThreadCreated)
+        throw EComPort(FPort, CError_ThreadCreated);
+    IoUse use = BeginIo();
+    if (!use.port.device || !use.epoch)
+        RaiseDeviceError(CError_WaitFailed, EBADF);
+    using Clock = std::chrono::steady_clock;
+    using std::chrono::milliseconds;
+    const std::optional<Clock::time_point> deadline =
+        Timeout < 0 ? std::nullopt : std::optional(Clock::now() + milliseconds(Timeout));
+    ComEventWatcher watcher(*use.port.device, FIo->input, FIo->events, Events);
+    for (;;) {
+        milliseconds wait(-1);
+        if (deadline)
+            wait = std::max(milliseconds(0), std::chrono::ceil<milliseconds>(*deadline - Clock::now()));
+        const ComEventWatcher::Result r = watcher.Wait(StopEvent > 0 ? StopEvent : -1, use.epoch->fd.fd(), wait);
+        if (r.error)
+            RaiseDeviceError(CError_WaitFailed, r.error);
+        if (!r.events.Empty()) {
+            Events = r.events;
+            return;
+        }
+        if (r.stopped || (deadline && Clock::now() >= *deadline)) {
+            Events = {};
+            return;
+        }
+    }
+}
+
+void TCustomComPort::ShowSetupDialog()
+{
+    RunSetupDialog(*this);
+}
+
+} // namespace serial

@@ -1,0 +1,20 @@
+#pragma once
+// How a port reaches the port setup dialog: the dialog's own file puts its
+// editing routine here, so the serial library does not depend on the
+// widgets of the dialog.
+#include <functional>
+
+namespace serial {
+
+class TCustomComPort;
+
+// Edits the settings of a port in a dialog; true when they were taken.
+using SetupDialogHook = std::function<bool(TCustomComPort&)>;
+
+// Puts `hook` in place; an empty one removes it.
+void SetSetupDialogHook(SetupDialogHook hook);
+// Runs the dialog on `port` through the hook: its result, or false when no
+// dialog is in place.
+bool RunSetupDialog(TCustomComPort& port);
+
+} // namespace serial
