@@ -23,10 +23,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The port's receive-flag event is not delivered by the port yet: the test
-// delivers it on every turn of the event loop instead.
-constexpr bool kDeliverRxFlagByHand = true;
-
 class MainFormPtyTest : public windowtest::WindowTest {
 protected:
     void SetUp() override
@@ -45,12 +41,7 @@ protected:
     }
 
     // One turn of the program's event loop.
-    void pump()
-    {
-        if (kDeliverRxFlagByHand && window)
-            window->ComPortRxFlag();
-        waitFor([] { return false; }, 5);
-    }
+    void pump() { waitFor([] { return false; }, 5); }
     std::function<void()> pumper() { return [this] { pump(); }; }
 
     // The window started as at program start, identified by the clock.
