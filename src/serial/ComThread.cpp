@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <ctime>
+#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -32,6 +33,8 @@ struct TComThread::Core {
     platform::EventFd stop;
     std::atomic<bool> stopping{false};
     std::atomic<std::uint16_t> lastEvents{0};
+    // Made when the thread is, so what arrives once the port is open counts.
+    std::optional<ComEventWatcher> watcher;
 };
 
 namespace {
@@ -63,6 +66,8 @@ TComThread::TComThread(TCustomComPort* AComPort) : FCore(std::make_shared<Core>(
         throw std::system_error(EINVAL, std::generic_category(), "event thread of a port that is not open");
     if (const int err = c.stop.create())
         throw std::system_error(err, std::generic_category(), "event thread stop signal");
+    if (c.sync != TSyncMethod::smDisableEvents)
+        c.watcher.emplace(*c.device, *c.input, *c.events, c.watched);
     FThread = std::thread(&TComThread::Execute, FCore);
 }
 
@@ -109,15 +114,14 @@ void TComThread::Execute(std::shared_ptr<Core> core)
     if (const int nice = NiceOf(c.priority))
         setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), nice);  // a refusal leaves it normal
 
-    if (c.sync == TSyncMethod::smDisableEvents) {
+    if (!c.watcher) {
         pollfd stop{c.stop.fd(), POLLIN, 0};
         while (!c.stopping && (::poll(&stop, 1, -1) >= 0 || errno == EINTR)) {
         }
         return;
     }
-    ComEventWatcher watcher(*c.device, *c.input, *c.events, c.watched);
     while (!c.stopping) {
-        const ComEventWatcher::Result r = watcher.Wait(c.stop.fd(), -1, std::chrono::milliseconds(-1));
+        const ComEventWatcher::Result r = c.watcher->Wait(c.stop.fd(), -1, std::chrono::milliseconds(-1));
         if (r.error || c.stopping)
             break;  // a failed wait ends the thread; the port stays open
         if (!r.events.Empty())
