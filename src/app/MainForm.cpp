@@ -63,7 +63,12 @@ void TMainForm::setUpComPort()
     ComPort_.Parity().SetBits(serial::TParityBits::prNone);
     ComPort_.SetStopBits(serial::TStopBits::sbOneStopBit);
     ComPort_.SetEventChar(kCR);
-    ComPort_.SetEvents(serial::TComEvents{serial::TComEvent::evRxFlag});
+    // The receive flag drives the link. Received characters and an empty
+    // output queue are watched too, only so that the lamps follow the data:
+    // on the flag alone the TXD lamp would stay lit after the first write and
+    // the RXD lamp never light. No handler is attached to either.
+    ComPort_.SetEvents(serial::TComEvents{serial::TComEvent::evRxFlag, serial::TComEvent::evRxChar,
+                                          serial::TComEvent::evTxEmpty});
     serial::TComFlowControl& flow = ComPort_.FlowControl();
     flow.SetOutCTSFlow(false);
     flow.SetOutDSRFlow(false);

@@ -11,6 +11,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
@@ -113,6 +114,33 @@ TEST_F(MainFormPtyTest, IdentifiesTheClockOnTheRememberedPort)
     EXPECT_FALSE(w.link().busy());
     EXPECT_TRUE(sim.failures().empty());
     EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(MainFormPtyTest, LampsShowSentAndReceivedData)
+{
+    app::TMainForm& w = makeWindow();
+    EXPECT_EQ(w.ComLed1->Kind(), serial::TLedKind::lkRedLight);
+    EXPECT_EQ(w.ComLed2->Kind(), serial::TLedKind::lkGreenLight);
+    std::vector<std::string> seen;
+    w.ComLed1->OnChange = [&](serial::TComLed*, serial::TLedState s) {
+        seen.push_back(s == serial::TLedState::lsOn ? "TX on" : "TX off");
+    };
+    w.ComLed2->OnChange = [&](serial::TComLed*, serial::TLedState s) {
+        seen.push_back(s == serial::TLedState::lsOn ? "RX on" : "RX off");
+    };
+    w.Init();
+    ASSERT_TRUE(sim.waitUntil([&] { return sim.acknowledgements() == 1; }, 5000ms, pumper()));
+    // Both go out again 100 ms after the last activity.
+    ASSERT_TRUE(waitFor([&] { return !seen.empty() && seen.back().find("off") != std::string::npos &&
+                                     w.ComLed1->State() == serial::TLedState::lsOff &&
+                                     w.ComLed2->State() == serial::TLedState::lsOff; },
+                        3000)) << ::testing::PrintToString(seen);
+    const auto first = [&](const std::string& what) { return std::find(seen.begin(), seen.end(), what) - seen.begin(); };
+    EXPECT_LT(first("TX on"), first("RX on"));  // "VER" goes out before the clock answers
+    EXPECT_LT(first("RX on"), static_cast<long>(seen.size()));
+    // The lamps report once more while the window goes.
+    w.ComLed1->OnChange = nullptr;
+    w.ComLed2->OnChange = nullptr;
 }
 
 TEST_F(MainFormPtyTest, ResendsUntilTheClockAcknowledgesThenStops)
