@@ -102,6 +102,19 @@ TTidEdit* timeEntry(const char* name, const char* editMask, int tid)
     return entry;
 }
 
+// The foot of a table tab's column: the file buttons side by side, then
+// "Blanka tider"; the column then goes beside the grid.
+void endTableColumn(QHBoxLayout* page, QVBoxLayout* side, QPushButton* read, QPushButton* save, QPushButton* blank)
+{
+    auto* files = new QHBoxLayout;
+    files->addWidget(read);
+    files->addWidget(save);
+    side->addLayout(files);
+    side->addWidget(blank);
+    side->addStretch(1);
+    page->addLayout(side);
+}
+
 QVBoxLayout* column(QWidget* owner)
 {
     auto* layout = new QVBoxLayout(owner);
@@ -174,13 +187,7 @@ QWidget* TMainForm::buildVanligTab()
     Button11 = button("Button11", "Läs");
     Button12 = button("Button12", "Spara");
     Button6 = button("Button6", "Blanka tider");
-    auto* files = new QHBoxLayout;
-    files->addWidget(Button11);
-    files->addWidget(Button12);
-    side->addLayout(files);
-    side->addWidget(Button6);
-    side->addStretch(1);
-    layout->addLayout(side);
+    endTableColumn(layout, side, Button11, Button12, Button6);
     return page;
 }
 
@@ -214,13 +221,7 @@ QWidget* TMainForm::buildJaktstartTab()
     side->addWidget(LasFile);
     side->addWidget(Button2);
     side->addWidget(Button8);
-    auto* files = new QHBoxLayout;
-    files->addWidget(Button9);
-    files->addWidget(Button10);
-    side->addLayout(files);
-    side->addWidget(Button7);
-    side->addStretch(1);
-    layout->addLayout(side);
+    endTableColumn(layout, side, Button9, Button10, Button7);
     return page;
 }
 
