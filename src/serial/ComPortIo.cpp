@@ -50,6 +50,13 @@ std::size_t SizeOf(int count)
     return count > 0 ? static_cast<std::size_t>(count) : 0;
 }
 
+// An operation that failed on its first step. One aborted meanwhile has
+// started; its wait reports the abort.
+bool FailedToStart(const ComTransfer& t)
+{
+    return !t.Pending() && t.Error() && t.Error() != ECANCELED;
+}
+
 } // namespace
 
 int TCustomComPort::WriteAsync(const void* Buffer, int Count, PCPortAsync AsyncPtr)
@@ -68,7 +75,7 @@ int TCustomComPort::WriteAsync(const void* Buffer, int Count, PCPortAsync AsyncP
         a.Overlapped.StartWrite(a.Data.get(), size, WriteTimeLimit(use.timeouts, size), use.epoch);
         a.Overlapped.Step(use.port);
     }
-    if (!a.Overlapped.Pending() && a.Overlapped.Error())
+    if (FailedToStart(a.Overlapped))
         RaiseDeviceError(CError_WriteFailed, a.Overlapped.Error());
     CallLinkSignal(&TComLink::OnTx, true);
     return a.Overlapped.Pending() ? 0 : static_cast<int>(a.Overlapped.Transferred());
@@ -93,8 +100,8 @@ int TCustomComPort::ReadAsync(void* Buffer, int Count, PCPortAsync AsyncPtr)
         a.Overlapped.StartRead(static_cast<char*>(Buffer), size, MakeReadPlan(use.timeouts, size), use.epoch);
         a.Overlapped.Step(use.port);
     }
-    if (!a.Overlapped.Pending() && a.Overlapped.Error()) {
-        // Failed to start: nothing stays pending and the wait gives 0.
+    if (FailedToStart(a.Overlapped)) {
+        // Nothing stays pending and the wait gives 0.
         const int err = a.Overlapped.Error();
         a.Overlapped.Finish(0);
         if (FReadAsyncExceptionsEnabled)

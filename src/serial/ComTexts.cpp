@@ -102,7 +102,9 @@ std::string CharToStr(char ch)
     const auto code = static_cast<unsigned char>(ch);
     if (code >= 33 && code <= 127)
         return std::string(1, ch);
-    return "#" + std::to_string(code);
+    std::string text = "#";  // not "#" + ...: GCC 12 warns falsely on that in optimised builds
+    text += std::to_string(code);
+    return text;
 }
 
 char StrToChar(const std::string& text)
