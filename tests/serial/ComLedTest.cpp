@@ -17,6 +17,7 @@
 #include "serial/ComLedGlyphs.h"
 #include "serial/ComPort.h"
 #include "support/FakeSerialDevice.h"
+#include "support/PtyPair.h"
 
 using namespace serial;
 
@@ -210,6 +211,42 @@ TEST(ComLed, StateIsRefusedWhileAPortIsLinked)
     }
     EXPECT_EQ(lamp.led.State(), TLedState::lsOff);
     EXPECT_EQ(lamp.log, "off@0");
+}
+
+TEST(ComLed, AWriteOnAPseudoTerminalLightsTheTransmitLamp)
+{
+    struct Case {
+        TComEvents events;
+        const char* log;  // after the write has left and 100 ms more
+    };
+    const Case cases[] = {
+        {{TComEvent::evRxFlag}, "on@0"},  // nothing reports the output empty: stays lit
+        {{TComEvent::evRxFlag, TComEvent::evTxEmpty}, "on@0 off@100"},
+    };
+    for (const Case& c : cases) {
+        testenv::PtyPair pty(testenv::PtyPair::Line::Raw);
+        TComPort port;
+        port.SetPort(pty.path());
+        port.SetEventChar('\r');
+        port.SetEvents(c.events);
+        port.Open();
+        Lamp lamp;
+        lamp.led.SetLedSignal(TComLedSignal::lsTx);
+        lamp.led.SetComPort(&port);
+        ASSERT_EQ(lamp.log, "off@0");  // an open port sets the state
+        lamp.log.clear();
+
+        EXPECT_EQ(port.WriteStr("VER\r"), 4);
+        EXPECT_EQ(lamp.led.State(), TLedState::lsOn);  // lit inside the write
+        EXPECT_EQ(pty.receive(4, kWaitMs), "VER\r");
+        auto& ticker = *lamp.clock.tickers.front();
+        if (c.events.Contains(TComEvent::evTxEmpty)) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return ticker.running; }, kWaitMs));
+        }
+        lamp.clock.advance(100);
+        EXPECT_EQ(lamp.log, c.log);
+        lamp.led.SetComPort(nullptr);
+    }
 }
 
 // --- exceptions, threads, painting -----------------------------------------------
