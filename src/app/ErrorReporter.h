@@ -1,0 +1,87 @@
+#pragma once
+// The program's one error reporter: every failure that reaches a slot, a
+// handler or the serial library's exception hook ends here, and so do the
+// program's own short messages ("Ingen comport").
+//
+// A report never shows its box inside the caller: the box is put up from the
+// event loop afterwards, so a failing slot returns at once and the window goes
+// on. One box at a time: while a box is waiting or shown, further reports are
+// dropped (counted), so a write that fails on every resend tick cannot pile up
+// dialogs. Reports may come from any thread.
+//
+// Tests replace the box with a presenter of their own (setPresenter).
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <exception>
+#include <functional>
+
+#include "app/ReportError.h"
+
+namespace app {
+
+class ErrorReporter : public QObject {
+    Q_OBJECT
+public:
+    enum class Kind { Error, Message };
+
+    // Puts one report before the user; calls `done` once the user has seen it
+    // (the next report may then be shown). May call `done` at once.
+    using Presenter = std::function<void(Kind kind, const QString& text, std::function<void()> done)>;
+
+    explicit ErrorReporter(QObject* parent = nullptr);
+    ~ErrorReporter() override;
+
+    // The reporter of the program (made on first use, in the GUI thread).
+    static ErrorReporter& instance();
+
+    // A failure: shows its message.
+    void reportError(std::exception_ptr error) noexcept;
+    // A plain message with an OK button.
+    void showMessage(const QString& text) noexcept;
+    // reportError as a ReportError for the plain classes.
+    ReportError errorHandler();
+
+    // Replaces the message box; an empty presenter puts the box back.
+    void setPresenter(Presenter presenter);
+
+    // A report is waiting or shown.
+    bool busy() const { return busy_.load(); }
+    // Reports dropped because another was waiting or shown.
+    int dropped() const { return dropped_.load(); }
+
+    // Shows a report that is still waiting and returns when it has been seen
+    // (for the end of the program, when the event loop no longer runs).
+    void drain();
+
+    // The text shown for a failure.
+    static QString messageOf(std::exception_ptr error);
+
+signals:
+    // The report shown last has been seen; nothing waits.
+    void idle();
+
+private:
+    void post(Kind kind, const QString& text) noexcept;
+    void present(Kind kind, const QString& text);
+    void finished();
+
+    Presenter presenter_;
+    std::atomic<bool> busy_{false};
+    std::atomic<int> dropped_{0};
+};
+
+// Runs `body`, handing any exception to the program's reporter: the wrapper
+// for every slot and handler of the windows.
+template <class Body>
+void guarded(Body&& body) noexcept
+{
+    try {
+        body();
+    } catch (...) {
+        ErrorReporter::instance().reportError(std::current_exception());
+    }
+}
+
+} // namespace app

@@ -1,0 +1,237 @@
+#include "app/MainForm.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QTableWidget>
+
+#include "app/ErrorReporter.h"
+#include "platform/SettingsStore.h"
+#include "serial/ComComboBox.h"
+
+namespace app {
+namespace {
+
+constexpr char kCR = 13;
+
+// Runs at the end of a scope, also when it is left by an exception.
+template <class F>
+struct AtExit {
+    F f;
+    ~AtExit() { f(); }
+};
+template <class F>
+AtExit(F) -> AtExit<F>;
+
+} // namespace
+
+TMainForm::TMainForm(QWidget* parent)
+    : QMainWindow(parent),
+      link_(linkPort_, *this, ErrorReporter::instance().errorHandler()),
+      clockShift_(ErrorReporter::instance().errorHandler()),
+      sekundRepeat_([this](int amount) { Settiddiff(amount); }),
+      tiondelRepeat_([this](int amount) { Settiddiff(amount); }),
+      loaderRun_([](const std::string&) {})
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QString::fromUtf8(kMainFormCaption));
+    setUpComPort();
+    buildWindow();
+    bindPortSelector();
+    wireHandlers();
+
+    Timer1_.setObjectName(QStringLiteral("Timer1"));
+    Timer1_.setTimerType(Qt::PreciseTimer);
+    Timer1_.setInterval(kTimer1IntervalMs);
+    connect(&Timer1_, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+    Timer1_.start();
+
+    FormCreate();
+}
+
+TMainForm::~TMainForm()
+{
+    Timer1_.stop();
+    // The port closes itself; its handler must not reach a half-destroyed window.
+    ComPort_.OnRxFlag = nullptr;
+}
+
+void TMainForm::setUpComPort()
+{
+    ComPort_.SetName("ComPort");
+    ComPort_.SetBaudRate(serial::TBaudRate::br9600);
+    ComPort_.SetDataBits(serial::TDataBits::dbEight);
+    ComPort_.Parity().SetBits(serial::TParityBits::prNone);
+    ComPort_.SetStopBits(serial::TStopBits::sbOneStopBit);
+    ComPort_.SetEventChar(kCR);
+    // The receive flag drives the link. Received characters and an empty
+    // output queue are watched too, only so that the lamps follow the data:
+    // on the flag alone the TXD lamp would stay lit after the first write and
+    // the RXD lamp never light. No handler is attached to either.
+    ComPort_.SetEvents(serial::TComEvents{serial::TComEvent::evRxFlag, serial::TComEvent::evRxChar,
+                                          serial::TComEvent::evTxEmpty});
+    serial::TComFlowControl& flow = ComPort_.FlowControl();
+    flow.SetOutCTSFlow(false);
+    flow.SetOutDSRFlow(false);
+    flow.SetXonXoffOut(false);
+    flow.SetXonXoffIn(false);
+    flow.SetControlDTR(serial::TDTRFlowControl::dtrEnable);
+    flow.SetControlRTS(serial::TRTSFlowControl::rtsDisable);
+    ComPort_.OnRxFlag = [this](serial::TCustomComPort*) { ComPortRxFlag(); };
+}
+
+void TMainForm::FormCreate()
+{
+    try {
+        platform::SettingsStore store;
+        settings_ = readMainSettings(store);
+    } catch (...) {
+        // An unreadable settings file: the defaults serve, and the user is told.
+        settings_ = MainSettings{};
+        ErrorReporter::instance().reportError(std::current_exception());
+    }
+    // The same quantities are written back on close, so the window keeps
+    // its place and size from run to run.
+    resize(settings_.Vidd, settings_.hojd);
+    move(settings_.Left, settings_.Top);
+    setComComboBoxText(settings_.Comport);
+}
+
+void TMainForm::FormClose()
+{
+    MainSettings s = settings_;
+    s.Vidd = width();
+    s.hojd = height();
+    s.Top = y();
+    s.Left = x();
+    s.Comport = comComboBoxText();
+    std::optional<ImportColumns> columns;
+    if (importColumns_)
+        columns = importColumns_();
+    platform::SettingsStore store;
+    writeMainWindowSettings(store, s, columns);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    guarded([this] { FormClose(); });
+    event->accept();
+}
+
+void TMainForm::Init()
+{
+    guarded([this] {
+        try {
+            ComPort_.SetPort(comComboBoxText().toStdString());
+            ComPort_.Open();
+        } catch (...) {
+            ErrorReporter::instance().showMessage(QStringLiteral("Ingen comport"));
+        }
+        link_.startPolling();
+    });
+}
+
+void TMainForm::ComComboBoxChange()
+{
+    guarded([this] {
+        try {
+            ComPort_.Open();
+        } catch (...) {
+            ErrorReporter::instance().showMessage(QStringLiteral("Ingen Comport"));
+        }
+    });
+}
+
+void TMainForm::Button3Click()
+{
+    guarded([this] {
+        ComPort_.Close();
+        Timer1_.stop();
+        // Whatever happens from here on, the timer runs again afterwards:
+        // polling, resending and a transfer must not stop for the rest of
+        // the run because the port could not be had back.
+        AtExit restart{[this] { Timer1_.start(); }};
+        try {
+            loaderRun_(ComPort_.Port());
+        } catch (...) {
+            ErrorReporter::instance().reportError(std::current_exception());
+        }
+        ComPort_.Open();
+    });
+}
+
+void TMainForm::Timer1Timer()
+{
+    guarded([this] { link_.Tick(); });
+}
+
+void TMainForm::ComPortRxFlag()
+{
+    guarded([this] { link_.receive(); });
+}
+
+void TMainForm::SetKlockaClick()
+{
+    guarded([this] { link_.SetKlockaClick(); });
+}
+
+void TMainForm::BSaveClick()
+{
+    guarded([this] { link_.BSaveClick(); });
+}
+
+void TMainForm::BLoadClick()
+{
+    guarded([this] { link_.BLoadClick(); });
+}
+
+void TMainForm::Settiddiff(int diff)
+{
+    guarded([this, diff] { clockShift_.Settiddiff(diff); });
+}
+
+// ---- labels of the link ----
+
+void TMainForm::showPcTime(const QString& text)
+{
+    Klocka->setText(text);
+}
+
+void TMainForm::showSent(const QString& text)
+{
+    Lut->setText(text);
+}
+
+void TMainForm::showReceived(const QString& text)
+{
+    Lin->setText(text);
+}
+
+void TMainForm::showVersion(const QString& text)
+{
+    VerLabel->setText(text);
+}
+
+// ---- port selector ----
+
+void TMainForm::bindPortSelector()
+{
+    // As the window description has it: the machine's ports, no item chosen,
+    // then the port linked, which selects the port's own name when listed.
+    ComComboBox->SetComProperty(serial::TComProperty::cpPort);
+    ComComboBox->SetAutoApply(true);
+    ComComboBox->setCurrentIndex(-1);
+    ComComboBox->SetComPort(&ComPort_);
+    ComComboBox->OnChange = [this](serial::TComComboBox*) { ComComboBoxChange(); };
+}
+
+QString TMainForm::comComboBoxText() const
+{
+    return QString::fromStdString(ComComboBox->Text());
+}
+
+void TMainForm::setComComboBoxText(const QString& name)
+{
+    ComComboBox->SetText(name.toStdString());
+}
+
+} // namespace app

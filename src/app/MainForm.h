@@ -1,0 +1,178 @@
+#pragma once
+// The main window: the start tables on their tabs, the clock link with its
+// labels, the serial port with its selector and lamps, the PC clock shift,
+// the firmware hand-over, and the settings kept between runs.
+//
+// The link protocol lives in ClockLink and the clock shift in ClockShift;
+// the window wires its timer, port and buttons to them. Every handler hands
+// its failures to the program's error reporter and returns.
+#include <QMainWindow>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/ClockLink.h"
+#include "app/ClockShift.h"
+#include "app/ComLinkPort.h"
+#include "app/LinkInterfaces.h"
+#include "app/MainSettings.h"
+#include "app/ShiftRepeat.h"
+#include "serial/ComComboBox.h"
+#include "serial/ComLed.h"
+#include "serial/ComPort.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTabWidget;
+class QTableWidget;
+class TTidEdit;
+class TViloSpinnEdit;
+
+namespace app {
+
+class ShiftArrows;
+
+inline constexpr const char* kMainFormCaption = "Ladda VILO Corvalinder ver:10021";
+inline constexpr int kTimer1IntervalMs = 100;
+// Data rows of the two start grids (the grids' rows 1 to 9999).
+inline constexpr int kGridDataRows = 9999;
+
+// The firmware loader shown modally on the given port name; returns when it
+// has closed.
+using LoaderRun = std::function<void(const std::string& portName)>;
+
+class TMainForm : public QMainWindow, private LinkLabels {
+    Q_OBJECT
+public:
+    // Builds the window and runs FormCreate: geometry and the remembered port
+    // from the settings, the grids' headers, an empty send list.
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Called once after every window of the program exists: opens the port
+    // ("Ingen comport" when it cannot be opened) and starts the poll with
+    // "VER".
+    void Init();
+
+    // Offers one command text to the clock link.
+    void Sand(const std::string& command) { link_.Sand(command); }
+    // Shifts the PC's local clock by `diff` units of 1/10000 s.
+    void Settiddiff(int diff);
+
+    // The loader's modal run for "Init laddning" (the default does nothing).
+    void setLoaderRun(LoaderRun run) { loaderRun_ = std::move(run); }
+    // The import dialog's current column numbers, written on close; without
+    // them "Tabid" and "Tabtid" are left as they are.
+    void setImportColumns(std::function<ImportColumns()> columns) { importColumns_ = std::move(columns); }
+
+    // The settings read when the window was made.
+    const MainSettings& settings() const { return settings_; }
+    serial::TComPort& ComPort() { return ComPort_; }
+    ClockLink& link() { return link_; }
+    QTimer& Timer1() { return Timer1_; }
+
+    // The port selector's text: the chosen port name, empty when none.
+    QString comComboBoxText() const;
+    void setComComboBoxText(const QString& name);
+
+    // ---- components ----
+    QTabWidget* PageControl = nullptr;
+    QTableWidget* StringGrid1 = nullptr;
+    QTableWidget* StringGrid2 = nullptr;
+    TViloSpinnEdit* SEFnr = nullptr;
+    TViloSpinnEdit* SETnr = nullptr;
+    TViloSpinnEdit* SEParstart = nullptr;
+    TTidEdit* StartTid = nullptr;
+    TTidEdit* DiffTid = nullptr;
+    QGroupBox* TutGroup = nullptr;
+    QButtonGroup* TutButtons = nullptr;
+    QRadioButton* Tutinga = nullptr;
+    QRadioButton* Tuten = nullptr;
+    QRadioButton* Tutfem = nullptr;
+    QRadioButton* TutAlla = nullptr;
+    QSpinBox* AntalKo = nullptr;
+    QSpinBox* Ako = nullptr;
+    TTidEdit* EStartTid = nullptr;
+    QPushButton* LasFile = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button8 = nullptr;
+    QPushButton* Button6 = nullptr;
+    QPushButton* Button7 = nullptr;
+    QPushButton* Button9 = nullptr;
+    QPushButton* Button10 = nullptr;
+    QPushButton* Button11 = nullptr;
+    QPushButton* Button12 = nullptr;
+    QCheckBox* CBGran = nullptr;
+    QPushButton* Button4 = nullptr;
+    QPushButton* Button5 = nullptr;
+    QPushButton* BSave = nullptr;
+    QPushButton* BLoad = nullptr;
+    QPushButton* Button3 = nullptr;
+    ShiftArrows* SESekund = nullptr;
+    ShiftArrows* SETiondel = nullptr;
+    QLabel* Klocka = nullptr;
+    QLabel* VerLabel = nullptr;
+    QLabel* Lin = nullptr;
+    QLabel* Lut = nullptr;
+    serial::TComComboBox* ComComboBox = nullptr;
+    serial::TComLed* ComLed1 = nullptr;  // red: transmitted data
+    serial::TComLed* ComLed2 = nullptr;  // green: received data
+
+public slots:
+    void Timer1Timer();
+    void ComPortRxFlag();
+    void SetKlockaClick();
+    void BSaveClick();
+    void BLoadClick();
+    // The user chose another port; the selector has given it to the port.
+    void ComComboBoxChange();
+    // Hands the serial line to the firmware loader and takes it back.
+    void Button3Click();
+    void SESekundUpClick() { Settiddiff(kShiftSecond); }
+    void SESekundDownClick() { Settiddiff(-kShiftSecond); }
+    void SETiondelUpClick() { Settiddiff(kShiftTenth); }
+    void SETiondelDownClick() { Settiddiff(-kShiftTenth); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // LinkLabels
+    void showPcTime(const QString& text) override;
+    void showSent(const QString& text) override;
+    void showReceived(const QString& text) override;
+    void showVersion(const QString& text) override;
+
+    void FormCreate();
+    void FormClose();
+    void setUpComPort();
+    void buildWindow();
+    QWidget* buildVanligTab();
+    QWidget* buildJaktstartTab();
+    QWidget* buildUppdateraTab();
+    QWidget* buildSidePanel();
+    QWidget* buildLinkLabels();
+    void bindPortSelector();
+    void wireHandlers();
+
+    MainSettings settings_;
+    serial::TComPort ComPort_;
+    ComLinkPort linkPort_{ComPort_};
+    ClockLink link_;
+    ClockShift clockShift_;
+    ShiftRepeat sekundRepeat_;
+    ShiftRepeat tiondelRepeat_;
+    QTimer Timer1_;
+    LoaderRun loaderRun_;
+    std::function<ImportColumns()> importColumns_;
+};
+
+} // namespace app
