@@ -1,11 +1,13 @@
 #include "serial/ComSetupHook.h"
 
+#include "serial/ComSetupDialog.h"
 #include "serial/GlobalHook.h"
 
 namespace serial {
 namespace {
 
-GlobalHook<SetupDialogHook> g_hook;
+// The library's own Setup dialog unless another has been put in place.
+GlobalHook<SetupDialogHook> g_hook{&EditComPort};
 
 } // namespace
 

@@ -1,7 +1,7 @@
 #pragma once
-// How a port reaches the port setup dialog: the dialog's own file puts its
-// editing routine here, so the serial library does not depend on the
-// widgets of the dialog.
+// How a port reaches the port setup dialog: the library's own Setup dialog
+// is in place from the start; another dialog (or none) can be put in its
+// place, so the port's own code does not depend on the dialog's widgets.
 #include <functional>
 
 namespace serial {

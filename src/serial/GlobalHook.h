@@ -9,6 +9,8 @@ namespace serial {
 template <class Fn>
 class GlobalHook {
 public:
+    explicit GlobalHook(Fn fn = {}) : fn_(std::move(fn)) {}
+
     void Set(Fn fn)
     {
         std::lock_guard lock(mutex_);

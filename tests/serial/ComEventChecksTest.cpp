@@ -3,6 +3,8 @@
 // dialog hook.
 #include <gtest/gtest.h>
 
+#include "serial/ComSetupDialog.h"
+
 #include <atomic>
 #include <memory>
 #include <stdexcept>
@@ -151,4 +153,5 @@ TEST(ComEventChecks, ShowSetupDialogRunsTheInstalledDialog)
     edited = nullptr;
     port.ShowSetupDialog();  // no dialog in place: nothing happens
     EXPECT_EQ(edited, nullptr);
+    SetSetupDialogHook(&EditComPort);
 }

@@ -175,3 +175,13 @@ TEST(ComSetupDialog, UnreadablePortListShowsNoDialog)
     EXPECT_EQ(seltest::CodeOf([&] { EditComPort(port); }), CError_RegError);
     EXPECT_EQ(user.shown, 0);
 }
+
+TEST(ComSetupDialog, IsWhatThePortShowsForItsSetup)
+{
+    testenv::FixedPortList ports;
+    ports.setNames({"ttyUSB0"});
+    ProbePort port;
+    User user([](TComSetupFrm&) { return int(QDialog::Rejected); });
+    port.ShowSetupDialog();
+    EXPECT_EQ(user.shown, 1);
+}
