@@ -20,6 +20,7 @@
 #include "app/LinkInterfaces.h"
 #include "app/MainSettings.h"
 #include "app/ShiftRepeat.h"
+#include "app/StringGrid.h"
 #include "serial/ComComboBox.h"
 #include "serial/ComLed.h"
 #include "serial/ComPort.h"
@@ -173,6 +174,43 @@ private:
     QTimer Timer1_;
     LoaderRun loaderRun_;
     std::function<ImportColumns()> importColumns_;
+
+    // ---- start tables ----
+public:
+    // The import dialog shown modally: points `result` at its result grid
+    // ("Id" and "Tid" from row 1 down) and returns its modal result, 1 for
+    // "Ok". The default shows nothing and returns 2.
+    using ImportRun = std::function<int(StringGrid*& result)>;
+    void setImportRun(ImportRun run) { importRun_ = std::move(run); }
+
+    // Loads data row ARow of StringGrid1 into the entry fields, with
+    // proposals from the row above, and moves the focus to SEFnr. Returns
+    // false when the rows hold no integer where one is needed: the failure
+    // is reported and the entry fields keep their values.
+    bool StringGrid1SelectCell(int ACol, int ARow);
+    // Writes the entry fields into the current row of StringGrid1.
+    void SEFnrExit();
+    // Numbers the pursuit starters into AntalKo queues.
+    void AntalKoChange();
+    // Recomputes the "Diff" column of StringGrid2.
+    void FixDiff();
+    // "Läs Tidfil": appends the starters of an import to StringGrid2.
+    void LasFileClick();
+    // "Add Starttid" / "Sub Starttid": shift the selected pursuit starts by
+    // the time of EStartTid.
+    void Button2Click();
+    void Button8Click();
+    // "Blanka tider": empties both start grids.
+    void BlankKnappClick();
+
+private:
+    void wireTables();
+    void shiftPursuitStarts(int direction);
+    // Puts StringGrid1's current row back after a row failed to load.
+    void restoreGrid1Row(int row, int col);
+
+    ImportRun importRun_ = [](StringGrid*&) { return 2; };
+    bool restoringGrid1Row_ = false;
 };
 
 } // namespace app

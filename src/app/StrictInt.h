@@ -1,0 +1,29 @@
+#pragma once
+// The strict integer of a text, as the start grids' number cells and the
+// spin boxes are read: the text must be an integer and nothing else.
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace app {
+
+// A text that should have held an integer did not. what() quotes the text.
+class InvalidInteger : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The integer of `text`, or nullopt when it is none. Accepted: blanks around
+// the number, an optional "+" or "-", decimal digits within the 32-bit range
+// (or hexadecimal after "$" or "0x"). An empty text, blanks only and
+// trailing text are no integer.
+std::optional<int> TryStrToInt(const std::string& text);
+
+// The same, throwing InvalidInteger when the text is no integer.
+int StrToInt(const std::string& text);
+
+// The value of a spin box that keeps its number only as text: the integer
+// of the text, or `minValue` when the text is none.
+int SpinTextValue(const std::string& text, int minValue);
+
+} // namespace app
