@@ -1,6 +1,5 @@
 #pragma once
 // Start grids in memory, filled and read a row at a time.
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -17,7 +16,7 @@ constexpr TTid hms(int h, int m, int s)
 }
 
 // A grid with `dataRows` data rows below the header, filled from row 1 down.
-inline app::MemoryGrid gridOf(int cols, int dataRows, std::initializer_list<Row> rows)
+inline app::MemoryGrid gridOf(int cols, int dataRows, const std::vector<Row>& rows)
 {
     app::MemoryGrid grid(cols, dataRows + 1);
     int r = 1;

@@ -37,11 +37,7 @@ struct ProposalCase {
 
 app::MemoryGrid gridWith(const std::vector<Row>& rows)
 {
-    app::MemoryGrid grid = gridOf(kCols, kDataRows, {});
-    for (std::size_t r = 0; r < rows.size(); ++r)
-        for (std::size_t c = 0; c < rows[r].size(); ++c)
-            grid.SetCell(static_cast<int>(c), static_cast<int>(r) + 1, rows[r][c]);
-    return grid;
+    return gridOf(kCols, kDataRows, rows);
 }
 
 const Row kHundredFromTen = {"1", "100", "10.00.00", "   30", "1"};
@@ -151,20 +147,6 @@ TEST(IntervalTable, AnIntervalOfAnHourOrMoreLosesItsHours)
     EXPECT_EQ(grid.Cell(3, 1), "05.30");
     EXPECT_EQ(app::proposeIntervalRow(grid, 1).interval, hms(0, 5, 30));
     EXPECT_EQ(app::proposeIntervalRow(grid, 2).interval, hms(0, 5, 30));
-}
-
-TEST(IntervalTable, AWrittenRowProposesTheNextOne)
-{
-    app::MemoryGrid grid = gridWith({});
-    IntervalEntry e = app::proposeIntervalRow(grid, 1);
-    e.from = 1;
-    e.to = 20;
-    e.start = hms(9, 0, 0);
-    e.interval = hms(0, 1, 0);
-    e.starters = 3;
-    ASSERT_TRUE(app::writeIntervalRow(grid, 1, e));
-    // Numbers 1..20 in groups of three: seven starts, the last at 9:06.
-    EXPECT_EQ(app::proposeIntervalRow(grid, 2), (IntervalEntry{21, 21, hms(9, 7, 0), hms(0, 1, 0), 1}));
 }
 
 } // namespace

@@ -154,11 +154,7 @@ TEST_F(MainFormTablesTest, ReadingATimeFileAppendsOnlyWhenTheDialogSaysOk)
         w.AntalKo->setValue(2);
         // A row already there with stale F and Diff, recomputed either way.
         fill(w.StringGrid2, 1, {"9", "7", "10.00.00", "x"});
-        app::MemoryGrid result(2, 20);
-        const std::vector<Row> rows = {{"1", "10.00.00"}, {"2", "    0.30"}, {"3", "10.01.00"}};
-        for (int r = 0; r < 3; ++r)
-            for (int col = 0; col < 2; ++col)
-                result.SetCell(col, r + 1, rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(col)]);
+        app::MemoryGrid result = gridtest::gridOf(2, 19, {{"1", "10.00.00"}, {"2", "    0.30"}, {"3", "10.01.00"}});
         int shown = 0;
         w.setImportRun([&](app::StringGrid*& grid) {
             ++shown;
@@ -179,16 +175,6 @@ TEST_F(MainFormTablesTest, ReadingATimeFileAppendsOnlyWhenTheDialogSaysOk)
         EXPECT_TRUE(errors().empty());
         closeWindow();
     }
-}
-
-TEST_F(MainFormTablesTest, TheImportDialogIsNotShownUntilConnected)
-{
-    app::TMainForm& w = makeWindow();
-    fill(w.StringGrid2, 1, {"0", "", "10.00.00"});
-    w.LasFile->click();
-    EXPECT_EQ(rowIn(w.StringGrid2, 1), (Row{"0", "", "10.00.00", ""}));
-    EXPECT_EQ(rowIn(w.StringGrid2, 2), (Row{"", "", "", ""}));
-    EXPECT_TRUE(errors().empty());
 }
 
 TEST_F(MainFormTablesTest, AddAndSubMoveTheSelectedStartsAndTheirDiff)

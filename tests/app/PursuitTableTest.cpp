@@ -4,7 +4,6 @@
 
 #include "GridRows.h"
 #include "app/PursuitTable.h"
-#include "app/StartTableLayout.h"
 
 using gridtest::columnOf;
 using gridtest::gridOf;
@@ -114,7 +113,7 @@ TEST(PursuitTable, ShiftMovesTheSelectedRowsOnly)
 }
 
 // An import result as the dialog leaves it: "Id" and "Tid" from row 1 down.
-app::MemoryGrid resultOf(std::initializer_list<Row> rows)
+app::MemoryGrid resultOf(const std::vector<Row>& rows)
 {
     return gridOf(2, static_cast<int>(rows.size()) + 19, rows);
 }
@@ -212,17 +211,6 @@ TEST(PursuitTable, ImportIsCutOffAtTheLastDataRow)
         expected.resize(5);
         EXPECT_EQ(columnOf(grid, kNr, 5), expected);
     }
-}
-
-TEST(StartTables, ClearingEmptiesTheDataRowsOnly)
-{
-    app::MemoryGrid grid = gridOf(kCols, 3, {{"0", "", "10.00.00", ""}, {"1", "1", "10.00.00", "    0.00"}});
-    grid.SetCell(0, 0, "Nr");
-    grid.SetCell(kDiff, 3, "x");
-    app::clearDataRows(grid);
-    EXPECT_EQ(grid.Cell(0, 0), "Nr");
-    for (int r = 1; r <= 3; ++r)
-        EXPECT_EQ(rowOf(grid, r), (Row{"", "", "", ""})) << r;
 }
 
 } // namespace
