@@ -20,6 +20,7 @@
 #include "app/LinkInterfaces.h"
 #include "app/MainSettings.h"
 #include "app/ShiftRepeat.h"
+#include "app/TransferSequence.h"
 #include "serial/ComComboBox.h"
 #include "serial/ComLed.h"
 #include "serial/ComPort.h"
@@ -173,6 +174,17 @@ private:
     QTimer Timer1_;
     LoaderRun loaderRun_;
     std::function<ImportColumns()> importColumns_;
+
+    // ---- start-table transfer: "Sänd tider" and the transfer steps ----
+public slots:
+    // Fills the send list from the table of the active tab and starts the
+    // transfer; a table the clock cannot take is reported and nothing changes.
+    void SandTiderClick();
+
+private:
+    void wireTransfer();
+    TransferSettings transferSettings() const;
+    TransferSequence transfer_{[this] { return transferSettings(); }};
 };
 
 } // namespace app
