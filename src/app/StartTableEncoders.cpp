@@ -124,7 +124,8 @@ int intervalSeconds(TTid d)
 
 TTid narrowTime(int64_t t)
 {
-    return static_cast<TTid>(std::clamp<int64_t>(t, std::numeric_limits<TTid>::min(), std::numeric_limits<TTid>::max()));
+    return static_cast<TTid>(
+        std::clamp<int64_t>(t, std::numeric_limits<TTid>::min(), std::numeric_limits<TTid>::max()));
 }
 
 } // namespace

@@ -8,9 +8,8 @@
 // start. The transfer sends each new-set line behind "TAB-" and each old-set
 // line as it is.
 //
-// A table that cannot be described to the clock raises StartTableError (or
-// the text of a cell that should hold an integer and does not), naming the
-// row; nothing is then to be sent.
+// A table the clock cannot be given, or a number cell that holds no integer,
+// raises StartTableError naming the row; nothing is then to be sent.
 #include <string>
 #include <vector>
 

@@ -47,7 +47,7 @@ protected:
     }
 };
 
-TEST_F(MainFormTransferTest, SendsTheIntervalTableWithTheWindowsSettings)
+TEST_F(MainFormTransferTest, SendsTheTableOfTheActiveTabWithTheWindowsSettings)
 {
     app::TMainForm& w = window();
     setRow(w.StringGrid1, 1, {"1", "100", "10.00.00", " 0.30", "1"});
@@ -58,14 +58,9 @@ TEST_F(MainFormTransferTest, SendsTheIntervalTableWithTheWindowsSettings)
     EXPECT_EQ(w.link().TidSand(), 1);
     EXPECT_EQ(runTransfer(w), (Lines{"RESET", "TOOT-1", "TREE-1", "TAB-000-108C63", "TAB-001-20013D",
                                      "TAB-002-30641E", "TAB-003-FFFFFF"}));
-}
 
-TEST_F(MainFormTransferTest, SendsTheChosenQueueOfThePursuitTable)
-{
-    app::TMainForm& w = window();
     setRow(w.StringGrid2, 1, {"0", "", "10.00.00"});
-    setRow(w.StringGrid2, 2, {"12", "1", "10.00.00"});
-    setRow(w.StringGrid2, 3, {"7", "2", "10.00.30"});
+    setRow(w.StringGrid2, 2, {"7", "2", "10.00.30"});
     w.PageControl->setCurrentIndex(1);
     w.Ako->setValue(2);
     w.Button5->click();
@@ -84,7 +79,8 @@ TEST_F(MainFormTransferTest, RefusedTableIsReportedAndTheRunningTransferGoesOn)
     w.Button5->click();
     settle();
     ASSERT_EQ(errors().size(), 1u);
-    EXPECT_EQ(errors()[0], QString::fromUtf8("Rad 2: första starten 10.00.10 ligger före föregående start 10.00.30"));
+    EXPECT_EQ(errors()[0],
+              QString::fromUtf8("Rad 2: första starten 10.00.10 ligger före föregående start 10.00.30"));
     EXPECT_EQ(w.link().Sandlista(), before);
     EXPECT_EQ(w.link().SandRad(), 2);
 }
