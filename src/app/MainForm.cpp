@@ -39,6 +39,7 @@ TMainForm::TMainForm(QWidget* parent)
     bindPortSelector();
     wireHandlers();
     wireTables();
+    wireTransfer();
 
     Timer1_.setObjectName(QStringLiteral("Timer1"));
     Timer1_.setTimerType(Qt::PreciseTimer);

@@ -21,6 +21,7 @@
 #include "app/MainSettings.h"
 #include "app/ShiftRepeat.h"
 #include "app/StringGrid.h"
+#include "app/TransferSequence.h"
 #include "serial/ComComboBox.h"
 #include "serial/ComLed.h"
 #include "serial/ComPort.h"
@@ -211,6 +212,16 @@ private:
 
     ImportRun importRun_ = [](StringGrid*&) { return 2; };
     bool restoringGrid1Row_ = false;
+    // ---- start-table transfer: "Sänd tider" and the transfer steps ----
+public slots:
+    // Fills the send list from the table of the active tab and starts the
+    // transfer; a table the clock cannot take is reported and nothing changes.
+    void SandTiderClick();
+
+private:
+    void wireTransfer();
+    TransferSettings transferSettings() const;
+    TransferSequence transfer_{[this] { return transferSettings(); }};
 };
 
 } // namespace app

@@ -1,0 +1,48 @@
+// "Sänd tider": the start table of the active tab goes into the send list and
+// the link's tick sends it step by step.
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+
+#include "app/ErrorReporter.h"
+#include "app/MainForm.h"
+#include "app/StartTableEncoders.h"
+#include "app/StringGrid.h"
+
+namespace app {
+
+void TMainForm::wireTransfer()
+{
+    // A queue is never negative; its number goes to the clock as it is shown.
+    Ako->setMinimum(0);
+    link_.setTransferStep(&transfer_);
+    connect(Button5, &QPushButton::clicked, this, &TMainForm::SandTiderClick);
+}
+
+TransferSettings TMainForm::transferSettings() const
+{
+    TransferSettings s;
+    s.tabIndex = PageControl->currentIndex();
+    s.beep = TutButtons->checkedId();
+    s.gran = CBGran->isChecked();
+    s.queueText = QString::number(Ako->value()).toStdString();
+    return s;
+}
+
+void TMainForm::SandTiderClick()
+{
+    guarded([this] {
+        const TableWidgetGrid intervalGrid(StringGrid1);
+        const TableWidgetGrid pursuitGrid(StringGrid2);
+        const TransferSettings s = transferSettings();
+        // Built aside: a table that fails leaves the send list, and any
+        // transfer that is running, as they were.
+        std::vector<std::string> list =
+            buildSendList(link_.OldKlsw(), s.tabIndex, intervalGrid, pursuitGrid, s.queueText);
+        link_.startTransfer(std::move(list));
+    });
+}
+
+} // namespace app
