@@ -70,8 +70,12 @@ TFLasin::TFLasin(QWidget* parent)
 {
     buildWindow();
     FormCreate();
-    connect(Sid, &QSpinBox::textChanged, this, [this] { SidChange(); });
-    connect(STid, &QSpinBox::textChanged, this, [this] { SidChange(); });
+    // Every change of a column's text: a new value, and typing that is no
+    // number yet (the box reports only whole numbers).
+    for (QSpinBox* box : {Sid, STid}) {
+        connect(box, &QSpinBox::textChanged, this, [this] { SidChange(); });
+        connect(box->findChild<QLineEdit*>(), &QLineEdit::textChanged, this, [this] { SidChange(); });
+    }
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
     connect(Button1, &QPushButton::clicked, this, [this] { done(kImportOk); });
     connect(Button2, &QPushButton::clicked, this, [this] { done(kImportCancel); });
@@ -96,6 +100,9 @@ void TFLasin::buildWindow()
     setUpGrid(StringGrid1, "StringGrid1", {QStringLiteral("Id"), QStringLiteral("Tid")});
     setUpGrid(StringGrid2, "StringGrid2", {QString()});
     StringGrid2->horizontalHeader()->setStretchLastSection(true);
+    StringGrid1->setColumnWidth(0, 50);
+    StringGrid1->setColumnWidth(1, 80);
+    StringGrid1->setMinimumWidth(160);
 
     auto* entries = new QGridLayout;
     entries->addWidget(new QLabel(QString::fromUtf8("Skiljetecken:")), 0, 0);
@@ -106,6 +113,8 @@ void TFLasin::buildWindow()
     entries->addWidget(new QLabel(QString::fromUtf8("Första start:")), 2, 0);
     entries->addWidget(EStartTid, 2, 1);
     entries->addWidget(Button3, 2, 2);
+
+    entries->setColumnStretch(3, 1);
 
     auto* grids = new QHBoxLayout;
     grids->addWidget(StringGrid2, 2);
