@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 #include "app/Cp1252.h"
 #include "app/ErrorReporter.h"
@@ -25,31 +26,23 @@
 namespace app {
 namespace {
 
-template <class W>
-W* named(W* widget, const char* name)
+QPushButton* button(const char* caption)
 {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QPushButton* button(const char* name, const char* caption)
-{
-    auto* b = named(new QPushButton(QString::fromUtf8(caption)), name);
+    auto* b = new QPushButton(QString::fromUtf8(caption));
     // Enter in an entry must not close the dialog.
     b->setAutoDefault(false);
     return b;
 }
 
-QSpinBox* columnBox(const char* name)
+QSpinBox* columnBox()
 {
-    auto* box = named(new QSpinBox, name);
+    auto* box = new QSpinBox;
     box->setRange(INT_MIN, INT_MAX);
     return box;
 }
 
-void setUpGrid(QTableWidget* grid, const char* name, const QStringList& headers)
+void setUpGrid(QTableWidget* grid, const QStringList& headers)
 {
-    named(grid, name);
     grid->setColumnCount(static_cast<int>(headers.size()));
     grid->setRowCount(kImportGridRows);
     grid->setHorizontalHeaderLabels(headers);
@@ -88,21 +81,29 @@ void TFLasin::buildWindow()
     setObjectName(QStringLiteral("FLasin"));
     setWindowTitle(QString::fromUtf8(kImportDialogCaption));
 
-    SEdit = named(new QLineEdit, "SEdit");
-    Sid = columnBox("Sid");
-    STid = columnBox("STid");
-    EStartTid = named(new TTidEdit, "EStartTid");
+    SEdit = new QLineEdit;
+    Sid = columnBox();
+    STid = columnBox();
+    EStartTid = new TTidEdit;
     EStartTid->setEditMask(QStringLiteral("!00:00:00;1;_"));
     EStartTid->setTid(0);
-    Button3 = button("Button3", "Läs tidfil");
-    Button1 = button("Button1", "Ok");
-    Button2 = button("Button2", "Cancel");
-    setUpGrid(StringGrid1, "StringGrid1", {QStringLiteral("Id"), QStringLiteral("Tid")});
-    setUpGrid(StringGrid2, "StringGrid2", {QString()});
+    Button3 = button("Läs tidfil");
+    Button1 = button("Ok");
+    Button2 = button("Cancel");
+    setUpGrid(StringGrid1, {QStringLiteral("Id"), QStringLiteral("Tid")});
+    setUpGrid(StringGrid2, {QString()});
     StringGrid2->horizontalHeader()->setStretchLastSection(true);
     StringGrid1->setColumnWidth(0, 50);
     StringGrid1->setColumnWidth(1, 80);
     StringGrid1->setMinimumWidth(160);
+
+    const std::pair<QWidget*, const char*> names[] = {
+        {SEdit, "SEdit"},         {Sid, "Sid"},         {STid, "STid"},
+        {EStartTid, "EStartTid"}, {Button3, "Button3"}, {Button1, "Button1"},
+        {Button2, "Button2"},     {StringGrid1, "StringGrid1"}, {StringGrid2, "StringGrid2"},
+    };
+    for (const auto& [widget, name] : names)
+        widget->setObjectName(QString::fromLatin1(name));
 
     auto* entries = new QGridLayout;
     entries->addWidget(new QLabel(QString::fromUtf8("Skiljetecken:")), 0, 0);

@@ -1,17 +1,15 @@
-// The import dialog: its controls and settings, reading a file into its
-// grids, and what the main window takes from it.
+// The import dialog: its settings, reading a file into its grids, clearing,
+// and the columns the main window stores.
 #include <gtest/gtest.h>
 
-#include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTableWidget>
 #include <QTest>
 
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,11 +20,10 @@
 #include "support/test_env.h"
 #include "timevalues/TidEdit.h"
 
-using windowtest::WindowTest;
-
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
+using Change = std::function<void(app::TFLasin&)>;
 
 // Empties a column box the way typing does.
 void clearBox(QSpinBox* box)
@@ -34,7 +31,19 @@ void clearBox(QSpinBox* box)
     box->findChild<QLineEdit*>()->clear();
 }
 
-class ImportDialogTest : public WindowTest {
+// Data rows down to the first empty first cell.
+Rows rowsOf(app::StringGrid& grid)
+{
+    Rows rows;
+    for (int r = 1; !grid.Cell(0, r).empty(); ++r) {
+        rows.emplace_back();
+        for (int c = 0; c < grid.ColCount(); ++c)
+            rows.back().push_back(grid.Cell(c, r));
+    }
+    return rows;
+}
+
+class ImportDialogTest : public windowtest::WindowTest {
 protected:
     void TearDown() override
     {
@@ -45,275 +54,157 @@ protected:
     app::TFLasin& makeDialog()
     {
         dialog = std::make_unique<app::TFLasin>();
-        dialog->setOpenFile([this](QWidget*) {
-            ++chooserShown;
-            return chosen;
-        });
+        dialog->setOpenFile([this](QWidget*) { return chosen; });
         return *dialog;
     }
 
-    // Writes a file and makes it the one the chooser gives.
-    void choose(const std::string& bytes)
+    // Writes a file and reads it.
+    void read(const std::string& bytes)
     {
         const std::string path = folder + "/start" + std::to_string(++files) + ".txt";
         std::ofstream(path, std::ios::binary) << bytes;
-        chosen = QString::fromStdString(path);
+        readPath(QString::fromStdString(path));
     }
-
-    void read()
+    // "Läs tidfil" with the chooser giving `path`.
+    void readPath(const QString& path)
     {
+        chosen = path;
         dialog->Button3->click();
         settle();
-    }
-
-    // Data rows down to the first empty first cell.
-    static Rows rowsOf(app::StringGrid& grid)
-    {
-        Rows rows;
-        for (int r = 1; r < grid.RowCount() && !grid.Cell(0, r).empty(); ++r) {
-            std::vector<std::string> row;
-            for (int c = 0; c < grid.ColCount(); ++c)
-                row.push_back(grid.Cell(c, r));
-            rows.push_back(row);
-        }
-        return rows;
     }
 
     std::string folder = testenv::makeTempDir("import");
     int files = 0;
     QString chosen;
-    int chooserShown = 0;
     std::unique_ptr<app::TFLasin> dialog;
 };
 
-TEST_F(ImportDialogTest, ControlsCarryTheirCaptionsAndDefaults)
+TEST_F(ImportDialogTest, EveryClosingStoresWhatTheNextStartReads)
 {
-    app::TFLasin& d = makeDialog();
-    EXPECT_EQ(d.windowTitle(), QString::fromUtf8("Läs in en fil"));
-    EXPECT_EQ(d.Button3->text(), QString::fromUtf8("Läs tidfil"));
-    EXPECT_EQ(d.Button1->text(), QStringLiteral("Ok"));
-    EXPECT_EQ(d.Button2->text(), QStringLiteral("Cancel"));
-    QStringList labels;
-    for (QLabel* l : d.findChildren<QLabel*>())
-        labels << l->text();
-    for (const char* text : {"Skiljetecken:", "Columner:", "Första start:"})
-        EXPECT_TRUE(labels.contains(QString::fromUtf8(text))) << text;
-
-    EXPECT_EQ(d.ResultGrid().Cell(0, 0), "Id");
-    EXPECT_EQ(d.ResultGrid().Cell(1, 0), "Tid");
-    EXPECT_EQ(d.ResultGrid().RowCount(), app::kImportGridRows + 1);
-    EXPECT_EQ(d.LinesGrid().ColCount(), 1);
-    EXPECT_EQ(d.LinesGrid().RowCount(), app::kImportGridRows + 1);
-    EXPECT_EQ(d.EStartTid->EditMask(), QStringLiteral("!00:00:00;1;_"));
-    EXPECT_EQ(d.EStartTid->Tid(), 0);
-}
-
-TEST_F(ImportDialogTest, ReadsTheSeparatorAndColumnsFromTheSettings)
-{
-    struct Case {
-        const char* what;
-        bool store;
-        app::MainSettings stored;
-        int sid;
-        int stid;
-        QString separator;
+    EXPECT_EQ(makeDialog().columns().Tabid, 1);
+    EXPECT_EQ(dialog->columns().Tabtid, 2);
+    EXPECT_EQ(dialog->SEdit->text(), QStringLiteral(";"));
+    const std::vector<std::pair<Change, int>> closings = {
+        {[](app::TFLasin& d) { d.Button1->click(); }, app::kImportOk},
+        {[](app::TFLasin& d) { d.Button2->click(); }, app::kImportCancel},
+        {[](app::TFLasin& d) { d.close(); }, app::kImportCancel},
+        {[](app::TFLasin& d) { QTest::keyClick(&d, Qt::Key_Escape); }, app::kImportCancel},
     };
-    app::MainSettings custom;
-    custom.Tabid = 3;
-    custom.Tabtid = -1;
-    custom.Tabchar = QStringLiteral(",x");
-    const std::vector<Case> cases = {
-        {"nothing stored", false, {}, 1, 2, QStringLiteral(";")},
-        {"stored values", true, custom, 3, -1, QStringLiteral(",x")},
-    };
-    for (const Case& c : cases) {
-        if (c.store)
-            storeSettings(c.stored);
-        app::TFLasin& d = makeDialog();
-        EXPECT_EQ(d.Sid->value(), c.sid) << c.what;
-        EXPECT_EQ(d.STid->value(), c.stid) << c.what;
-        EXPECT_EQ(d.SEdit->text(), c.separator) << c.what;
-    }
-}
-
-TEST_F(ImportDialogTest, EveryClosingStoresTheSeparatorAndColumns)
-{
-    struct Case {
-        const char* what;
-        std::function<void(app::TFLasin&)> close;
-        int result;
-    };
-    const std::vector<Case> cases = {
-        {"Ok", [](app::TFLasin& d) { d.Button1->click(); }, app::kImportOk},
-        {"Cancel", [](app::TFLasin& d) { d.Button2->click(); }, app::kImportCancel},
-        {"close box", [](app::TFLasin& d) { d.close(); }, app::kImportCancel},
-        {"Escape", [](app::TFLasin& d) { QTest::keyClick(&d, Qt::Key_Escape); }, app::kImportCancel},
-    };
-    int n = 0;
-    for (const Case& c : cases) {
-        ++n;
-        app::TFLasin& d = makeDialog();
-        d.setModalRun([&](app::TFLasin& shown) {
+    for (int n = 0; n < static_cast<int>(closings.size()); ++n) {
+        dialog->setModalRun([&](app::TFLasin& shown) {
             shown.show();
             shown.Sid->setValue(n);
-            shown.STid->setValue(n + 10);
+            shown.STid->setValue(-n);
             shown.SEdit->setText(QString::number(n));
-            c.close(shown);
+            closings[n].first(shown);
             return shown.result();
         });
-        EXPECT_EQ(d.ShowModal(), c.result) << c.what;
-        EXPECT_FALSE(d.isVisible()) << c.what;
-        const app::MainSettings stored = storedSettings();
-        EXPECT_EQ(stored.Tabid, n) << c.what;
-        EXPECT_EQ(stored.Tabtid, n + 10) << c.what;
-        EXPECT_EQ(stored.Tabchar, QString::number(n)) << c.what;
+        EXPECT_EQ(dialog->ShowModal(), closings[n].second) << n;
+        EXPECT_FALSE(dialog->isVisible()) << n;
+        app::TFLasin& next = makeDialog();
+        EXPECT_EQ(next.Sid->value(), n);
+        EXPECT_EQ(next.STid->value(), -n);
+        EXPECT_EQ(next.SEdit->text(), QString::number(n));
     }
-    EXPECT_TRUE(errors().empty());
 }
 
 TEST_F(ImportDialogTest, ReadsAFileIntoBothGrids)
 {
     app::TFLasin& d = makeDialog();
     d.EStartTid->setTid(10 * kTidHour);
-    choose("Nr;Tid\r\n12;0:00\r\n7;0:45\r\n31;1:10\r\n\xC5sa;0:10\r\n");
-    read();
+    read("Nr;Tid\r\n12;0:00\r\n7;0:45\r\n31;1:10\r\n\xC5sa;0:10\r\n");
     EXPECT_EQ(rowsOf(d.ResultGrid()), (Rows{{"12", "10.00.00"}, {"7", "10.00.45"}, {"31", "10.01.10"}}));
-    // The lines as read, decoded from the code page; the refused last line
-    // stands below the accepted ones.
+    // Decoded from the code page; the refused last line stands below.
     EXPECT_EQ(rowsOf(d.LinesGrid()), (Rows{{"12;0:00"}, {"7;0:45"}, {"31;1:10"}, {"Åsa;0:10"}}));
+
+    // A second read shows nothing of the first.
+    read("9;0\n");
+    EXPECT_EQ(rowsOf(d.ResultGrid()), (Rows{{"9", "10.00.00"}}));
+    EXPECT_EQ(rowsOf(d.LinesGrid()), (Rows{{"9;0"}}));
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(ImportDialogTest, ReadIsRefusedWithoutWhatItNeeds)
+TEST_F(ImportDialogTest, FailedReadKeepsTheGridsAndSaysWhy)
 {
-    const QString existing = QString::fromStdString(folder + "/existing.txt");
-    std::ofstream(existing.toStdString()) << "1;0:10\n";
     const QString missing = QString::fromStdString(folder + "/none.txt");
     const QString aFolder = QString::fromStdString(folder);
     const QString unreadable = QString::fromUtf8("Filen kan inte läsas: ");
-    auto nothing = [](app::TFLasin&) {};
+    const Change clearSeparator = [](app::TFLasin& d) { d.SEdit->clear(); };
     struct Case {
         const char* what;
-        QString path;  // what the chooser gives; empty when cancelled
-        std::function<void(app::TFLasin&)> setUp;
-        std::vector<QString> messages;
-        Rows rows;  // what the grid shows afterwards
+        std::optional<QString> path;  // else a file of `bytes`
+        std::string bytes;
+        Change change;
+        QString message;  // how the one message starts; none when empty
     };
-    const Rows before{{"5", "    0.10"}};
     const std::vector<Case> cases = {
-        {"chooser cancelled", QString(), nothing, {}, before},
-        // Emptying a column clears the grids by itself.
-        {"number column empty", existing, [](app::TFLasin& d) { clearBox(d.Sid); }, {}, {}},
-        {"time column empty", existing, [](app::TFLasin& d) { clearBox(d.STid); }, {}, {}},
-        {"separator empty", existing, [](app::TFLasin& d) { d.SEdit->clear(); },
-         {QStringLiteral("Skiljetecken saknas.")}, before},
-        {"no such file", missing, nothing, {unreadable + missing}, before},
-        {"a folder", aFolder, nothing, {unreadable + aFolder}, before},
+        {"chooser cancelled", QString(), "", nullptr, QString()},
+        {"separator empty", std::nullopt, "1;0\n", clearSeparator, QStringLiteral("Skiljetecken saknas.")},
+        {"no such file", missing, "", nullptr, unreadable + missing},
+        {"a folder", aFolder, "", nullptr, unreadable + aFolder},
+        {"too large", std::nullopt, std::string(app::kImportMaxFileBytes + 1, '1'), nullptr,
+         QString::fromUtf8("Filen är för stor: ")},
     };
     for (const Case& c : cases) {
         app::TFLasin& d = makeDialog();
-        choose("5;0:10\n");
-        read();
-        ASSERT_EQ(rowsOf(d.ResultGrid()).size(), 1u) << c.what;
-        c.setUp(d);
+        read("5;0:10\n");
+        if (c.change)
+            c.change(d);
         reports.clear();
-        chosen = c.path;
-        read();
-        EXPECT_EQ(rowsOf(d.ResultGrid()), c.rows) << c.what;
-        EXPECT_EQ(messages(), c.messages) << c.what;
+        if (c.path)
+            readPath(*c.path);
+        else
+            read(c.bytes);
+        EXPECT_EQ(rowsOf(d.ResultGrid()), (Rows{{"5", "    0.10"}})) << c.what;
+        ASSERT_EQ(messages().size(), c.message.isEmpty() ? 0u : 1u) << c.what;
+        if (!c.message.isEmpty()) {
+            EXPECT_TRUE(messages()[0].startsWith(c.message)) << c.what;
+        }
     }
 }
 
-TEST_F(ImportDialogTest, TooLargeFileIsNotRead)
+TEST_F(ImportDialogTest, ColumnChangesAndEachShowingEmptyTheGrids)
 {
-    app::TFLasin& d = makeDialog();
-    choose(std::string(app::kImportMaxFileBytes + 1, '1'));
-    read();
-    EXPECT_TRUE(rowsOf(d.ResultGrid()).empty());
-    EXPECT_TRUE(rowsOf(d.LinesGrid()).empty());
-    ASSERT_EQ(messages().size(), 1u);
-    EXPECT_TRUE(messages()[0].startsWith(QString::fromUtf8("Filen är för stor: ")));
-}
-
-TEST_F(ImportDialogTest, ManyStartersGrowTheGridsAndClearingEmptiesThemAll)
-{
-    app::TFLasin& d = makeDialog();
-    std::string file;
+    std::string many;
     for (int id = 1; id <= 25; ++id)
-        file += std::to_string(id) + ";" + std::to_string(id) + "\n";
-    choose(file);
-    read();
-    ASSERT_EQ(rowsOf(d.ResultGrid()).size(), 25u);
-    EXPECT_EQ(d.ResultGrid().Cell(1, 25), "    0.25");
-
-    d.Sid->setValue(1);  // unchanged: no clearing
-    EXPECT_EQ(rowsOf(d.ResultGrid()).size(), 25u);
-    d.Sid->setValue(2);
-    EXPECT_TRUE(rowsOf(d.ResultGrid()).empty());
-    EXPECT_TRUE(rowsOf(d.LinesGrid()).empty());
-    EXPECT_EQ(d.ResultGrid().Cell(0, 25), "");
-}
-
-TEST_F(ImportDialogTest, OnlyAColumnChangeClearsTheGrids)
-{
-    struct Case {
-        const char* what;
-        std::function<void(app::TFLasin&)> change;
-        bool clears;
-    };
-    const std::vector<Case> cases = {
+        many += std::to_string(id) + ";0\n";
+    const std::vector<std::tuple<const char*, Change, bool>> cases = {
         {"number column", [](app::TFLasin& d) { d.Sid->setValue(4); }, true},
         {"time column", [](app::TFLasin& d) { d.STid->setValue(4); }, true},
         {"number column typed empty", [](app::TFLasin& d) { clearBox(d.Sid); }, true},
+        {"showing", [](app::TFLasin& d) { d.setModalRun([](app::TFLasin&) { return 0; }); d.ShowModal(); }, true},
+        {"same number column", [](app::TFLasin& d) { d.Sid->setValue(1); }, false},
         {"separator", [](app::TFLasin& d) { d.SEdit->setText(QStringLiteral(",")); }, false},
         {"first start", [](app::TFLasin& d) { d.EStartTid->setTid(kTidHour); }, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& [what, change, clears] : cases) {
         app::TFLasin& d = makeDialog();
-        choose("8;1:00\n");
-        read();
-        c.change(d);
-        EXPECT_EQ(rowsOf(d.ResultGrid()).empty(), c.clears) << c.what;
-        EXPECT_EQ(rowsOf(d.LinesGrid()).empty(), c.clears) << c.what;
+        read(many);
+        ASSERT_EQ(rowsOf(d.ResultGrid()).size(), 25u) << what;
+        change(d);
+        EXPECT_EQ(rowsOf(d.ResultGrid()).size(), clears ? 0u : 25u) << what;
+        EXPECT_EQ(rowsOf(d.LinesGrid()).size(), clears ? 0u : 25u) << what;
     }
-}
-
-TEST_F(ImportDialogTest, EachShowingStartsEmptyAndASecondReadLeavesNothingOfTheFirst)
-{
-    app::TFLasin& d = makeDialog();
-    choose("1;0\n2;0\n3;0\n");
-    read();
-    ASSERT_EQ(rowsOf(d.ResultGrid()).size(), 3u);
-    choose("9;0\n");
-    read();
-    EXPECT_EQ(rowsOf(d.ResultGrid()), (Rows{{"9", "    0.00"}}));
-    EXPECT_EQ(rowsOf(d.LinesGrid()), (Rows{{"9;0"}}));
-
-    Rows seen;
-    d.setModalRun([&](app::TFLasin& shown) {
-        seen = rowsOf(shown.ResultGrid());
-        shown.Button1->click();
-        return shown.result();
-    });
-    EXPECT_EQ(d.ShowModal(), app::kImportOk);
-    EXPECT_TRUE(seen.empty());
-    EXPECT_TRUE(rowsOf(d.ResultGrid()).empty());
+    // With a column box empty nothing is read, silently.
+    clearBox(dialog->STid);
+    read(many);
+    EXPECT_TRUE(rowsOf(dialog->ResultGrid()).empty());
+    EXPECT_TRUE(messages().empty());
 }
 
 TEST_F(ImportDialogTest, StartersBeyondTheStartGridsAreLeftOutAndSaidSo)
 {
     app::TFLasin& d = makeDialog();
     std::string file;
-    for (int i = 0; i < app::kImportMaxStarters + 1; ++i)
+    for (int i = 0; i <= app::kImportMaxStarters; ++i)
         file += "5;0\n";
-    choose(file);
-    read();
+    read(file);
     EXPECT_EQ(d.ResultGrid().RowCount(), app::kImportMaxStarters + 1);
     EXPECT_EQ(d.ResultGrid().Cell(0, app::kImportMaxStarters), "5");
     EXPECT_EQ(messages(), (std::vector<QString>{QString::fromUtf8("Bara de första 9999 starterna lästes in.")}));
 }
 
-TEST_F(ImportDialogTest, MainWindowStoresTheDialogsColumnsEvenWhenNeverShown)
+TEST_F(ImportDialogTest, MainWindowStoresTheColumnsEvenWhenTheDialogWasNeverShown)
 {
     app::TMainForm& w = makeWindow();
     app::TFLasin& d = makeDialog();
@@ -321,9 +212,8 @@ TEST_F(ImportDialogTest, MainWindowStoresTheDialogsColumnsEvenWhenNeverShown)
     d.Sid->setValue(4);
     d.STid->setValue(6);
     closeWindow();
-    const app::MainSettings stored = storedSettings();
-    EXPECT_EQ(stored.Tabid, 4);
-    EXPECT_EQ(stored.Tabtid, 6);
+    EXPECT_EQ(storedSettings().Tabid, 4);
+    EXPECT_EQ(storedSettings().Tabtid, 6);
 }
 
 } // namespace
