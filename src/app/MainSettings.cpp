@@ -38,6 +38,12 @@ struct KeyCloser {
     ~KeyCloser() { store.closeKey(); }
 };
 
+void openForWriting(platform::SettingsStore& store)
+{
+    if (!store.openKey(QString::fromLatin1(kMainSettingsKey), true))
+        throw platform::SettingsError("Inställningarna kan inte sparas: nyckeln kan inte skapas.");
+}
+
 } // namespace
 
 MainSettings readMainSettings(platform::SettingsStore& store)
@@ -60,8 +66,7 @@ MainSettings readMainSettings(platform::SettingsStore& store)
 void writeMainWindowSettings(platform::SettingsStore& store, const MainSettings& settings,
                              const std::optional<ImportColumns>& columns)
 {
-    if (!store.openKey(QString::fromLatin1(kMainSettingsKey), true))
-        throw platform::SettingsError("Inställningarna kan inte sparas: nyckeln kan inte skapas.");
+    openForWriting(store);
     KeyCloser closer{store};
     store.writeString(QStringLiteral("Vidd"), QString::number(settings.Vidd));
     store.writeString(QStringLiteral("hojd"), QString::number(settings.hojd));
@@ -72,6 +77,15 @@ void writeMainWindowSettings(platform::SettingsStore& store, const MainSettings&
         store.writeString(QStringLiteral("Tabid"), QString::number(columns->Tabid));
         store.writeString(QStringLiteral("Tabtid"), QString::number(columns->Tabtid));
     }
+}
+
+void writeImportSettings(platform::SettingsStore& store, const ImportColumns& columns, const QString& Tabchar)
+{
+    openForWriting(store);
+    KeyCloser closer{store};
+    store.writeString(QStringLiteral("Tabid"), QString::number(columns.Tabid));
+    store.writeString(QStringLiteral("Tabtid"), QString::number(columns.Tabtid));
+    store.writeString(QStringLiteral("Tabchar"), Tabchar);
 }
 
 } // namespace app

@@ -46,4 +46,9 @@ MainSettings readMainSettings(platform::SettingsStore& store);
 void writeMainWindowSettings(platform::SettingsStore& store, const MainSettings& settings,
                              const std::optional<ImportColumns>& columns);
 
+// What the import dialog writes at each closing, in this order: "Tabid",
+// "Tabtid", "Tabchar". Makes the key when it is missing. Raises
+// platform::SettingsError.
+void writeImportSettings(platform::SettingsStore& store, const ImportColumns& columns, const QString& Tabchar);
+
 } // namespace app
