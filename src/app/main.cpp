@@ -4,6 +4,7 @@
 
 #include "app/ErrorReporter.h"
 #include "app/ImportDialog.h"
+#include "app/ImportDialogLink.h"
 #include "app/MainForm.h"
 #include "serial/ExceptionHook.h"
 
@@ -19,10 +20,9 @@ int main(int argc, char** argv)
     int result = 1;
     try {
         app::TMainForm mainForm;
-        // The import and loader dialogs are made here once they exist.
         // The import dialog belongs to the main window and lives as long as it.
         auto* FLasin = new app::TFLasin(&mainForm);
-        mainForm.setImportColumns([FLasin] { return FLasin->columns(); });
+        app::connectImportDialog(mainForm, *FLasin);
         mainForm.show();
         mainForm.Init();
         result = QApplication::exec();

@@ -15,6 +15,7 @@
 
 #include "WindowFixture.h"
 #include "app/ImportDialog.h"
+#include "app/ImportDialogLink.h"
 #include "app/ImportFile.h"
 #include "app/StartTimeImport.h"
 #include "support/test_env.h"
@@ -217,3 +218,29 @@ TEST_F(ImportDialogTest, MainWindowStoresTheColumnsEvenWhenTheDialogWasNeverShow
 }
 
 } // namespace
+
+TEST_F(ImportDialogTest, LasTidfilAppendsTheAcceptedStartersToThePursuitGrid)
+{
+    app::TMainForm& w = makeWindow();
+    app::TFLasin& d = makeDialog();
+    app::connectImportDialog(w, d);
+    const std::string path = folder + "/jakt.txt";
+    std::ofstream(path, std::ios::binary) << "12;10:00:00\r\n7;10:00:45\r\n";
+    chosen = QString::fromStdString(path);
+    for (const int closing : {app::kImportCancel, app::kImportOk}) {
+        d.setModalRun([closing](app::TFLasin& shown) {
+            shown.Button3->click();
+            return closing;
+        });
+        w.LasFile->click();
+        settle();
+    }
+    app::TableWidgetGrid pursuit(w.StringGrid2);
+    EXPECT_EQ(pursuit.Cell(0, 1), "0");
+    EXPECT_EQ(pursuit.Cell(2, 1), "10.00.00");
+    EXPECT_EQ(pursuit.Cell(0, 2), "12");
+    EXPECT_EQ(pursuit.Cell(0, 3), "7");
+    EXPECT_EQ(pursuit.Cell(3, 3), "    0.45");
+    EXPECT_EQ(pursuit.Cell(0, 4), "");
+    EXPECT_TRUE(errors().empty());
+}
