@@ -3,6 +3,7 @@
 #include <QMessageBox>
 
 #include "app/ErrorReporter.h"
+#include "app/LoaderDialog.h"
 #include "app/MainForm.h"
 #include "serial/ExceptionHook.h"
 
@@ -19,6 +20,8 @@ int main(int argc, char** argv)
     try {
         app::TMainForm mainForm;
         // The import and loader dialogs are made here once they exist.
+        app::TFLoader FLoader(&mainForm);
+        mainForm.setLoaderRun([&FLoader](const std::string& port) { FLoader.execOn(port); });
         mainForm.show();
         mainForm.Init();
         result = QApplication::exec();
