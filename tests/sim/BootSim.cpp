@@ -86,6 +86,13 @@ void BootSim::stop()
         thread_.join();
 }
 
+void BootSim::hangUp()
+{
+    stop();
+    std::lock_guard lock(hangUpMutex_);
+    pty_.closeMaster();
+}
+
 void BootSim::answerWakeUps(std::vector<Ready> answers, Ready otherwise)
 {
     std::lock_guard lock(mutex_);

@@ -42,6 +42,10 @@ public:
 
     const std::string& slavePath() const { return pty_.path(); }
     void stop();
+    // Stops the simulator and closes the far end, as when the cable is
+    // pulled: a program still waiting on the line gets a failure. Safe from
+    // any thread.
+    void hangUp();
 
     // ---- script (may change while running) ----
     // Answers to the next wake-up bytes in turn; later ones get `otherwise`.
@@ -77,6 +81,7 @@ private:
     int wake_ = -1;
     std::thread thread_;
 
+    std::mutex hangUpMutex_;
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     bool stopped_ = false;
