@@ -1,17 +1,13 @@
 #include "app/IntelHex.h"
 
+#include "platform/IntegerText.h"
+
 namespace app {
 namespace {
 
 int hexDigit(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
+    return platform::hexDigitValue(QChar::fromLatin1(c));
 }
 
 bool isBlank(char c)

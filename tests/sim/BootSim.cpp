@@ -1,12 +1,6 @@
 #include "sim/BootSim.h"
 
-#include <cerrno>
-#include <cstring>
 #include <optional>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <system_error>
-#include <unistd.h>
 
 namespace bootsim {
 namespace {
@@ -60,36 +54,31 @@ std::optional<Record> parse(const std::string& line)
 BootSim::BootSim()
 {
     memory_.fill(0xFF);
-    wake_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (wake_ < 0)
-        throw std::system_error(errno, std::generic_category(), "eventfd");
-    thread_ = std::thread([this] { run(); });
+    peer_.start(
+        pty_.master(),
+        [this](const char* bytes, std::size_t n) {
+            for (std::size_t i = 0; i < n; ++i)
+                take(bytes[i]);
+        },
+        [this](const std::string& what) {
+            std::lock_guard lock(mutex_);
+            failures_.push_back(what);
+        });
 }
 
 BootSim::~BootSim()
 {
     stop();
-    close(wake_);
 }
 
 void BootSim::stop()
 {
-    {
-        std::lock_guard lock(mutex_);
-        if (stopped_)
-            return;
-        stopped_ = true;
-    }
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t n = write(wake_, &one, sizeof one);
-    if (thread_.joinable())
-        thread_.join();
+    peer_.stop();
 }
 
 void BootSim::hangUp()
 {
     stop();
-    std::lock_guard lock(hangUpMutex_);
     pty_.closeMaster();
 }
 
@@ -162,45 +151,7 @@ std::vector<std::string> BootSim::failures() const
 bool BootSim::waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout,
                         const std::function<void()>& pump) const
 {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    const auto slice = pump ? std::chrono::milliseconds(5) : std::chrono::milliseconds(50);
-    for (;;) {
-        if (done())
-            return true;
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= deadline)
-            return false;
-        if (pump)
-            pump();
-        std::unique_lock lock(mutex_);
-        changed_.wait_for(lock, std::min<std::chrono::steady_clock::duration>(slice, deadline - now));
-    }
-}
-
-void BootSim::run()
-{
-    char buf[4096];
-    for (;;) {
-        {
-            std::lock_guard lock(mutex_);
-            if (stopped_)
-                return;
-        }
-        pollfd fds[2] = {{pty_.master(), POLLIN, 0}, {wake_, POLLIN, 0}};
-        const int r = poll(fds, 2, 200);
-        if (r < 0 && errno != EINTR)
-            return;
-        if (r <= 0 || fds[1].revents)
-            continue;
-        const ssize_t n = read(pty_.master(), buf, sizeof buf);
-        if (n < 0 && errno != EAGAIN && errno != EINTR) {
-            std::lock_guard lock(mutex_);
-            failures_.push_back(std::string("read from the pty failed: ") + std::strerror(errno));
-            return;
-        }
-        for (ssize_t i = 0; i < n; ++i)
-            take(buf[i]);
-    }
+    return simpeer::waitUntil(mutex_, changed_, done, timeout, pump);
 }
 
 void BootSim::take(char byte)
@@ -280,22 +231,11 @@ void BootSim::lineEnded(const std::string& line)
 
 void BootSim::writeAll(const std::string& bytes)
 {
-    const auto deadline = std::chrono::steady_clock::now() + kWriteBound;
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(pty_.master(), bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-            continue;
-        }
-        if ((n < 0 && errno != EAGAIN && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
-            std::lock_guard lock(mutex_);
-            failures_.push_back("write to the pty failed");
-            return;
-        }
-        pollfd pfd{pty_.master(), POLLOUT, 0};
-        poll(&pfd, 1, 50);
-    }
+    const std::string fault = simpeer::writeAllWithin(pty_.master(), bytes, kWriteBound);
+    if (fault.empty())
+        return;
+    std::lock_guard lock(mutex_);
+    failures_.push_back(fault);
 }
 
 } // namespace bootsim

@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "sim/PeerIo.h"
 #include "support/PtyPair.h"
 
 namespace bootsim {
@@ -72,19 +73,14 @@ public:
                    const std::function<void()>& pump = {}) const;
 
 private:
-    void run();
     void take(char byte);
     void lineEnded(const std::string& line);
     void writeAll(const std::string& bytes);
 
     testenv::PtyPair pty_{testenv::PtyPair::Line::Raw};
-    int wake_ = -1;
-    std::thread thread_;
 
-    std::mutex hangUpMutex_;
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
-    bool stopped_ = false;
     std::deque<Ready> readyScript_;
     Ready readyOtherwise_ = Ready::Yes;
     std::deque<Verdict> endScript_;
@@ -100,6 +96,7 @@ private:
 
     // Only the simulator thread touches the partial line.
     std::string partial_;
+    simpeer::PeerThread peer_;
 };
 
 } // namespace bootsim
