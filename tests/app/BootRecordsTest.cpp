@@ -2,11 +2,8 @@
 // can go page by page without losing bytes.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "HexTestData.h"
 #include "app/BootRecords.h"
-#include "support/test_env.h"
 
 namespace {
 
@@ -85,20 +82,6 @@ TEST(BootRecords, LoadOrder)
             EXPECT_EQ(e.line(), c.faultLine) << c.what << ": " << e.what();
         }
     }
-}
-
-TEST(BootRecords, ReadFirmwareFile)
-{
-    const std::string folder = testenv::makeTempDir("firmware");
-    const std::string good = folder + "/good.hex";
-    const std::string backwards = folder + "/backwards.hex";
-    std::ofstream(good) << hextest::file(hextest::kWorkedFile);
-    std::ofstream(backwards) << hextest::file({data(0x0200, "\x01"), data(0x0100, "\x02"), kEof});
-
-    EXPECT_EQ(app::readFirmwareFile(good).size(), 3u);
-    EXPECT_THROW(app::readFirmwareFile(backwards), app::HexFileError);
-    EXPECT_THROW(app::readFirmwareFile(folder + "/missing.hex"), app::HexFileError);
-    EXPECT_THROW(app::readFirmwareFile(folder), std::system_error);
 }
 
 } // namespace

@@ -35,7 +35,6 @@ public:
     std::deque<std::string> endAnswers;    // then endOtherwise
     std::string endOtherwise = "OK\r";
     bool chatter = false;                  // sends a byte at every read once it is ready
-    bool oneByteAtATime = false;           // each read brings at most one byte
     bool failWrites = false;
 
     std::vector<std::string> wire() const
@@ -67,11 +66,6 @@ public:
             now_ += 10ms;
             if (++slowReads_ > 100000)
                 throw std::runtime_error("the upload never ends");
-        }
-        if (oneByteAtATime && !pending_.empty()) {
-            std::string one = pending_.substr(0, 1);
-            pending_.erase(0, 1);
-            return one;
         }
         return std::exchange(pending_, {});
     }
@@ -210,16 +204,6 @@ TEST_F(BootUploadTest, AReplyOfFewerThanThreeBytesEndsAfterTheIntervalOnly)
     EXPECT_LT(w[3].at - w[2].at, timing.replyInterval + 100ms);
 }
 
-TEST_F(BootUploadTest, ThreeBytesEndAReplyAtOnceAlsoWhenTheyComeOneByOne)
-{
-    line.oneByteAtATime = true;
-    load(hextest::kWorkedFile);
-    EXPECT_EQ(upload.state(), State::Done);
-    EXPECT_EQ(line.wire().size(), 8u);
-    // No reply waited for the interval: the drain's quiet is all the time taken.
-    EXPECT_LT(now - Clock::time_point{}, timing.drainQuiet + 100ms);
-}
-
 TEST_F(BootUploadTest, WhatElseArrivesAfterLdIsDrainedUntilTheLineIsQuiet)
 {
     line.readyAnswers = {"LD\rLD\rLD\r"};
@@ -293,19 +277,6 @@ TEST_F(BootUploadTest, ALineThatFailsAbandonsTheUpload)
     EXPECT_THROW(app::runBootUpload(upload, line), std::runtime_error);
     EXPECT_EQ(upload.state(), State::Abandoned);
     EXPECT_FALSE(upload.running());
-}
-
-TEST_F(BootUploadTest, ANewUploadStartsWithANewHandShake)
-{
-    line.endOtherwise = "";
-    load(hextest::kWorkedFile);
-    ASSERT_EQ(upload.state(), State::Failed);
-    line.writes.clear();
-    line.endOtherwise = "OK\r";
-    load(hextest::kWorkedFile);
-    EXPECT_EQ(upload.state(), State::Done);
-    EXPECT_EQ(line.wire().front(), W);
-    EXPECT_TRUE(upload.failure().empty());
 }
 
 } // namespace

@@ -47,6 +47,8 @@ TEST(IntelHex, LinesAroundTheRecords)
          record(0, 0x04, std::string("\0\0", 2)) + "\n" + a + "\n" + record(0, 0x03, "\x12\x34\x56\x78") + "\n" +
              record(0, 0x05, std::string("\0\0\1\0", 4)) + "\n" + kEof + "\n",
          {a, kEof}, {2, 5}},
+        {"data up to FFFF is in range", data(0xFFF0, hextest::counting(0, 16)) + "\n" + kEof,
+         {data(0xFFF0, hextest::counting(0, 16)), kEof}, {1, 2}},
         {"lower-case digits are taken as they are", ":010020004a95\n" + kEof, {":010020004a95", kEof}, {1, 2}},
     };
     for (const Case& c : cases) {
@@ -100,12 +102,6 @@ TEST(IntelHex, FaultsRefuseTheFileWithTheirLine)
             EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << c.what << ": " << e.what();
         }
     }
-}
-
-TEST(IntelHex, DataEndingExactlyAtFFFFIsInRange)
-{
-    const auto records = app::readIntelHex(data(0xFFF0, hextest::counting(0, 16)) + "\n" + kEof);
-    EXPECT_EQ(records.front().end(), 0x10000);
 }
 
 } // namespace

@@ -96,12 +96,6 @@ void BootSim::answerEnds(std::vector<Verdict> answers, Verdict otherwise)
     endOtherwise_ = otherwise;
 }
 
-std::vector<std::string> BootSim::received() const
-{
-    std::lock_guard lock(mutex_);
-    return received_;
-}
-
 std::vector<std::string> BootSim::lines() const
 {
     std::lock_guard lock(mutex_);

@@ -55,9 +55,7 @@ public:
     void answerEnds(std::vector<Verdict> answers, Verdict otherwise = Verdict::Ok);
 
     // ---- records (thread-safe copies) ----
-    // What arrived, in order: "\x13" for a wake-up byte, else a line without its CR.
-    std::vector<std::string> received() const;
-    // The lines only (wake-up bytes left out).
+    // The lines that arrived, without their CR (wake-up bytes left out).
     std::vector<std::string> lines() const;
     int wakeUps() const;
     // `count` bytes of the written memory from `address` (FF where never written).
