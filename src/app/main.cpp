@@ -5,6 +5,7 @@
 #include "app/ErrorReporter.h"
 #include "app/ImportDialog.h"
 #include "app/ImportDialogLink.h"
+#include "app/LoaderDialog.h"
 #include "app/MainForm.h"
 #include "serial/ExceptionHook.h"
 
@@ -23,6 +24,9 @@ int main(int argc, char** argv)
         // The import dialog belongs to the main window and lives as long as it.
         auto* FLasin = new app::TFLasin(&mainForm);
         app::connectImportDialog(mainForm, *FLasin);
+        // The firmware loader takes the main window's serial line while it is shown.
+        app::TFLoader FLoader(&mainForm);
+        mainForm.setLoaderRun([&FLoader](const std::string& port) { FLoader.execOn(port); });
         mainForm.show();
         mainForm.Init();
         result = QApplication::exec();

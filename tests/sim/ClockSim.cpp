@@ -1,13 +1,8 @@
 #include "sim/ClockSim.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <system_error>
-#include <unistd.h>
 
+#include "sim/PeerIo.h"
 #include "timevalues/TextRut.h"
 
 namespace clocksim {
@@ -47,30 +42,22 @@ std::string hexBytes(const std::string& bytes)
 
 ClockSim::ClockSim()
 {
-    wake_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (wake_ < 0)
-        throw std::system_error(errno, std::generic_category(), "eventfd");
-    thread_ = std::thread([this] { run(); });
+    peer_.start(
+        pty_.master(),
+        [this](const char* bytes, std::size_t n) {
+            takeBytes(bytes, n, std::chrono::system_clock::now(), std::chrono::steady_clock::now());
+        },
+        [this](const std::string& what) { recordFailure(what); });
 }
 
 ClockSim::~ClockSim()
 {
     stop();
-    close(wake_);
 }
 
 void ClockSim::stop()
 {
-    {
-        std::lock_guard lock(mutex_);
-        if (stopped_)
-            return;
-        stopped_ = true;
-    }
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t n = write(wake_, &one, sizeof one);
-    if (thread_.joinable())
-        thread_.join();
+    peer_.stop();
 }
 
 void ClockSim::setDefaultAnswer(Answer answer)
@@ -179,60 +166,13 @@ void ClockSim::clearRecords()
 bool ClockSim::waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout,
                          const std::function<void()>& pump) const
 {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    const auto slice = pump ? std::chrono::milliseconds(5) : std::chrono::milliseconds(50);
-    for (;;) {
-        if (done())
-            return true;
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= deadline)
-            return false;
-        if (pump)
-            pump();
-        std::unique_lock lock(mutex_);
-        changed_.wait_for(lock, std::min<std::chrono::steady_clock::duration>(slice, deadline - now));
-    }
+    return simpeer::waitUntil(mutex_, changed_, done, timeout, pump);
 }
 
 bool ClockSim::waitForCopies(const std::string& command, int copies, std::chrono::milliseconds timeout,
                              const std::function<void()>& pump) const
 {
     return waitUntil([&] { return copiesOf(command) >= copies; }, timeout, pump);
-}
-
-void ClockSim::run()
-{
-    char buf[4096];
-    for (;;) {
-        {
-            std::lock_guard lock(mutex_);
-            if (stopped_)
-                return;
-        }
-        pollfd fds[2] = {{pty_.master(), POLLIN, 0}, {wake_, POLLIN, 0}};
-        const int r = poll(fds, 2, 200);
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
-            recordFailure(std::string("poll failed: ") + std::strerror(errno));
-            return;
-        }
-        if (fds[1].revents)
-            return;
-        if (!(fds[0].revents & (POLLIN | POLLHUP | POLLERR)))
-            continue;
-        const ssize_t n = read(pty_.master(), buf, sizeof buf);
-        const auto wall = std::chrono::system_clock::now();
-        const auto steady = std::chrono::steady_clock::now();
-        if (n > 0) {
-            takeBytes(buf, static_cast<std::size_t>(n), wall, steady);
-        } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
-            // EIO while no slave is open cannot happen with the spare
-            // descriptor; anything else is a fault worth seeing.
-            recordFailure(std::string("read from the pty failed: ") + std::strerror(errno));
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    }
 }
 
 void ClockSim::takeBytes(const char* data, std::size_t n, std::chrono::system_clock::time_point wall,
@@ -313,26 +253,9 @@ Answer ClockSim::answerFor(const std::string& command, int copy)
 void ClockSim::writeAll(const std::string& bytes)
 {
     std::lock_guard lock(writeMutex_);
-    const auto deadline = std::chrono::steady_clock::now() + kWriteBound;
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(pty_.master(), bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN && errno != EINTR) {
-            recordFailure(std::string("write to the pty failed: ") + std::strerror(errno));
-            return;
-        }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            recordFailure("write to the pty timed out: nobody reads the port");
-            return;
-        }
-        pollfd pfd{pty_.master(), POLLOUT, 0};
-        poll(&pfd, 1, static_cast<int>(left.count()));
-    }
+    const std::string fault = simpeer::writeAllWithin(pty_.master(), bytes, kWriteBound);
+    if (!fault.empty())
+        recordFailure(fault);
 }
 
 void ClockSim::recordFailure(std::string what)

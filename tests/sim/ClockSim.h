@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "sim/PeerIo.h"
 #include "support/PtyPair.h"
 
 namespace clocksim {
@@ -100,7 +101,6 @@ public:
                        const std::function<void()>& pump = {}) const;
 
 private:
-    void run();
     void takeBytes(const char* data, std::size_t n, std::chrono::system_clock::time_point wall,
                    std::chrono::steady_clock::time_point steady);
     void frameEnded(Frame frame);
@@ -109,7 +109,6 @@ private:
     void recordFailure(std::string what);
 
     testenv::PtyPair pty_{testenv::PtyPair::Line::Raw};
-    int wake_ = -1;
 
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
@@ -128,8 +127,7 @@ private:
     std::chrono::steady_clock::time_point partialSteady_;
 
     std::mutex writeMutex_;
-    std::thread thread_;
-    bool stopped_ = false;
+    simpeer::PeerThread peer_;
 };
 
 } // namespace clocksim

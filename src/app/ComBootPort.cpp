@@ -1,0 +1,51 @@
+#include "app/ComBootPort.h"
+
+#include <stdexcept>
+
+namespace app {
+namespace {
+
+constexpr char kCR = 13;
+constexpr int kReadCount = 1000;
+
+} // namespace
+
+void setUpLoaderPort(serial::TComPort& port)
+{
+    port.SetBaudRate(serial::TBaudRate::br9600);
+    port.SetDataBits(serial::TDataBits::dbEight);
+    port.Parity().SetBits(serial::TParityBits::prNone);
+    port.SetStopBits(serial::TStopBits::sbOneStopBit);
+    serial::TComFlowControl& flow = port.FlowControl();
+    flow.SetOutCTSFlow(false);
+    flow.SetOutDSRFlow(false);
+    flow.SetControlDTR(serial::TDTRFlowControl::dtrDisable);
+    flow.SetControlRTS(serial::TRTSFlowControl::rtsDisable);
+    flow.SetXonXoffOut(false);
+    flow.SetXonXoffIn(false);
+    // Interval and multiplier all ones with a constant: at once with what is
+    // there, else up to the constant for the first byte.
+    serial::TComTimeouts& timeouts = port.Timeouts();
+    timeouts.SetReadInterval(-1);
+    timeouts.SetReadTotalMultiplier(-1);
+    timeouts.SetReadTotalConstant(kLoaderReadSliceMs);
+    port.SetEvents(serial::TComEvents{serial::TComEvent::evRxFlag});
+    port.SetEventChar(kCR);
+}
+
+void ComBootPort::write(const std::string& bytes)
+{
+    const int written = port_.WriteStr(bytes);
+    if (written != static_cast<int>(bytes.size()))
+        throw std::runtime_error("Kunde inte skriva till porten " + port_.Port() + ": " + std::to_string(written) +
+                                 " av " + std::to_string(bytes.size()) + " byte gick iväg");
+}
+
+std::string ComBootPort::read()
+{
+    std::string bytes;
+    port_.ReadStr(bytes, kReadCount);
+    return bytes;
+}
+
+} // namespace app

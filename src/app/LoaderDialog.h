@@ -1,0 +1,91 @@
+#pragma once
+// The firmware loader dialog: puts new firmware into the clock through its
+// boot loader, from an Intel HEX file, page by page.
+//
+// Made once at start-up and shown modally by the main window's hand-over
+// (execOn) with the main window's port name; the dialog then owns the line
+// through its own port. While it waits it sends the wake-up byte every
+// 500 ms; "Ladda Hexfil" asks for a file and runs the upload (BootUpload) in
+// the GUI thread, showing the page being sent. When the boot loader has
+// taken the last page the dialog closes. The file chooser, the modal run and
+// the message box are hooks, so tests never block.
+#include <QDialog>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <string>
+
+#include "app/BootUpload.h"
+#include "app/ComBootPort.h"
+#include "serial/ComPort.h"
+
+class QLabel;
+class QPushButton;
+
+namespace app {
+
+inline constexpr const char* kLoaderCaption = "BootLoadeer";
+inline constexpr const char* kHexFileFilter = "Intel Hexfiler (*.hex);;Alla (*.*)";
+inline constexpr const char* kStrangeAddress = "Konstig adress dök upp";
+inline constexpr int kTimerBootIntervalMs = 500;
+
+class TFLoader : public QDialog {
+    Q_OBJECT
+public:
+    // The chosen file, or an empty text when the user cancelled.
+    using FileChooser = std::function<QString(QWidget* parent)>;
+    // Shows the dialog modally and returns when it has closed.
+    using ModalRun = std::function<void(TFLoader& dialog)>;
+    // A message the user closes before the dialog goes on.
+    using MessageBox = std::function<void(QWidget* parent, const QString& text)>;
+
+    explicit TFLoader(QWidget* parent = nullptr);
+    ~TFLoader() override;
+
+    // The main window's hand-over, on its port name: opens the port and
+    // starts the wake-up (FormActivate), shows the dialog modally, then
+    // stops the wake-up and closes the port (FormClose). When the port
+    // cannot be opened the error goes to the error reporter and the dialog
+    // is not shown. Never throws.
+    void execOn(const std::string& portName);
+
+    void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
+    void setModalRun(ModalRun run) { modalRun_ = std::move(run); }
+    void setMessageBox(MessageBox box) { messageBox_ = std::move(box); }
+    void setTiming(const BootTiming& timing) { upload_.setTiming(timing); }
+
+    serial::TComPort& ComPort() { return ComPort_; }
+    QTimer& TimerBoot() { return TimerBoot_; }
+    const BootUpload& upload() const { return upload_; }
+
+    // ---- components ----
+    QPushButton* Button1 = nullptr;  // "Ladda Hexfil"
+    QLabel* StaticText1 = nullptr;   // "Page:"
+    QLabel* LBoot = nullptr;         // the page being sent, "OK" at the end
+
+public slots:
+    // The upload.
+    void Button1Click();
+    // The wake-up byte.
+    void TimerBootTimer();
+
+protected:
+    // Closing the dialog, by the user or at the end of an upload, runs FormClose.
+    void done(int result) override;
+
+private:
+    void FormActivate(const std::string& portName);
+    void FormClose();
+    void showLBoot(const QString& text);
+
+    serial::TComPort ComPort_;
+    ComBootPort line_{ComPort_};
+    BootUpload upload_;
+    QTimer TimerBoot_;
+    FileChooser chooseFile_;
+    ModalRun modalRun_;
+    MessageBox messageBox_;
+};
+
+} // namespace app
