@@ -38,6 +38,7 @@ TMainForm::TMainForm(QWidget* parent)
     buildWindow();
     bindPortSelector();
     wireHandlers();
+    wireFiles();
 
     Timer1_.setObjectName(QStringLiteral("Timer1"));
     Timer1_.setTimerType(Qt::PreciseTimer);
