@@ -2,36 +2,20 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 
 #include <string>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
+#include "TestFiles.h"
 #include "app/StartListFileIo.h"
 #include "support/test_env.h"
 
 namespace {
 
-void putFile(const std::string& path, const std::string& bytes)
-{
-    QFile file(QString::fromStdString(path));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes.data(), static_cast<qint64>(bytes.size())), static_cast<qint64>(bytes.size()));
-}
-
-std::string fileText(const std::string& path)
-{
-    QFile file(QString::fromStdString(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string("<none>");
-}
-
-void makeSparseFile(const std::string& path, std::size_t size)
-{
-    putFile(path, "");
-    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(size)), 0);
-}
+using testfiles::fileText;
+using testfiles::putFile;
+using testfiles::putSparseFile;
 
 TEST(StartListFileIo, ReadsTheFileByteForByte)
 {
@@ -40,14 +24,14 @@ TEST(StartListFileIo, ReadsTheFileByteForByte)
     putFile(dir + "/a.tid", bytes);
     EXPECT_EQ(app::readStartListFile(dir + "/a.tid"), bytes);
 
-    makeSparseFile(dir + "/largest.tid", app::kStartListFileMaxBytes);
+    putSparseFile(dir + "/largest.tid", app::kStartListFileMaxBytes);
     EXPECT_EQ(app::readStartListFile(dir + "/largest.tid").size(), app::kStartListFileMaxBytes);
 }
 
 TEST(StartListFileIo, RefusesWhatIsNoSmallFileWithoutOpeningIt)
 {
     const std::string dir = testenv::makeTempDir("listio");
-    makeSparseFile(dir + "/huge.tid", app::kStartListFileMaxBytes + 1);
+    putSparseFile(dir + "/huge.tid", app::kStartListFileMaxBytes + 1);
     ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir + "/folder.tid")));
     // A pipe with no writer: opening it would wait for one.
     ASSERT_EQ(::mkfifo((dir + "/pipe.tid").c_str(), 0600), 0);
