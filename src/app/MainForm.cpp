@@ -40,6 +40,7 @@ TMainForm::TMainForm(QWidget* parent)
     wireHandlers();
     wireTables();
     wireTransfer();
+    wireFiles();
 
     Timer1_.setObjectName(QStringLiteral("Timer1"));
     Timer1_.setTimerType(Qt::PreciseTimer);

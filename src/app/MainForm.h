@@ -22,6 +22,7 @@
 #include "app/ShiftRepeat.h"
 #include "app/StringGrid.h"
 #include "app/TransferSequence.h"
+#include "app/TableFileDialog.h"
 #include "serial/ComComboBox.h"
 #include "serial/ComLed.h"
 #include "serial/ComPort.h"
@@ -222,6 +223,33 @@ private:
     void wireTransfer();
     TransferSettings transferSettings() const;
     TransferSequence transfer_{[this] { return transferSettings(); }};
+    // ---- start-table files: "Läs" and "Spara" on both table tabs ----
+public:
+    // The dialogs the readers and the writers share, with the names they
+    // propose next.
+    TableFileDialog OpenDialog1 = makeOpenDialog1();
+    TableFileDialog SaveDialog1 = makeSaveDialog1();
+    // Replaces the file dialogs (by default a modal QFileDialog).
+    void setTableFileChooser(TableFileChooser chooser) { chooseTableFile_ = std::move(chooser); }
+    // What recomputes the pursuit grid's "Diff" column (FixDiff) after "Läs" on
+    // "Jaktstart" (also when its dialog is cancelled).
+    void setFixDiffHook(std::function<void()> fixDiff) { fixDiff_ = std::move(fixDiff); }
+
+public slots:
+    void Button12Click();  // "Spara" on "Vanlig"
+    void Button11Click();  // "Läs" on "Vanlig"
+    void Button10Click();  // "Spara" on "Jaktstart"
+    void Button9Click();   // "Läs" on "Jaktstart"
+
+private:
+    void wireFiles();
+    QString chooseTableFile(TableFileDialog& dialog);
+    void saveTableFile(const std::string& bytes);
+    std::optional<std::string> readChosenTableFile();
+    void setAntalKoText(const std::string& text);
+
+    TableFileChooser chooseTableFile_;
+    std::function<void()> fixDiff_ = [this] { FixDiff(); };
 };
 
 } // namespace app

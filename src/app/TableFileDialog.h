@@ -1,0 +1,38 @@
+#pragma once
+// The main window's two file dialogs for start-list files: what each offers
+// and the name it proposes next. Showing one goes through a chooser that
+// tests replace, so no test waits on a dialog.
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QWidget;
+
+namespace app {
+
+struct TableFileDialog {
+    enum class Mode { Open, Save };
+
+    Mode mode = Mode::Open;
+    // Name filters in the order offered; the first is selected.
+    QStringList filters;
+    // The name in the file-name box when next shown.
+    QString fileName;
+};
+
+// The dialog shared by both readers: "*.tid", also "*.txt" files from the
+// clock; a name that does not exist is accepted (reading it then fails).
+TableFileDialog makeOpenDialog1();
+// The dialog shared by both writers: no extension is added to the name
+// typed and an existing file is replaced without asking.
+TableFileDialog makeSaveDialog1();
+
+// Shows `dialog` and answers the name chosen, or an empty text when it is
+// cancelled.
+using TableFileChooser = std::function<QString(const TableFileDialog& dialog)>;
+
+// The chooser of the program: a modal QFileDialog over `parent`.
+QString execTableFileDialog(QWidget* parent, const TableFileDialog& dialog);
+
+} // namespace app
