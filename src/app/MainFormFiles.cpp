@@ -1,6 +1,7 @@
 // "Läs" and "Spara" on the two table tabs: a start table with its settings
 // to and from a start-list file.
 #include "app/MainForm.h"
+#include "app/StrictInt.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -110,8 +111,7 @@ void TMainForm::setAntalKoText(const std::string& text)
 {
     if (text.empty())
         return;
-    const std::optional<std::int32_t> value = platform::parseInt32(QString::fromStdString(text));
-    AntalKo->setValue(value ? *value : AntalKo->minimum());
+    AntalKo->setValue(SpinTextValue(text, AntalKo->minimum()));
 }
 
 void TMainForm::Button12Click()

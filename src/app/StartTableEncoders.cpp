@@ -1,13 +1,13 @@
 #include "app/StartTableEncoders.h"
 
-#include <QString>
+#include "app/StrictInt.h"
+
 
 #include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <optional>
 
-#include "platform/IntegerText.h"
 
 namespace app {
 namespace {
@@ -39,15 +39,10 @@ struct PursuitRow {
     TTid t = 0;
 };
 
-std::optional<int> integerOf(const std::string& text)
-{
-    return platform::parseInt32(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-}
-
 int requiredInteger(const StringGrid& grid, int col, int row, const char* header)
 {
     const std::string text = grid.Cell(col, row);
-    const std::optional<int> value = integerOf(text);
+    const std::optional<int> value = TryStrToInt(text);
     if (!value)
         throw StartTableError(std::string("\"") + text + "\" i " + header + " är inget heltal");
     return *value;
@@ -231,7 +226,7 @@ std::vector<std::string> BuildOldJakt(const StringGrid& grid, int queue, const s
 
 int queueValue(const std::string& queueText)
 {
-    return integerOf(queueText).value_or(0);
+    return TryStrToInt(queueText).value_or(0);
 }
 
 std::vector<std::string> buildSendList(bool oldCommandSet, int tabIndex, const StringGrid& intervalGrid,
