@@ -326,6 +326,36 @@ TEST_F(ClockLinkTest, StuckPcClockEndsTheWaitWithinItsBound)
     EXPECT_EQ(lastWrite(), framed("SET-35999"));
 }
 
+TEST_F(ClockLinkTest, SetFrameIsFollowedByAPauseBeforeTheTickGoesOn)
+{
+    // Each sleep, with the number of writes made before it.
+    struct LoggingWait : FakeWaitClock {
+        using FakeWaitClock::FakeWaitClock;
+        const FakePort* port = nullptr;
+        std::vector<std::pair<std::size_t, std::chrono::nanoseconds>> sleeps;
+        void sleepFor(std::chrono::nanoseconds d) override
+        {
+            sleeps.emplace_back(port->writes.size(), d);
+            FakeWaitClock::sleepFor(d);
+        }
+    };
+    pc.setStepPerRead(1);
+    LoggingWait w(&pc);
+    w.port = &port;
+    app::ClockLink fresh(port, labels, {}, w);
+    fresh.SetKlockaClick();
+    port.arrive(kAck + "\r" + framed(clocksim::kIdentification2004));
+    fresh.receive();
+    fresh.Tick();
+    ASSERT_EQ(port.writes.back(), framed("SET-36000"));
+    ASSERT_FALSE(w.sleeps.empty());
+    EXPECT_EQ(w.sleeps.back().first, port.writes.size());
+    EXPECT_EQ(w.sleeps.back().second, app::kAfterSetFramePause);
+    // Only the whole-second wait slept before the frame.
+    for (std::size_t i = 0; i + 1 < w.sleeps.size(); ++i)
+        EXPECT_LT(w.sleeps[i].first, port.writes.size());
+}
+
 TEST_F(ClockLinkTest, SetKlockaWhileBusyWaitsForTheNextPoll)
 {
     link.Sand("RESET");
