@@ -407,14 +407,16 @@ public:
                 return *it;
         return std::nullopt;
     }
-    // The first write begun after `t`.
-    std::optional<Wall::time_point> writeAfter(Wall::time_point t) const
+    // The write nearest to `t` (the frame's own: the writes before it came a
+    // timer tick or more earlier).
+    std::optional<Wall::time_point> writeNearest(Wall::time_point t) const
     {
         std::lock_guard lock(mutex_);
+        std::optional<Wall::time_point> best;
         for (const Wall::time_point w : writes_)
-            if (w > t)
-                return w;
-        return std::nullopt;
+            if (!best || std::chrono::abs(w - t) < std::chrono::abs(*best - t))
+                best = w;
+        return best;
     }
 
 private:
@@ -476,8 +478,8 @@ bool MeasureSetLatency(int settings, clocksim::ClockSim& sim, const std::vector<
         }
         const clocksim::Frame f = SetFrames(sim).back();
         const auto whole = std::chrono::round<std::chrono::seconds>(f.firstByteWall);
-        const std::optional<Wall::time_point> tick = moments.tickBefore(whole);
-        const std::optional<Wall::time_point> write = tick ? moments.writeAfter(*tick) : std::nullopt;
+        const std::optional<Wall::time_point> write = moments.writeNearest(f.firstByteWall);
+        const std::optional<Wall::time_point> tick = write ? moments.tickBefore(*write) : std::nullopt;
         if (!tick || !write) {
             std::fprintf(stderr, "setting %d: its tick or write was not seen\n", i);
             return false;
