@@ -177,6 +177,12 @@ void ClockLink::clockSettingStep()
         }
         const TTid second = waitForWholeSecond(waitClock_);
         Sand("SET-" + TidToSecStr(second, 0));
+        // The frame is timed to the start of the second. A serial driver may
+        // finish a write in deferred work of the kernel (a pseudo-terminal
+        // does), which the scheduler tends to put on this very processor:
+        // sleep a moment so it runs now, not after the window has repainted
+        // its lamps and labels and caught up with its timer.
+        waitClock_.sleepFor(kAfterSetFramePause);
     }
 }
 

@@ -8,6 +8,7 @@
 // receive-flag event and its buttons to it. Every entry point catches its own
 // failures and hands them to the error reporter, so none of them raises into
 // a slot or the port's event thread.
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,9 @@ inline constexpr int kPollTicks = 100;        // "VER" every 10 s
 inline constexpr int kFirstResendTicks = 6;   // first resend 0.6 s after a send
 inline constexpr int kResendTicks = 4;        // then every 0.4 s
 inline constexpr int kTransferWaitTicks = 4;  // a transfer step waiting for an ACK looks again after 0.4 s
+// After the frame that sets the clock's time the link sleeps this long before
+// the window goes on with its own work (see clockSettingStep).
+inline constexpr std::chrono::microseconds kAfterSetFramePause{500};
 // A line from the clock longer than this without a CR is noise: it is thrown
 // away up to its CR.
 inline constexpr std::size_t kMaxLineLength = 1024;

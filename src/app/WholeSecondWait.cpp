@@ -28,9 +28,11 @@ WaitClock& systemWaitClock()
 
 TTid waitForWholeSecond(WaitClock& clock)
 {
+    // Only the change of second, seen by reading the clock over and over,
+    // says where the second begins: a first reading that already lies in
+    // the second's first milliseconds may be up to 4 ms late, so the wait
+    // is for the next second then too.
     TTid t = TidNow();
-    if (t % kTidSecond < kSecondStartWindow)
-        return t;
     const TTid startSecond = t / kTidSecond;
     const auto bound = clock.monotonicNow() + (kTidSecond - t % kTidSecond) * kTidUnit + kWaitMargin;
     for (;;) {
@@ -42,7 +44,7 @@ TTid waitForWholeSecond(WaitClock& clock)
         if (untilSecond > kSpinStretch)
             clock.sleepFor(std::min<std::chrono::nanoseconds>(untilSecond - kSpinStretch, bound - now));
         t = TidNow();
-        if (t % kTidSecond < kSecondStartWindow || t / kTidSecond != startSecond)
+        if (t / kTidSecond != startSecond)
             return t;
     }
 }

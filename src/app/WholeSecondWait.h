@@ -32,11 +32,11 @@ inline constexpr std::chrono::microseconds kSpinStretch{3000};
 inline constexpr std::chrono::milliseconds kWaitMargin{50};
 
 // Waits for the start of the next PC clock second (TidNow) and answers the
-// reading to send: the first one within the first 4 ms of a second, or the
-// first one in a later second when the PC clock advances in coarser steps.
-// A reading already within the first 4 ms is answered at once. When the bound
-// (time left in the second plus kWaitMargin) passes first, the latest reading
-// is answered.
+// reading to send: the first one in a later second, which lies within the
+// first 4 ms unless the PC clock advances in coarser steps. A wait that begins
+// within the first 4 ms of a second also waits for the next one: where in
+// those milliseconds it began cannot be told. When the bound (time left in
+// the second plus kWaitMargin) passes first, the latest reading is answered.
 TTid waitForWholeSecond(WaitClock& clock);
 
 } // namespace app

@@ -278,11 +278,13 @@ TEST_F(ClockLinkTest, SetKlockaSendsTheSecondStartingJustAfterTheIdentification)
 {
     // Every reading of the PC clock advances it by 1 ms; three readings come
     // before the wait (the two writes and the tick's label).
-    struct Case { platform::LocalDateTime at; std::string command; bool sleeps; };
+    struct Case { platform::LocalDateTime at; std::string command; };
     const Case cases[] = {
-        {{2026, 6, 15, 9, 59, 59, 500}, "SET-36000", true},   // the worked example
-        {{2026, 6, 15, 23, 59, 59, 700}, "SET-00000", true},  // across midnight
-        {{2026, 6, 15, 9, 59, 59, 999}, "SET-36000", false},  // already within the first 4 ms
+        {{2026, 6, 15, 9, 59, 59, 500}, "SET-36000"},   // the worked example
+        {{2026, 6, 15, 23, 59, 59, 700}, "SET-00000"},  // across midnight
+        // Already within the first 4 ms when the tick comes: the next whole
+        // second, as where in those 4 ms the second began is not known.
+        {{2026, 6, 15, 9, 59, 59, 999}, "SET-36001"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);
@@ -305,7 +307,8 @@ TEST_F(ClockLinkTest, SetKlockaSendsTheSecondStartingJustAfterTheIdentification)
         const TTid sentAt = p.writeTimes.back();
         EXPECT_LT(sentAt % kTidSecond, app::kSecondStartWindow) << sentAt;
         EXPECT_EQ(TidToSecStr(sentAt, 0), c.command.substr(4));
-        EXPECT_EQ(w.slept.count() > 0, c.sleeps);
+        // The wait sleeps most of the time away instead of spinning.
+        EXPECT_GT(w.slept.count(), 0);
     }
 }
 
@@ -321,6 +324,36 @@ TEST_F(ClockLinkTest, StuckPcClockEndsTheWaitWithinItsBound)
     // after that and its margin, and sends with the latest reading.
     EXPECT_LE(wait.now - before, std::chrono::milliseconds(500) + app::kWaitMargin + std::chrono::milliseconds(5));
     EXPECT_EQ(lastWrite(), framed("SET-35999"));
+}
+
+TEST_F(ClockLinkTest, SetFrameIsFollowedByAPauseBeforeTheTickGoesOn)
+{
+    // Each sleep, with the number of writes made before it.
+    struct LoggingWait : FakeWaitClock {
+        using FakeWaitClock::FakeWaitClock;
+        const FakePort* port = nullptr;
+        std::vector<std::pair<std::size_t, std::chrono::nanoseconds>> sleeps;
+        void sleepFor(std::chrono::nanoseconds d) override
+        {
+            sleeps.emplace_back(port->writes.size(), d);
+            FakeWaitClock::sleepFor(d);
+        }
+    };
+    pc.setStepPerRead(1);
+    LoggingWait w(&pc);
+    w.port = &port;
+    app::ClockLink fresh(port, labels, {}, w);
+    fresh.SetKlockaClick();
+    port.arrive(kAck + "\r" + framed(clocksim::kIdentification2004));
+    fresh.receive();
+    fresh.Tick();
+    ASSERT_EQ(port.writes.back(), framed("SET-36000"));
+    ASSERT_FALSE(w.sleeps.empty());
+    EXPECT_EQ(w.sleeps.back().first, port.writes.size());
+    EXPECT_EQ(w.sleeps.back().second, app::kAfterSetFramePause);
+    // Only the whole-second wait slept before the frame.
+    for (std::size_t i = 0; i + 1 < w.sleeps.size(); ++i)
+        EXPECT_LT(w.sleeps[i].first, port.writes.size());
 }
 
 TEST_F(ClockLinkTest, SetKlockaWhileBusyWaitsForTheNextPoll)

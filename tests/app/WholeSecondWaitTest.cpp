@@ -23,7 +23,10 @@ TEST(WholeSecondWait, AnswersTheFirstReadingOfTheNextSecond)
         std::chrono::milliseconds maxWait;
     };
     const Case cases[] = {
-        {"already within the first 4 ms", {2026, 6, 15, 10, 0, 0, 3}, 1, false, 36000, true, 0ms},
+        // Where within its first milliseconds a second already begun began
+        // cannot be told: the wait is for the next one.
+        {"already within the first 4 ms", {2026, 6, 15, 10, 0, 0, 3}, 1, false, 36001, true, 997ms},
+        {"at the very start of a second", {2026, 6, 15, 10, 0, 0, 0}, 1, false, 36001, true, 1000ms},
         {"fine clock", {2026, 6, 15, 9, 59, 59, 500}, 1, false, 36000, true, 501ms},
         {"just before midnight", {2026, 6, 15, 23, 59, 59, 990}, 1, false, 0, true, 11ms},
         // A clock that moves 7 ms per reading skips the first 4 ms: the first
