@@ -30,7 +30,10 @@ std::string spillRecord(const HexRecord& record, int page)
 {
     const int spilled = record.end() % 256;
     const int first = 256 - record.address % 256;  // index of the first byte in `page`
-    std::string text = ":" + ByteToHex(static_cast<unsigned>(spilled)) + ByteToHex(static_cast<unsigned>(page)) + "0000";
+    std::string text = ":";
+    text += ByteToHex(static_cast<unsigned>(spilled));
+    text += ByteToHex(static_cast<unsigned>(page));
+    text += "0000";
     for (int i = first; i < record.count; ++i)
         text += ByteToHex(static_cast<unsigned char>(record.data[static_cast<std::size_t>(i)]));
     return ByggCheck(text);
