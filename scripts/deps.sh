@@ -2,7 +2,8 @@
 # Installs the Debian packages the build needs, but only those that are missing.
 set -eu
 
-PACKAGES="cmake make g++ qt6-base-dev libgtest-dev libgmock-dev"
+# The fonts make widget sizes in the tests the same on every machine.
+PACKAGES="cmake make g++ qt6-base-dev libgtest-dev libgmock-dev fonts-dejavu-core"
 
 missing=""
 for p in $PACKAGES; do
@@ -22,4 +23,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update
 # shellcheck disable=SC2086
-$SUDO apt-get install -y --no-install-recommends $missing
+$SUDO apt-get install -y $missing
