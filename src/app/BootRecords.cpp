@@ -1,5 +1,7 @@
 #include "app/BootRecords.h"
 
+#include <cerrno>
+
 #include "platform/FileBytes.h"
 #include "timevalues/TextRut.h"
 
@@ -67,10 +69,17 @@ void checkLoadOrder(const std::vector<HexRecord>& records)
 
 std::vector<HexRecord> readFirmwareFile(const std::string& path)
 {
-    const std::optional<QByteArray> bytes = platform::readFileBytes(path);
-    if (!bytes)
+    // An Intel HEX file for a 64 KiB address space is far below this.
+    constexpr std::size_t kMaxFirmwareFileBytes = 4u * 1024u * 1024u;
+    platform::BoundedFileRead file = platform::readRegularFile(path, kMaxFirmwareFileBytes);
+    using Status = platform::BoundedFileRead::Status;
+    if (file.status == Status::Failed && file.error == ENOENT)
         throw HexFileError(0, "filen " + path + " finns inte");
-    std::vector<HexRecord> records = readIntelHex(bytes->toStdString());
+    if (file.status == Status::TooLarge)
+        throw HexFileError(0, "filen " + path + " är för stor för en hexfil");
+    if (file.status != Status::Read)
+        throw HexFileError(0, "filen " + path + " kan inte läsas");
+    std::vector<HexRecord> records = readIntelHex(file.bytes);
     checkLoadOrder(records);
     return records;
 }

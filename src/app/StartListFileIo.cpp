@@ -2,13 +2,8 @@
 
 #include <QByteArray>
 
-#include <cerrno>
-#include <system_error>
 #include <exception>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <system_error>
 
 #include "platform/FileBytes.h"
 
@@ -30,51 +25,23 @@ std::string tooLarge()
     return "Filen är större än " + std::to_string(kStartListFileMaxBytes / (1024 * 1024)) + " MB.";
 }
 
-// Refuses, before it is opened, anything but a regular file of a sane size:
-// opening a pipe would block and opening a device may act on it.
-void checkIsSmallFile(const std::string& path)
-{
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        refuseRead(path, errnoText(errno));
-    if (!S_ISREG(st.st_mode))
-        refuseRead(path, "Det är ingen vanlig fil.");
-    if (static_cast<unsigned long long>(st.st_size) > kStartListFileMaxBytes)
-        refuseRead(path, tooLarge());
-}
-
 } // namespace
 
 std::string readStartListFile(const std::string& path)
 {
-    checkIsSmallFile(path);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        refuseRead(path, errnoText(errno));
-    std::string bytes;
-    char buffer[65536];
-    int error = 0;
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            error = errno;
-            break;
-        }
-        if (n == 0)
-            break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-        // The file may have grown since it was looked at.
-        if (bytes.size() > kStartListFileMaxBytes)
-            break;
-    }
-    ::close(fd);
-    if (error != 0)
-        refuseRead(path, errnoText(error));
-    if (bytes.size() > kStartListFileMaxBytes)
+    using Status = platform::BoundedFileRead::Status;
+    platform::BoundedFileRead file = platform::readRegularFile(path, kStartListFileMaxBytes);
+    switch (file.status) {
+    case Status::Read:
+        return std::move(file.bytes);
+    case Status::NotRegular:
+        refuseRead(path, "Det är ingen vanlig fil.");
+    case Status::TooLarge:
         refuseRead(path, tooLarge());
-    return bytes;
+    case Status::Failed:
+        break;
+    }
+    refuseRead(path, errnoText(file.error));
 }
 
 void writeStartListFile(const std::string& path, const std::string& bytes)

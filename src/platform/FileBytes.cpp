@@ -127,6 +127,55 @@ std::optional<QByteArray> readFileBytes(const std::string& path)
     return bytes;
 }
 
+BoundedFileRead readRegularFile(const std::string& path, std::size_t maxBytes)
+{
+    using Status = BoundedFileRead::Status;
+    BoundedFileRead result;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        result.error = errno;
+        return result;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        result.status = Status::NotRegular;
+        return result;
+    }
+    if (static_cast<unsigned long long>(st.st_size) > maxBytes) {
+        result.status = Status::TooLarge;
+        return result;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        result.error = errno;
+        return result;
+    }
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            result.error = errno;
+            ::close(fd);
+            return result;
+        }
+        if (n == 0)
+            break;
+        // The file may have grown since it was looked at.
+        if (static_cast<std::size_t>(n) > maxBytes - bytes.size()) {
+            ::close(fd);
+            result.status = Status::TooLarge;
+            return result;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    result.status = Status::Read;
+    result.bytes = std::move(bytes);
+    return result;
+}
+
 void writeFileBytesAtomically(const std::string& path, const QByteArray& bytes)
 {
     const std::string target = followLinks(path);

@@ -3,6 +3,7 @@
 // (settings, ini files).
 #include <QByteArray>
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -12,6 +13,20 @@ namespace platform {
 // Raises std::system_error when the file exists but cannot be read (a folder,
 // no permission, an I/O error).
 std::optional<QByteArray> readFileBytes(const std::string& path);
+
+// The outcome of reading a file chosen by the user.
+struct BoundedFileRead {
+    enum class Status { Read, Failed, NotRegular, TooLarge };
+    Status status = Status::Failed;
+    int error = 0;      // errno when Failed
+    std::string bytes;  // the whole file when Read
+};
+
+// Reads the file at `path` whole when it is a regular file of at most
+// `maxBytes` bytes. Anything else (a folder, a pipe, a device) is refused
+// before it is opened: opening a pipe would block and opening a device may
+// act on it. Never raises.
+BoundedFileRead readRegularFile(const std::string& path, std::size_t maxBytes);
 
 // Replaces the file at `path` with `bytes`: the bytes go to a new file in the
 // same folder, are synced to disk and then renamed over the old file, so a

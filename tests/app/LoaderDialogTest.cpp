@@ -210,6 +210,7 @@ TEST_F(LoaderDialogTest, NothingGoesToTheClockUnlessAFileCanBeLoaded)
          writeFile("order.hex", hextest::file({hextest::data(0x0200, "\x01"), hextest::data(0x0100, "\x02"),
                                                hextest::kEof})), "rad 2"},
         {"no such file", QString::fromStdString(folder + "/missing.hex"), "finns inte"},
+        {"a folder", QString::fromStdString(folder), "kan inte läsas"},
     };
     for (const Case& c : cases) {
         reports.clear();
