@@ -7,8 +7,8 @@ namespace app {
 
 std::optional<platform::LocalDateTime> shiftedWithinDay(const platform::LocalDateTime& now, TTid diff)
 {
-    const std::int64_t ms = ((std::int64_t{now.hour} * 60 + now.minute) * 60 + now.second) * 1000 + now.millisecond;
-    const std::int64_t t = ms * 10 + diff;
+    // From one reading, so the date and the time of day belong together.
+    const std::int64_t t = std::int64_t{TidOfDay(now)} + diff;
     if (t < 0 || t >= kTidDay)
         return std::nullopt;
     platform::LocalDateTime out = now;

@@ -288,9 +288,13 @@ std::string TidToSecStr(TTid value, int decimals)
     return result;
 }
 
+TTid TidOfDay(const platform::LocalDateTime& when)
+{
+    const int64_t ms = ((int64_t{when.hour} * 60 + when.minute) * 60 + when.second) * 1000 + when.millisecond;
+    return static_cast<TTid>(ms * 10);
+}
+
 TTid TidNow()
 {
-    const platform::LocalDateTime now = platform::localClock().now();
-    const int64_t ms = ((int64_t{now.hour} * 60 + now.minute) * 60 + now.second) * 1000 + now.millisecond;
-    return static_cast<TTid>(ms * 10);
+    return TidOfDay(platform::localClock().now());
 }

@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/LocalClock.h"
+
 using TTid = int32_t;
 
 inline constexpr TTid kTidSecond = 10000;
@@ -48,3 +50,6 @@ std::string TidToSecStr(TTid value, int decimals);
 
 // The PC clock's current local time of day.
 TTid TidNow();
+
+// The time of day of a reading of the local clock.
+TTid TidOfDay(const platform::LocalDateTime& when);
