@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 #include "WindowFixture.h"
 #include "app/StartListFileIo.h"
 #include "app/StringGrid.h"

@@ -7,7 +7,7 @@
 
 #include <sys/stat.h>
 
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 #include "app/StartListFileIo.h"
 #include "support/test_env.h"
 

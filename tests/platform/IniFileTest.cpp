@@ -4,7 +4,7 @@
 #include "platform/IniFile.h"
 #include "platform/SettingsFolders.h"
 #include "support/test_env.h"
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 
 #include <filesystem>
 #include <system_error>

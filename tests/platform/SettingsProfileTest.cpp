@@ -3,7 +3,7 @@
 #include "platform/SettingsProfile.h"
 #include "platform/SettingsStore.h"
 #include "support/test_env.h"
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 
 using platform::SettingsFolders;
 using platform::SettingsProfile;

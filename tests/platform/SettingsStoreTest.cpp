@@ -2,7 +2,7 @@
 
 #include "platform/SettingsStore.h"
 #include "support/test_env.h"
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 
 #include <cstdlib>
 #include <filesystem>
