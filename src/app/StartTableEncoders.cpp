@@ -1,5 +1,6 @@
 #include "app/StartTableEncoders.h"
 
+#include "app/StartTableLayout.h"
 #include "app/StrictInt.h"
 
 
@@ -12,17 +13,8 @@
 namespace app {
 namespace {
 
-// Interval-start grid.
-constexpr int kColFrom = 0;
-constexpr int kColTo = 1;
-constexpr int kColTime = 2;
-constexpr int kColInterval = 3;
-constexpr int kColStarters = 4;
+// Column headers, for messages that name a cell.
 constexpr const char* kIntervalHeaders[] = {"Från nr", "Till nr", "Tid", "Difftid", "Ant/sta"};
-// Pursuit-start grid.
-constexpr int kColNr = 0;
-constexpr int kColQueue = 1;
-constexpr int kColPursuitTime = 2;
 constexpr const char* kPursuitHeaders[] = {"Nr", "F", "Tid"};
 
 struct IntervalRow {
@@ -57,11 +49,11 @@ int integerOrZero(const StringGrid& grid, int col, int row, const char* header)
 IntervalRow readIntervalRow(const StringGrid& grid, int row)
 {
     IntervalRow r;
-    r.from = requiredInteger(grid, kColFrom, row, kIntervalHeaders[kColFrom]);
-    r.to = requiredInteger(grid, kColTo, row, kIntervalHeaders[kColTo]);
-    r.t = StrToTid(grid.Cell(kColTime, row), 0);
-    r.d = StrToTid(grid.Cell(kColInterval, row), 0);
-    r.starters = requiredInteger(grid, kColStarters, row, kIntervalHeaders[kColStarters]);
+    r.from = requiredInteger(grid, kFranNrCol, row, kIntervalHeaders[kFranNrCol]);
+    r.to = requiredInteger(grid, kTillNrCol, row, kIntervalHeaders[kTillNrCol]);
+    r.t = StrToTid(grid.Cell(kTidCol, row), 0);
+    r.d = StrToTid(grid.Cell(kDifftidCol, row), 0);
+    r.starters = requiredInteger(grid, kAntStaCol, row, kIntervalHeaders[kAntStaCol]);
     // With none per start the numbers would never advance.
     if (r.starters < 1)
         throw StartTableError("Ant/sta " + std::to_string(r.starters) + " är färre än en startande per start");
@@ -71,9 +63,9 @@ IntervalRow readIntervalRow(const StringGrid& grid, int row)
 PursuitRow readPursuitRow(const StringGrid& grid, int row)
 {
     PursuitRow r;
-    r.nr = integerOrZero(grid, kColNr, row, kPursuitHeaders[kColNr]);
-    r.queue = integerOrZero(grid, kColQueue, row, kPursuitHeaders[kColQueue]);
-    r.t = StrToTid(grid.Cell(kColPursuitTime, row), 0);
+    r.nr = integerOrZero(grid, kNrCol, row, kPursuitHeaders[kNrCol]);
+    r.queue = integerOrZero(grid, kKoCol, row, kPursuitHeaders[kKoCol]);
+    r.t = StrToTid(grid.Cell(kJaktTidCol, row), 0);
     return r;
 }
 
@@ -134,7 +126,7 @@ std::vector<std::string> BuildTabVanlig(const StringGrid& grid)
     int64_t ref = kReferenceAtStart;
     bool refKnown = true;
     int64_t lastStart = kReferenceAtStart;
-    for (int row = 1; hasCell(grid, kColTo, row); ++row) {
+    for (int row = 1; hasCell(grid, kTillNrCol, row); ++row) {
         onRow(row, [&] {
             const IntervalRow r = readIntervalRow(grid, row);
             if (r.t < lastStart)
@@ -171,7 +163,7 @@ std::vector<std::string> BuildTabVanlig(const StringGrid& grid)
 std::vector<std::string> BuildOldVanlig(const StringGrid& grid)
 {
     std::vector<std::string> list;
-    for (int row = 1; hasCell(grid, kColTo, row); ++row) {
+    for (int row = 1; hasCell(grid, kTillNrCol, row); ++row) {
         onRow(row, [&] {
             const IntervalRow r = readIntervalRow(grid, row);
             int64_t t = r.t;
@@ -186,7 +178,7 @@ std::vector<std::string> BuildTabJakt(const StringGrid& grid, int queue)
 {
     std::vector<std::string> list;
     int64_t ref = kReferenceAtStart;
-    for (int row = 1; hasCell(grid, kColNr, row); ++row) {
+    for (int row = 1; hasCell(grid, kNrCol, row); ++row) {
         onRow(row, [&] {
             const PursuitRow r = readPursuitRow(grid, row);
             if (r.nr == 0) {
@@ -212,7 +204,7 @@ std::vector<std::string> BuildTabJakt(const StringGrid& grid, int queue)
 std::vector<std::string> BuildOldJakt(const StringGrid& grid, int queue, const std::string& queueText)
 {
     std::vector<std::string> list;
-    for (int row = 1; hasCell(grid, kColPursuitTime, row); ++row) {
+    for (int row = 1; hasCell(grid, kJaktTidCol, row); ++row) {
         onRow(row, [&] {
             const PursuitRow r = readPursuitRow(grid, row);
             if (r.nr == 0)

@@ -1,5 +1,7 @@
 #include "app/StartTimeImport.h"
 
+#include "app/StartTableLayout.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <string_view>
@@ -83,7 +85,7 @@ std::optional<ImportedStarter> importLine(const std::string& line, const ImportF
 
     const std::string timeField = importField(line, format.timeColumn, format.separator);
     const TTid tid = timeOfDay(int64_t{StrToTid(timeField, 0)} + format.firstStart);
-    return ImportedStarter{std::to_string(id), FormatTid(tid, kImportTidMask, 'V')};
+    return ImportedStarter{std::to_string(id), FormatTid(tid, kJaktTidMask, 'V')};
 }
 
 ImportOutcome importStarters(const std::vector<std::string>& lines, const ImportFormat& format)

@@ -21,8 +21,6 @@ inline constexpr int kLastImportNumber = 998;
 // At most this many starters are taken from one file: the start grids hold
 // no more.
 inline constexpr int kImportMaxStarters = 9999;
-// The result's time column.
-inline constexpr const char* kImportTidMask = "##.#$.$$";
 
 // How the lines are read.
 struct ImportFormat {
