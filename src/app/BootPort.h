@@ -9,8 +9,7 @@ public:
     virtual ~BootPort() = default;
     // Puts all of `bytes` on the line; raises when it cannot.
     virtual void write(const std::string& bytes) = 0;
-    // What has arrived since the last read; when nothing has, waits a short,
-    // bounded time for a first byte and answers empty when none comes.
+    // What has arrived since the last read, at once; empty when nothing has.
     virtual std::string read() = 0;
 };
 

@@ -80,6 +80,7 @@ void BootUpload::abandon()
 
 void BootUpload::pump()
 {
+    const Clock::time_point began = now_();
     for (;;) {
         switch (state_) {
         case State::WakingUp:
@@ -95,6 +96,10 @@ void BootUpload::pump()
             break;
         case State::Sending:
             examine();
+            // Each record waits until it has left the port: on a slow line
+            // the caller gets its turn between records, not once a page.
+            if (state_ == State::Sending && now_() - began >= timing_.sendSlice)
+                return;
             break;
         default:
             return;
@@ -113,15 +118,17 @@ void BootUpload::examine()
     const HexRecord& r = records_[line_];
     switch (r.type) {
     case HexType::SegmentAddress:
-        page_ = r.page();
-        if (page_ < kFirstHeldPage) {
-            sendLine(r.text);
-            ++line_;
-        } else if (!endsw_) {
+        // A held page-select record closes the open page, which a failure
+        // then names, before its own page becomes the current one.
+        if (r.page() >= kFirstHeldPage && !endsw_) {
             closePage(Awaiting::HeldPage);
-        } else {
-            ++line_;
+            page_ = r.page();
+            return;
         }
+        page_ = r.page();
+        if (page_ < kFirstHeldPage)
+            sendLine(r.text);
+        ++line_;
         return;
     case HexType::Data:
         examineData(r);
@@ -322,16 +329,16 @@ void BootUpload::fail(std::string why)
     failure_ = std::move(why);
 }
 
-void runBootUpload(BootUpload& upload, BootPort& port)
+void stepBootUpload(BootUpload& upload, BootPort& port)
 {
+    if (!upload.running())
+        return;
     try {
-        while (upload.running()) {
-            const std::string bytes = port.read();
-            if (bytes.empty())
-                upload.tick();
-            else
-                upload.received(bytes);
-        }
+        const std::string bytes = port.read();
+        if (bytes.empty())
+            upload.tick();
+        else
+            upload.received(bytes);
     } catch (...) {
         upload.abandon();
         throw;

@@ -4,7 +4,8 @@
 // The upload is a state machine without a thread or a widget: it writes to a
 // BootPort, takes the bytes the line brings through received() and the
 // passing of time through tick(), and reads the time from a clock that tests
-// can replace. runBootUpload() drives it on a real line to its end.
+// can replace. No call waits: the caller's event loop moves it on with
+// stepBootUpload() until it has ended, and keeps running between the calls.
 //
 // The exchange: the wake-up byte until the boot loader answers "LD"; what
 // else arrives is drained; then the records go out. Records of the current
@@ -50,6 +51,10 @@ struct BootTiming {
     std::chrono::milliseconds drainLimit{10000};
     // Refusals of one page in a row before the upload gives up.
     int refusalLimit = 10;
+    // One call sends records for about this long at most (one record more at
+    // worst), so that on a slow line the caller's event loop runs between
+    // them; the upload is then still Sending and is to be called again at once.
+    std::chrono::milliseconds sendSlice{50};
 };
 
 // What the upload shows while it runs.
@@ -153,8 +158,11 @@ private:
     Clock::time_point drainStart_{};
 };
 
-// Runs `upload` (started) until it has ended, taking what `port` brings.
-// Every wait is bounded by the upload's own limits.
-void runBootUpload(BootUpload& upload, BootPort& port);
+// Moves a running `upload` on by what `port` has brought, or else by the time
+// that has passed; never waits. The caller calls it again and again (at once
+// while the upload is Sending) until the upload has ended; every wait of the
+// exchange is bounded by the upload's own limits. Errors of the port pass
+// through, and the upload is then Abandoned.
+void stepBootUpload(BootUpload& upload, BootPort& port);
 
 } // namespace app

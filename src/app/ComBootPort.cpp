@@ -6,7 +6,6 @@ namespace app {
 namespace {
 
 constexpr char kCR = 13;
-constexpr int kReadCount = 1000;
 
 } // namespace
 
@@ -43,8 +42,11 @@ void ComBootPort::write(const std::string& bytes)
 
 std::string ComBootPort::read()
 {
+    // Only what is there: a read of those bytes returns at once.
     std::string bytes;
-    port_.ReadStr(bytes, kReadCount);
+    const int waiting = port_.InputCount();
+    if (waiting > 0)
+        port_.ReadStr(bytes, waiting);
     return bytes;
 }
 

@@ -1,5 +1,6 @@
 #include "app/LoaderDialog.h"
 
+#include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -41,9 +42,16 @@ TFLoader::TFLoader(QWidget* parent)
     TimerBoot_.setObjectName(QStringLiteral("TimerBoot"));
     TimerBoot_.setInterval(kTimerBootIntervalMs);
     connect(&TimerBoot_, &QTimer::timeout, this, &TFLoader::TimerBootTimer);
+    TimerUpload_.setObjectName(QStringLiteral("TimerUpload"));
+    connect(&TimerUpload_, &QTimer::timeout, this, &TFLoader::TimerUploadTimer);
 
     ComPort_.SetName("ComPort");
     setUpLoaderPort(ComPort_);
+    // A reply line has come: the upload takes it now, not at the next tick.
+    ComPort_.OnRxFlag = [this](serial::TCustomComPort*) {
+        if (upload_.running() && !stepping_)
+            TimerUpload_.start(0);
+    };
 
     chooseFile_ = [](QWidget* owner) {
         return QFileDialog::getOpenFileName(owner, QString(), QString(), QString::fromUtf8(kHexFileFilter));
@@ -56,7 +64,9 @@ TFLoader::TFLoader(QWidget* parent)
 
 TFLoader::~TFLoader()
 {
+    ComPort_.OnRxFlag = nullptr;
     TimerBoot_.stop();
+    TimerUpload_.stop();
 }
 
 void TFLoader::execOn(const std::string& portName)
@@ -86,13 +96,29 @@ void TFLoader::FormActivate(const std::string& portName)
 void TFLoader::FormClose()
 {
     TimerBoot_.stop();
+    // Only when the modal run was ended from outside can an upload still run.
+    TimerUpload_.stop();
+    upload_.abandon();
+    Button1->setEnabled(true);
     ComPort_.Close();
 }
 
 void TFLoader::done(int result)
 {
+    // The upload has the line until it has ended, and the clock half its
+    // firmware: the dialog stays (Escape, the close button, the desktop).
+    if (upload_.running())
+        return;
     QDialog::done(result);
     guarded([this] { FormClose(); });
+}
+
+void TFLoader::closeEvent(QCloseEvent* event)
+{
+    if (upload_.running())
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
 }
 
 void TFLoader::TimerBootTimer()
@@ -110,8 +136,38 @@ void TFLoader::Button1Click()
         // that cannot be loaded leaves the clock untouched and waiting.
         std::vector<HexRecord> records = readFirmwareFile(QFile::encodeName(path).toStdString());
         TimerBoot_.stop();
-        upload_.start(std::move(records));
-        runBootUpload(upload_, line_);
+        showLBoot(QStringLiteral("0"));
+        Button1->setEnabled(false);
+        stepUpload([&] { upload_.start(std::move(records)); });
+    });
+}
+
+void TFLoader::TimerUploadTimer()
+{
+    // While a message box of the upload is up, the upload waits for it.
+    if (stepping_ || !upload_.running())
+        return;
+    stepUpload([this] { stepBootUpload(upload_, line_); });
+}
+
+template <class Call>
+void TFLoader::stepUpload(Call&& call)
+{
+    stepping_ = true;
+    TimerUpload_.start(kUploadTickMs);
+    guarded(call);
+    stepping_ = false;
+    if (upload_.state() == BootUpload::State::Sending)
+        TimerUpload_.start(0);
+    else if (!upload_.running())
+        uploadEnded();
+}
+
+void TFLoader::uploadEnded()
+{
+    TimerUpload_.stop();
+    Button1->setEnabled(true);
+    guarded([this] {
         if (upload_.state() == BootUpload::State::Done)
             done(QDialog::Accepted);
         else if (upload_.state() == BootUpload::State::Failed)
@@ -122,8 +178,6 @@ void TFLoader::Button1Click()
 void TFLoader::showLBoot(const QString& text)
 {
     LBoot->setText(text);
-    // The GUI thread stays busy with the upload: paint now.
-    LBoot->repaint();
 }
 
 } // namespace app

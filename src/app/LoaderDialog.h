@@ -5,10 +5,13 @@
 // Made once at start-up and shown modally by the main window's hand-over
 // (execOn) with the main window's port name; the dialog then owns the line
 // through its own port. While it waits it sends the wake-up byte every
-// 500 ms; "Ladda Hexfil" asks for a file and runs the upload (BootUpload) in
-// the GUI thread, showing the page being sent. When the boot loader has
-// taken the last page the dialog closes. The file chooser, the modal run and
-// the message box are hooks, so tests never block.
+// 500 ms; "Ladda Hexfil" asks for a file and starts the upload (BootUpload),
+// showing the page being sent. The event loop moves the upload on, by a
+// short timer and at once when a reply line has come, so the windows keep
+// painting and answering throughout; while it runs the button is disabled
+// and the dialog cannot be closed. When the boot loader has taken the last
+// page the dialog closes. The file chooser, the modal run and the message box
+// are hooks, so tests never block.
 #include <QDialog>
 #include <QString>
 #include <QTimer>
@@ -29,6 +32,8 @@ inline constexpr const char* kLoaderCaption = "BootLoadeer";
 inline constexpr const char* kHexFileFilter = "Intel Hexfiler (*.hex);;Alla (*.*)";
 inline constexpr const char* kStrangeAddress = "Konstig adress dök upp";
 inline constexpr int kTimerBootIntervalMs = 500;
+// How often a running upload looks at the line and the time.
+inline constexpr int kUploadTickMs = 20;
 
 class TFLoader : public QDialog {
     Q_OBJECT
@@ -69,20 +74,33 @@ public slots:
     void Button1Click();
     // The wake-up byte.
     void TimerBootTimer();
+    // Moves a running upload on.
+    void TimerUploadTimer();
 
 protected:
-    // Closing the dialog, by the user or at the end of an upload, runs FormClose.
+    // Closing the dialog, by the user or at the end of an upload, runs
+    // FormClose; while an upload runs, closing is refused.
     void done(int result) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void FormActivate(const std::string& portName);
     void FormClose();
     void showLBoot(const QString& text);
+    // Runs one call into the upload (errors to the error reporter), then
+    // either asks for the next or ends the upload.
+    template <class Call>
+    void stepUpload(Call&& call);
+    void uploadEnded();
 
     serial::TComPort ComPort_;
     ComBootPort line_{ComPort_};
     BootUpload upload_;
     QTimer TimerBoot_;
+    QTimer TimerUpload_;
+    // A call into the upload is under way (its message box may be up): the
+    // timer and the port's events must not call again until it returns.
+    bool stepping_ = false;
     FileChooser chooseFile_;
     ModalRun modalRun_;
     MessageBox messageBox_;

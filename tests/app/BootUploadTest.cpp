@@ -24,7 +24,8 @@ const std::string kClose = cr(":00000009F7");
 
 // The boot loader at the far end of the line, as far as the exchange goes:
 // scripted answers to wake-up bytes and to end records. Time moves on by one
-// step whenever the program reads and nothing has come.
+// step whenever the program reads and nothing has come, and by writeTakes
+// with each write.
 class FakeLine : public app::BootPort {
 public:
     explicit FakeLine(Clock::time_point& now) : now_(now) {}
@@ -36,6 +37,7 @@ public:
     std::string endOtherwise = "OK\r";
     bool chatter = false;                  // sends a byte at every read once it is ready
     bool failWrites = false;
+    Clock::duration writeTakes{};
 
     std::vector<std::string> wire() const
     {
@@ -50,6 +52,7 @@ public:
         if (failWrites)
             throw std::runtime_error("the line has gone");
         writes.push_back({bytes, now_});
+        now_ += writeTakes;
         if (bytes == W) {
             pending_ += next(readyAnswers, "LD\r");
             ready_ = true;
@@ -97,7 +100,18 @@ protected:
     void load(const std::vector<std::string>& lines)
     {
         upload.start(app::readIntelHex(hextest::file(lines)));
-        app::runBootUpload(upload, line);
+        run();
+    }
+    // Steps as the dialog's event loop does; answers the longest step.
+    Clock::duration run()
+    {
+        Clock::duration longest{};
+        while (upload.running()) {
+            const Clock::time_point before = now;
+            app::stepBootUpload(upload, line);
+            longest = std::max(longest, now - before);
+        }
+        return longest;
     }
 
     Clock::time_point now{};
@@ -189,6 +203,17 @@ TEST_F(BootUploadTest, TheRecordBeforeAPageChangeIsNotLookedAtAgainWhenItSelects
                                                      cr(":00020002FC"), cr(data(0x0200, "\x02")), kEnd, kClose}));
 }
 
+TEST_F(BootUploadTest, OnASlowLineTheCallerGetsItsTurnBetweenRecords)
+{
+    // At 9600 baud a record takes some 40 ms to leave the port; a page of
+    // them sent in one call would hold the window for most of a second.
+    line.writeTakes = 40ms;
+    upload.start(app::readIntelHex(
+        hextest::file({data(0x00, "\x01"), data(0x10, "\x02"), data(0x20, "\x03"), data(0x30, "\x04"), kEof})));
+    EXPECT_LE(run(), timing.sendSlice + 2 * line.writeTakes);
+    EXPECT_EQ(upload.state(), State::Done);
+}
+
 // ---- replies and waits -----------------------------------------------------------
 
 TEST_F(BootUploadTest, AReplyOfFewerThanThreeBytesEndsAfterTheIntervalOnly)
@@ -236,6 +261,7 @@ struct Ending {
     const char* says;
     int wakeUps;
     std::chrono::milliseconds within;
+    std::vector<std::string> file = hextest::kWorkedFile;
 };
 
 TEST_F(BootUploadTest, EveryWaitIsBoundedAndAnEarlyEndIsNoSuccess)
@@ -250,6 +276,9 @@ TEST_F(BootUploadTest, EveryWaitIsBoundedAndAnEarlyEndIsNoSuccess)
          "Inget svar från bootloadern efter sida 1", 1, 2s + 5s + 100ms},
         {"a page refused again and again", {}, {}, "NO\r", false, "tog inte emot sida 0 på 10 försök", 1, 2s + 100ms},
         {"a line that never goes quiet", {}, {}, "OK\r", true, "slutar inte sända", 1, 10s + 100ms},
+        {"no reply after a held page-select record closed page 1", {}, {"OK\r", ""}, "OK\r", false,
+         "Inget svar från bootloadern efter sida 1;", 1, 2s + 5s + 100ms,
+         {data(0x0100, "\x01"), hextest::record(0xE000, 0x02, ""), kEof}},
     };
     for (const Ending& c : cases) {
         now = {};
@@ -259,7 +288,7 @@ TEST_F(BootUploadTest, EveryWaitIsBoundedAndAnEarlyEndIsNoSuccess)
         line.endOtherwise = c.endOtherwise;
         line.chatter = c.chatter;
         shown.clear();
-        load(hextest::kWorkedFile);
+        load(c.file);
         EXPECT_EQ(upload.state(), State::Failed) << c.what;
         EXPECT_NE(upload.failure().find(c.says), std::string::npos) << c.what << ": " << upload.failure();
         const auto wire = line.wire();
@@ -274,7 +303,7 @@ TEST_F(BootUploadTest, ALineThatFailsAbandonsTheUpload)
 {
     upload.start(app::readIntelHex(hextest::file(hextest::kWorkedFile)));
     line.failWrites = true;
-    EXPECT_THROW(app::runBootUpload(upload, line), std::runtime_error);
+    EXPECT_THROW(run(), std::runtime_error);
     EXPECT_EQ(upload.state(), State::Abandoned);
     EXPECT_FALSE(upload.running());
 }
