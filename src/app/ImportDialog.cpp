@@ -220,7 +220,7 @@ void TFLasin::readFile(const QString& path)
 
     const ImportFormat format{separatorOf(SEdit->text()), columnValue(Sid->text()), columnValue(STid->text()),
                               EStartTid->Tid()};
-    const ImportOutcome outcome = importStarters(importLines(file.bytes), format);
+    const ImportOutcome outcome = importStarters(file.bytes, format);
     // The grids show this file alone: nothing of an earlier read stays below.
     SidChange();
     showOutcome(outcome);

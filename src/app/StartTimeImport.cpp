@@ -55,20 +55,21 @@ int columnValue(const QString& text)
     return platform::parseInt32(text).value_or(0);
 }
 
-std::vector<std::string> importLines(const std::string& bytes)
+ImportLines::ImportLines(std::string_view bytes)
+    : bytes_(bytes), start_(bytes.starts_with(kUtf8Mark) ? kUtf8Mark.size() : 0)
 {
-    std::vector<std::string> lines;
-    std::size_t start = std::string_view(bytes).starts_with(kUtf8Mark) ? kUtf8Mark.size() : 0;
-    while (start < bytes.size()) {
-        const std::size_t lf = bytes.find('\n', start);
-        const std::size_t end = lf == std::string::npos ? bytes.size() : lf;
-        const std::size_t stop = end > start && bytes[end - 1] == '\r' ? end - 1 : end;
-        lines.push_back(bytes.substr(start, stop - start));
-        if (lf == std::string::npos)
-            break;
-        start = lf + 1;
-    }
-    return lines;
+}
+
+std::optional<std::string_view> ImportLines::next()
+{
+    if (start_ >= bytes_.size())
+        return std::nullopt;
+    const std::size_t lf = bytes_.find('\n', start_);
+    const std::size_t end = lf == std::string_view::npos ? bytes_.size() : lf;
+    const std::size_t stop = end > start_ && bytes_[end - 1] == '\r' ? end - 1 : end;
+    const std::string_view line = bytes_.substr(start_, stop - start_);
+    start_ = end + 1;
+    return line;
 }
 
 std::optional<ImportedStarter> importLine(const std::string& line, const ImportFormat& format)
@@ -88,11 +89,16 @@ std::optional<ImportedStarter> importLine(const std::string& line, const ImportF
     return ImportedStarter{std::to_string(id), FormatTid(tid, kJaktTidMask, 'V')};
 }
 
-ImportOutcome importStarters(const std::vector<std::string>& lines, const ImportFormat& format)
+ImportOutcome importStarters(std::string_view bytes, const ImportFormat& format)
 {
     ImportOutcome out;
-    for (const std::string& line : lines) {
-        std::optional<ImportedStarter> starter = importLine(line, format);
+    ImportLines lines(bytes);
+    std::string line;  // one buffer for every line
+    while (const std::optional<std::string_view> view = lines.next()) {
+        line.assign(*view);
+        // An empty line has no start number; refusing it here keeps a file
+        // of line feeds quick.
+        std::optional<ImportedStarter> starter = line.empty() ? std::nullopt : importLine(line, format);
         if (starter && out.starters.size() >= static_cast<std::size_t>(kImportMaxStarters)) {
             out.cutShort = true;
             break;

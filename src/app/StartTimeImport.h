@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "timevalues/TidRut.h"
@@ -63,10 +64,21 @@ std::string importField(const std::string& line, int n, std::optional<char> sepa
 // none.
 int columnValue(const QString& text);
 
-// The file's lines: each ends at LF, with or without a CR before it; a last
-// line without LF counts when it holds anything. A UTF-8 byte-order mark at
-// the start is dropped.
-std::vector<std::string> importLines(const std::string& bytes);
+// The file's lines, one at a time, as views into its bytes (which must
+// outlive the reader), so a file of many short lines costs no memory per
+// line: each ends at LF, with or without a CR before it; a last line without
+// LF counts when it holds anything. A UTF-8 byte-order mark at the start is
+// dropped.
+class ImportLines {
+public:
+    explicit ImportLines(std::string_view bytes);
+    // The next line, or nullopt after the last.
+    std::optional<std::string_view> next();
+
+private:
+    std::string_view bytes_;
+    std::size_t start_ = 0;
+};
 
 // The starter of one line, or nullopt when the line is refused: its start
 // number lies outside 1..998 (a field that starts with "-" is negative
@@ -74,7 +86,7 @@ std::vector<std::string> importLines(const std::string& bytes);
 // time of day.
 std::optional<ImportedStarter> importLine(const std::string& line, const ImportFormat& format);
 
-// Reads every line in order.
-ImportOutcome importStarters(const std::vector<std::string>& lines, const ImportFormat& format);
+// Reads every line of the file in order.
+ImportOutcome importStarters(std::string_view bytes, const ImportFormat& format);
 
 } // namespace app

@@ -150,6 +150,9 @@ BoundedFileRead readRegularFile(const std::string& path, std::size_t maxBytes)
         return result;
     }
     std::string bytes;
+    // Room for the whole file at once: growing by doubling would hold up to
+    // three times its size for a moment.
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);

@@ -1,5 +1,7 @@
 #include "platform/IniDocument.h"
 
+#include <QStringDecoder>
+
 namespace platform {
 namespace {
 
@@ -26,9 +28,13 @@ bool hasLineBreakOrNul(const QString& s)
     return s.contains(u'\n') || s.contains(u'\r') || s.contains(QChar(u'\0'));
 }
 
+// A byte-order mark is dropped only at the start of the text (makeLine); a
+// U+FEFF at the start of a name or value is part of it.
 QString decode(const QByteArray& bytes)
 {
-    return QString::fromUtf8(bytes.trimmed());
+    QStringDecoder utf8(QStringConverter::Utf8,
+                        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    return utf8.decode(bytes.trimmed());
 }
 
 } // namespace

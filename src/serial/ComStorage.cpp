@@ -324,9 +324,9 @@ void LoadSettings(TCustomComPort& port, TStoreType StoreType, const std::string&
             RegistryValues values(store);
             bracketed(values);
         } else {
+            // A missing file or section is nothing stored yet: every read
+            // then gives its default.
             platform::IniDocument document = platform::IniFile(Q(LoadFrom)).load();
-            if (!document.hasSection(Q(port.Name())))
-                Fail("No section [" + port.Name() + "] in " + LoadFrom);
             IniValues values(document, port.Name());
             bracketed(values);
         }

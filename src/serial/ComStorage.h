@@ -23,8 +23,9 @@
 // BeginUpdate and EndUpdate, so an open port gets its new line settings in one
 // step; EndUpdate runs on every path. A missing value keeps the setting (in
 // the store a missing text gives the text's default, as a missing string
-// value reads empty; a missing integer fails). A key, file or section that is
-// not there fails before anything is assigned, and loading never creates it.
+// value reads empty; a missing integer fails). A store key that is not there
+// fails before anything is assigned; an ini file or section that is not
+// there is read as one without values. Loading never creates any of them.
 #include <string>
 
 #include "serial/ComTypes.h"

@@ -93,6 +93,7 @@ TEST(SettingsStore, StringsComeBackExactlyAndPlainOnesStayPlain)
         {"ttyUSB0", "V=ttyUSB0"}, {"", "V="}, {";", "V=;"}, {"a \"b\" c", "V=a \"b\" c"}, {"Förste", "V=Förste"},
         {" ", "V=\" \""}, {"\t", "V=\"\\t\""}, {"a\r\nb", "V=\"a\\r\\nb\""}, {"\"q\"", "V=\"\\\"q\\\"\""},
         {"dword:5", "V=\"dword:5\""}, {"x\\y ", "V=\"x\\\\y \""}, {QString(QChar(u'\x01')), "V=\"\\x01\""},
+        {QChar(0xFEFF) + QStringLiteral("x"), "V=\xEF\xBB\xBFx"},
     };
     for (const Case& c : cases) {
         const Roots roots;

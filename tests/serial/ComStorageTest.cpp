@@ -217,16 +217,17 @@ TEST_F(ComStorage, TargetsWithoutAPlaceFail)
         TCustomComPort& port;
         TStoreType type;
         std::string target;
+        int loadCode;
     } cases[] = {
-        {port, TStoreType::stRegistry, "Software"},                    // no "\"
-        {port, TStoreType::stRegistry, "HKEY_CURRENT_USER\\"},          // no path
-        {port, TStoreType::stIniFile, files + "/no/such/folder.ini"},  // cannot be written
-        {port, TStoreType::stIniFile, files},                           // a folder
-        {unnamed, TStoreType::stIniFile, files + "/unnamed.ini"},
+        {port, TStoreType::stRegistry, "Software", CError_LoadFailed},                // no "\"
+        {port, TStoreType::stRegistry, "HKEY_CURRENT_USER\\", CError_LoadFailed},    // no path
+        {port, TStoreType::stIniFile, files + "/no/such/folder.ini", 0},  // cannot be written; nothing to load
+        {port, TStoreType::stIniFile, files, CError_LoadFailed},                       // a folder
+        {unnamed, TStoreType::stIniFile, files + "/unnamed.ini", CError_LoadFailed},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(CodeOf([&] { StoreSettings(c.port, c.type, c.target); }), CError_StoreFailed) << c.target;
-        EXPECT_EQ(CodeOf([&] { LoadSettings(c.port, c.type, c.target); }), CError_LoadFailed) << c.target;
+        EXPECT_EQ(CodeOf([&] { LoadSettings(c.port, c.type, c.target); }), c.loadCode) << c.target;
     }
     EXPECT_TRUE(Empty(user));
     try {
@@ -236,27 +237,33 @@ TEST_F(ComStorage, TargetsWithoutAPlaceFail)
     }
 }
 
+// A missing store key fails; an ini file or section not there yet (the first
+// run) is read with every setting's current value as the default.
 TEST_F(ComStorage, LoadFromAMissingPlaceLeavesAnOpenPortAlone)
 {
     testenv::FakeSerialDevices devices;
     ProbePort port;
+    port.SetStoredProps(TStoredProps::All());
     port.SetPort("ttyUSB0");
+    port.SetBaudRate(TBaudRate::br19200);
+    port.SetDataBits(TDataBits::dbSeven);
     port.Open();
-    devices.clearCalls();
+    StoreSettings(port, TStoreType::stIniFile, files + "/before.ini");
     WriteFile(files + "/other.ini", "[SomeoneElse]\nPort=ttyS9\n");
     const struct {
         TStoreType type;
         std::string source;
-    } cases[] = {{TStoreType::stRegistry, "HKEY_CURRENT_USER\\Software\\Missing"},
-                 {TStoreType::stIniFile, files + "/missing.ini"},
-                 {TStoreType::stIniFile, files + "/other.ini"}};
+        int code;
+    } cases[] = {{TStoreType::stRegistry, "HKEY_CURRENT_USER\\Software\\Missing", CError_LoadFailed},
+                 {TStoreType::stIniFile, files + "/missing.ini", 0},
+                 {TStoreType::stIniFile, files + "/other.ini", 0}};
     for (const auto& c : cases) {
-        EXPECT_EQ(CodeOf([&] { LoadSettings(port, c.type, c.source); }), CError_LoadFailed) << c.source;
-        EXPECT_EQ(port.Port(), "ttyUSB0");
+        EXPECT_EQ(CodeOf([&] { LoadSettings(port, c.type, c.source); }), c.code) << c.source;
+        StoreSettings(port, TStoreType::stIniFile, files + "/after.ini");
+        EXPECT_EQ(ReadFile(files + "/after.ini"), ReadFile(files + "/before.ini")) << c.source;
         EXPECT_TRUE(port.Connected());
         EXPECT_EQ(port.UpdateCount(), 0);
     }
-    EXPECT_TRUE(devices.calls().empty());
     EXPECT_TRUE(Empty(user));  // nothing was created
     EXPECT_FALSE(fs::exists(files + "/missing.ini"));
 }
