@@ -71,7 +71,7 @@ void shiftSelectedStarts(StringGrid& grid, TTid amount)
     }
 }
 
-ImportOutcome appendImport(StringGrid& pursuit, const StringGrid& result)
+AppendedImport appendImport(StringGrid& pursuit, const StringGrid& result)
 {
     constexpr int kIdCol = 0;
     constexpr int kResultTidCol = 1;
@@ -92,7 +92,7 @@ ImportOutcome appendImport(StringGrid& pursuit, const StringGrid& result)
     if (room < 2)
         return {0, true};
 
-    ImportOutcome outcome;
+    AppendedImport outcome;
     const std::string firstText = result.Cell(kResultTidCol, 1);
     const TTid first = StrToTid(firstText, 0);
     pursuit.SetCell(kNrCol, dst, kQueueStartNr);

@@ -23,7 +23,7 @@ void fixDiff(StringGrid& grid);
 // (negative: earlier), queue-start rows included. "Diff" is not recomputed.
 void shiftSelectedStarts(StringGrid& grid, TTid amount);
 
-struct ImportOutcome {
+struct AppendedImport {
     int starters = 0;     // starters written
     bool cutOff = false;  // the grid ended before the result did
 };
@@ -36,6 +36,6 @@ struct ImportOutcome {
 // rows above it are never written. What does not fit above the end of the
 // grid is cut off, and nothing is written unless the queue-start row and at
 // least one starter fit.
-ImportOutcome appendImport(StringGrid& pursuit, const StringGrid& result);
+AppendedImport appendImport(StringGrid& pursuit, const StringGrid& result);
 
 } // namespace app

@@ -122,7 +122,7 @@ TEST(PursuitTable, ImportAppendsAQueueStartAndItsStarters)
 {
     app::MemoryGrid grid(kCols, 10000);
     const app::MemoryGrid result = resultOf({{"1", "10.00.00"}, {"2", "    0.30"}, {"3", "10.01.00"}});
-    const app::ImportOutcome outcome = app::appendImport(grid, result);
+    const app::AppendedImport outcome = app::appendImport(grid, result);
     EXPECT_EQ(outcome.starters, 3);
     EXPECT_FALSE(outcome.cutOff);
     EXPECT_EQ(rowOf(grid, 1), (Row{"0", "", "10.00.00", ""}));
@@ -197,7 +197,7 @@ TEST(PursuitTable, ImportIsCutOffAtTheLastDataRow)
             result.SetCell(0, r, std::to_string(r));
             result.SetCell(1, r, "10.00.00");
         }
-        const app::ImportOutcome outcome = app::appendImport(grid, result);
+        const app::AppendedImport outcome = app::appendImport(grid, result);
         EXPECT_EQ(outcome.starters, c.starters);
         EXPECT_EQ(outcome.cutOff, c.cutOff);
         // Written: the rows in use, then a queue start only with starters.
