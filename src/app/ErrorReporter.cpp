@@ -7,18 +7,22 @@
 
 #include <memory>
 
+#include "serial/ExceptionHook.h"
+#include "timevalues/ControlHooks.h"
+
 namespace app {
 namespace {
 
 // The message box of a report: modal for the whole program, but shown
-// without a nested event loop, so the window's timer and port go on.
-void showBox(ErrorReporter::Kind kind, const QString& text, std::function<void()> done)
+// without a nested event loop, so the window's timer and port go on. A box
+// with a parent is centred over it.
+void showBox(ErrorReporter::Kind kind, const QString& text, QWidget* over, std::function<void()> done)
 {
-    auto* box = new QMessageBox(QApplication::activeWindow());
+    auto* box = new QMessageBox(over);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
-    box->setIcon(kind == ErrorReporter::Kind::Error ? QMessageBox::Critical : QMessageBox::NoIcon);
-    box->setWindowTitle(QApplication::applicationDisplayName());
+    box->setIcon(kind == ErrorReporter::Kind::Error ? QMessageBox::Critical : QMessageBox::Information);
+    box->setWindowTitle(QApplication::applicationName());
     box->setText(text);
     box->setStandardButtons(QMessageBox::Ok);
     QObject::connect(box, &QMessageBox::finished, box, [done = std::move(done)](int) { done(); });
@@ -106,10 +110,19 @@ void ErrorReporter::present(Kind kind, const QString& text)
         if (presenter_)
             presenter_(kind, text, done);
         else
-            showBox(kind, text, done);
+            showBox(kind, text, boxParent(), done);
     } catch (...) {
         done();
     }
+}
+
+QWidget* ErrorReporter::boxParent() const
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (mainWindow_)
+        return mainWindow_;
+    return QApplication::activeWindow();
 }
 
 void ErrorReporter::finished()
@@ -127,6 +140,18 @@ void ErrorReporter::drain()
     connect(this, &ErrorReporter::idle, &loop, &QEventLoop::quit);
     if (busy_)
         loop.exec();
+}
+
+void routeLibraryFailures(ErrorReporter* reporter)
+{
+    if (!reporter) {
+        serial::SetExceptionHandler(nullptr);
+        timevalues::setErrorHook(nullptr);
+        return;
+    }
+    const ReportError report = reporter->errorHandler();
+    serial::SetExceptionHandler(report);
+    timevalues::setErrorHook(report);
 }
 
 } // namespace app

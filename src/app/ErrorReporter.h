@@ -9,9 +9,16 @@
 // dropped (counted), so a write that fails on every resend tick cannot pile up
 // dialogs. Reports may come from any thread.
 //
+// The box has the program's name as its title, an icon by its kind (critical
+// for a failure, information for a message) and stands centred over the
+// window the user works in: a modal dialog while one is up, else the main
+// window.
+//
 // Tests replace the box with a presenter of their own (setPresenter).
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 
 #include <atomic>
 #include <exception>
@@ -45,6 +52,8 @@ public:
 
     // Replaces the message box; an empty presenter puts the box back.
     void setPresenter(Presenter presenter);
+    // The window the boxes stand over while no modal dialog is up.
+    void setMainWindow(QWidget* window) { mainWindow_ = window; }
 
     // A report is waiting or shown.
     bool busy() const { return busy_.load(); }
@@ -65,12 +74,20 @@ signals:
 private:
     void post(Kind kind, const QString& text) noexcept;
     void present(Kind kind, const QString& text);
+    // The window a box stands over.
+    QWidget* boxParent() const;
     void finished();
 
     Presenter presenter_;
+    QPointer<QWidget> mainWindow_;
     std::atomic<bool> busy_{false};
     std::atomic<int> dropped_{0};
 };
+
+// Sends what the serial library and the entry controls cannot raise any
+// further (their failure hooks) to `reporter`; nullptr gives both hooks back
+// their defaults.
+void routeLibraryFailures(ErrorReporter* reporter);
 
 // Runs `body`, handing any exception to the program's reporter: the wrapper
 // for every slot and handler of the windows.

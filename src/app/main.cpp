@@ -1,13 +1,11 @@
 // The program: one main window, driven by its event loop until it closes.
 #include <QApplication>
-#include <QMessageBox>
 
 #include "app/ErrorReporter.h"
 #include "app/ImportDialog.h"
 #include "app/ImportDialogLink.h"
 #include "app/LoaderDialog.h"
 #include "app/MainForm.h"
-#include "serial/ExceptionHook.h"
 
 int main(int argc, char** argv)
 {
@@ -16,11 +14,12 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Vilo"));
 
     app::ErrorReporter& reporter = app::ErrorReporter::instance();
-    serial::SetExceptionHandler([&reporter](std::exception_ptr error) { reporter.reportError(error); });
+    app::routeLibraryFailures(&reporter);
 
     int result = 1;
     try {
         app::TMainForm mainForm;
+        reporter.setMainWindow(&mainForm);
         // The import dialog belongs to the main window and lives as long as it.
         auto* FLasin = new app::TFLasin(&mainForm);
         app::connectImportDialog(mainForm, *FLasin);
@@ -31,13 +30,15 @@ int main(int argc, char** argv)
         mainForm.Init();
         result = QApplication::exec();
     } catch (...) {
-        // A failure while the windows are made ends the program, after saying why.
-        QMessageBox::critical(nullptr, QApplication::applicationName(),
-                              app::ErrorReporter::messageOf(std::current_exception()));
+        // A failure while the windows are made ends the program, after saying
+        // why; a report still waiting is shown first, so this one is not dropped.
+        const std::exception_ptr error = std::current_exception();
+        reporter.drain();
+        reporter.reportError(error);
         result = 1;
     }
     // A report made while the window closed (settings not saved) is still shown.
     reporter.drain();
-    serial::SetExceptionHandler(nullptr);
+    app::routeLibraryFailures(nullptr);
     return result;
 }

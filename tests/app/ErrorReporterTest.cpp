@@ -1,8 +1,9 @@
 // The error reporter: boxes shown from the event loop, one at a time.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEventLoop>
+#include <QMessageBox>
 #include <QThread>
 #include <QTimer>
 
@@ -10,6 +11,8 @@
 #include <thread>
 
 #include "app/ErrorReporter.h"
+#include "serial/ExceptionHook.h"
+#include "timevalues/ControlHooks.h"
 
 namespace {
 
@@ -98,7 +101,7 @@ TEST_F(ErrorReporterTest, AThrowingPresenterDoesNotBlockLaterReports)
     EXPECT_EQ(shown.size(), 2u);
 }
 
-TEST_F(ErrorReporterTest, GuardedHandsTheFailureToTheProgramReporter)
+TEST_F(ErrorReporterTest, SlotsAndTheLibraryHooksReachTheProgramReporter)
 {
     app::ErrorReporter& program = app::ErrorReporter::instance();
     program.drain();
@@ -107,10 +110,46 @@ TEST_F(ErrorReporterTest, GuardedHandsTheFailureToTheProgramReporter)
         texts.push_back(text);
         done();
     });
+    app::routeLibraryFailures(&program);
     app::guarded([] { throw std::runtime_error("slot failed"); });
     runEvents();
+    timevalues::reportControlError(std::make_exception_ptr(std::runtime_error("entry failed")));
+    runEvents();
+    serial::HandleException(std::make_exception_ptr(std::runtime_error("port failed")));
+    runEvents();
+    app::routeLibraryFailures(nullptr);
     program.setPresenter(nullptr);
-    EXPECT_EQ(texts, std::vector<QString>{QStringLiteral("slot failed")});
+    EXPECT_EQ(texts, (std::vector<QString>{QStringLiteral("slot failed"), QStringLiteral("entry failed"),
+                                           QStringLiteral("port failed")}));
+}
+
+TEST_F(ErrorReporterTest, TheBoxIsTitledByTheProgramAndCentredOverTheWindow)
+{
+    QWidget window;
+    window.setGeometry(300, 200, 640, 480);
+    window.show();
+    reporter.setPresenter(nullptr);
+    reporter.setMainWindow(&window);
+    const struct {
+        app::ErrorReporter::Kind kind;
+        QMessageBox::Icon icon;
+    } cases[] = {{app::ErrorReporter::Kind::Error, QMessageBox::Critical},
+                 {app::ErrorReporter::Kind::Message, QMessageBox::Information}};
+    for (const auto& c : cases) {
+        if (c.kind == app::ErrorReporter::Kind::Error)
+            reporter.reportError(std::make_exception_ptr(std::runtime_error("failed")));
+        else
+            reporter.showMessage(QStringLiteral("told"));
+        runEvents();
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->windowTitle(), QApplication::applicationName());
+        EXPECT_EQ(box->icon(), c.icon);
+        EXPECT_EQ(box->parentWidget(), &window);
+        EXPECT_LE((box->frameGeometry().center() - window.frameGeometry().center()).manhattanLength(), 2);
+        box->accept();
+        EXPECT_FALSE(reporter.busy());
+    }
 }
 
 } // namespace

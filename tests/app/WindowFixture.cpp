@@ -8,7 +8,6 @@
 
 #include "platform/SettingsFolders.h"
 #include "platform/SettingsStore.h"
-#include "serial/ExceptionHook.h"
 #include "support/test_env.h"
 
 namespace windowtest {
@@ -23,14 +22,14 @@ void WindowTest::SetUp()
         reports.push_back({kind, text});
         done();
     });
-    serial::SetExceptionHandler([&reporter](std::exception_ptr e) { reporter.reportError(e); });
+    app::routeLibraryFailures(&reporter);
 }
 
 void WindowTest::TearDown()
 {
     window.reset();
     settle();
-    serial::SetExceptionHandler(nullptr);
+    app::routeLibraryFailures(nullptr);
     app::ErrorReporter::instance().setPresenter(nullptr);
     platform::setSettingsFolder(platform::SettingsRoot::CurrentUser, {});
 }
