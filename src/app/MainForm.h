@@ -217,6 +217,7 @@ private:
 public slots:
     // Fills the send list from the table of the active tab and starts the
     // transfer; a table the clock cannot take is reported and nothing changes.
+    // Pursuit starters left out of the list are named in one message.
     void SandTiderClick();
 
 private:

@@ -39,9 +39,14 @@ void TMainForm::SandTiderClick()
         const TransferSettings s = transferSettings();
         // Built aside: a table that fails leaves the send list, and any
         // transfer that is running, as they were.
+        std::vector<int> leftOut;
         std::vector<std::string> list =
-            buildSendList(link_.OldKlsw(), s.tabIndex, intervalGrid, pursuitGrid, s.queueText);
+            buildSendList(link_.OldKlsw(), s.tabIndex, intervalGrid, pursuitGrid, s.queueText, &leftOut);
         link_.startTransfer(std::move(list));
+        // The others are sent all the same; those left out get no signal
+        // from the clock, which the operator must know before the start.
+        if (!leftOut.empty())
+            ErrorReporter::instance().showMessage(QString::fromStdString(leftOutMessage(leftOut)));
     });
 }
 

@@ -3,12 +3,10 @@
 #include "app/StartTableLayout.h"
 #include "app/StrictInt.h"
 
-
 #include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <optional>
-
 
 namespace app {
 namespace {
@@ -174,7 +172,7 @@ std::vector<std::string> BuildOldVanlig(const StringGrid& grid)
     return list;
 }
 
-std::vector<std::string> BuildTabJakt(const StringGrid& grid, int queue)
+std::vector<std::string> BuildTabJakt(const StringGrid& grid, int queue, std::vector<int>* leftOut)
 {
     std::vector<std::string> list;
     int64_t ref = kReferenceAtStart;
@@ -186,10 +184,15 @@ std::vector<std::string> BuildTabJakt(const StringGrid& grid, int queue)
                 ref = r.t - kAbsoluteTimeLead;
                 return;
             }
+            if (r.queue != queue)
+                return;
             // A start earlier than the reference cannot be counted from it:
             // such a starter is out of time order and not sent.
-            if (r.queue != queue || r.t < ref)
+            if (r.t < ref) {
+                if (leftOut)
+                    leftOut->push_back(r.nr);
                 return;
+            }
             if (r.t > ref + kMaxReferenceGap) {
                 appendRecord(list, dayTimeRecord(kPursuitTimeRecord, secondsBeforeStart(r.t)));
                 ref = r.t - kAbsoluteTimeLead;
@@ -222,7 +225,8 @@ int queueValue(const std::string& queueText)
 }
 
 std::vector<std::string> buildSendList(bool oldCommandSet, int tabIndex, const StringGrid& intervalGrid,
-                                       const StringGrid& pursuitGrid, const std::string& queueText)
+                                       const StringGrid& pursuitGrid, const std::string& queueText,
+                                       std::vector<int>* leftOut)
 {
     if (tabIndex == kIntervalStartTab)
         return oldCommandSet ? BuildOldVanlig(intervalGrid) : BuildTabVanlig(intervalGrid);
@@ -231,8 +235,17 @@ std::vector<std::string> buildSendList(bool oldCommandSet, int tabIndex, const S
     if (queue < 0)
         throw StartTableError("Sänd Kö " + queueText + " är ingen kö");
     if (tabIndex == kPursuitStartTab)
-        return oldCommandSet ? BuildOldJakt(pursuitGrid, queue, queueText) : BuildTabJakt(pursuitGrid, queue);
+        return oldCommandSet ? BuildOldJakt(pursuitGrid, queue, queueText)
+                             : BuildTabJakt(pursuitGrid, queue, leftOut);
     return {};
+}
+
+std::string leftOutMessage(const std::vector<int>& numbers)
+{
+    std::string list;
+    for (const int nr : numbers)
+        list += (list.empty() ? "" : ", ") + std::to_string(nr);
+    return "Nr " + list + " startar före föregående start och sänds inte till klockan.";
 }
 
 } // namespace app

@@ -38,15 +38,24 @@ std::vector<std::string> BuildOldVanlig(const StringGrid& grid);
 // set reads down to the first row whose "Nr" is empty, the old set down to the
 // first row whose "Tid" is empty. Every queue-start row ("Nr" 0) is sent; the
 // old set names it by `queueText`.
-std::vector<std::string> BuildTabJakt(const StringGrid& grid, int queue);
+//
+// The new set counts each start from the one before: a starter of the queue
+// who starts before the previous start sent (or more than 61 s before the
+// queue start above) cannot be given and is left out. `leftOut`, when given,
+// receives their start numbers in row order.
+std::vector<std::string> BuildTabJakt(const StringGrid& grid, int queue, std::vector<int>* leftOut = nullptr);
 std::vector<std::string> BuildOldJakt(const StringGrid& grid, int queue, const std::string& queueText);
 
 // The queue of the text shown in "Sänd Kö:": its integer, 0 when it is none.
 int queueValue(const std::string& queueText);
 
 // What "Sänd tider" puts in the send list: the table of the active tab in the
-// clock's command set; nothing for any other tab.
+// clock's command set; nothing for any other tab. `leftOut` as for BuildTabJakt.
 std::vector<std::string> buildSendList(bool oldCommandSet, int tabIndex, const StringGrid& intervalGrid,
-                                       const StringGrid& pursuitGrid, const std::string& queueText);
+                                       const StringGrid& pursuitGrid, const std::string& queueText,
+                                       std::vector<int>* leftOut = nullptr);
+
+// What the operator is told when starters were left out of the send list.
+std::string leftOutMessage(const std::vector<int>& numbers);
 
 } // namespace app

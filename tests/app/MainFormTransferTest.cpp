@@ -61,10 +61,16 @@ TEST_F(MainFormTransferTest, SendsTheTableOfTheActiveTabWithTheWindowsSettings)
 
     setRow(w.StringGrid2, 1, {"0", "", "10.00.00"});
     setRow(w.StringGrid2, 2, {"7", "2", "10.00.30"});
+    // Before the start sent above them: left out, and the operator is told once.
+    setRow(w.StringGrid2, 3, {"8", "2", "10.00.29"});
+    setRow(w.StringGrid2, 4, {"9", "2", "09.58.00"});
     w.PageControl->setCurrentIndex(1);
     w.Ako->setValue(2);
     w.Button5->click();
     EXPECT_EQ(runTransfer(w), (Lines{"RESET", "TOOT-0", "LINE-2", "TREE-0", "TAB-000-508C63", "TAB-001-70075B"}));
+    settle();
+    EXPECT_EQ(messages(),
+              std::vector<QString>{QString::fromUtf8("Nr 8, 9 startar före föregående start och sänds inte till klockan.")});
 }
 
 TEST_F(MainFormTransferTest, RefusedTableIsReportedAndTheRunningTransferGoesOn)

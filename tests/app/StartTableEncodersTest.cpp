@@ -1,4 +1,4 @@
-// The send lists of "Sänd tider": the worked tables of both command sets, the
+// The send lists of "Sänd tider": whole tables in both command sets, the
 // edges of the running reference, and the tables the clock cannot be given.
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ MemoryGrid gridOf(const Rows& rows, int cols = 5)
 }
 
 const Rows kRow1To100 = {{"1", "100", "10.00.00", " 0.30", "1"}};
-// The worked pursuit table (Nr, F, Tid).
+// A pursuit table of two queues, one starter out of time order (Nr, F, Tid).
 const Rows kPursuit = {{"0", "", "10.00.00"},  {"12", "1", "10.00.00"}, {"7", "2", "10.00.30"}, {"3", "1", "10.01.15"},
                        {"25", "2", "10.07.00"}, {"40", "1", "10.06.00"}, {"41", "1", "10.05.00"}};
 
@@ -83,9 +83,12 @@ TEST(Encoders, OldSetIntervalGivesOneLinePerStart)
 
 TEST(Encoders, PursuitInBothSets)
 {
-    // Number 41 starts before the running reference: the new set leaves it out.
-    EXPECT_EQ(app::BuildTabJakt(gridOf(kPursuit, 4), 1),
+    // Number 41 starts before the running reference: the new set leaves it out
+    // and names it.
+    std::vector<int> leftOut;
+    EXPECT_EQ(app::BuildTabJakt(gridOf(kPursuit, 4), 1, &leftOut),
               (Lines{"000-508C63", "001-700C3D", "002-70034B", "003-608DCB", "004-70283D"}));
+    EXPECT_EQ(leftOut, std::vector<int>{41});
     EXPECT_EQ(app::BuildOldJakt(gridOf(kPursuit, 4), 1, "1"),
               (Lines{"ELAPSE-1-36000", "S-0012-36000", "S-0003-36075", "S-0040-36360", "S-0041-36300"}));
     // Every queue start is sent and resets the reference. The new set ends at
