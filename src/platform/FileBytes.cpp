@@ -44,11 +44,11 @@ std::string followLinks(std::string path)
         std::string target(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
         const ssize_t n = readlink(path.c_str(), target.data(), target.size());
         if (n < 0)
-            raise(errno, "cannot read the link " + path);
+            raise(errno, "Länken " + path + " kan inte läsas");
         target.resize(static_cast<size_t>(n));
         path = (!target.empty() && target[0] == '/') ? target : folderOf(path) + "/" + target;
     }
-    raise(ELOOP, "too many links at " + path);
+    raise(ELOOP, "För många länkar vid " + path);
 }
 
 // Writes all of `bytes` to `fd`; 0 or the errno of the failure.
@@ -93,9 +93,9 @@ int openTemporary(const std::string& target, std::string& tempPath)
         if (fd >= 0)
             return fd;
         if (errno != EEXIST)
-            raise(errno, "cannot make a temporary file beside " + target);
+            raise(errno, "En tillfällig fil kan inte skapas bredvid " + target);
     }
-    raise(EEXIST, "cannot make a temporary file beside " + target);
+    raise(EEXIST, "En tillfällig fil kan inte skapas bredvid " + target);
 }
 
 } // namespace
@@ -106,7 +106,7 @@ std::optional<QByteArray> readFileBytes(const std::string& path)
     if (fd < 0) {
         if (errno == ENOENT)
             return std::nullopt;
-        raise(errno, "cannot open " + path);
+        raise(errno, "Filen " + path + " kan inte öppnas");
     }
     QByteArray bytes;
     char buffer[8192];
@@ -117,7 +117,7 @@ std::optional<QByteArray> readFileBytes(const std::string& path)
                 continue;
             const int error = errno;
             ::close(fd);
-            raise(error, "cannot read " + path);
+            raise(error, "Filen " + path + " kan inte läsas");
         }
         if (n == 0)
             break;
@@ -189,12 +189,12 @@ void writeFileBytesAtomically(const std::string& path, const QByteArray& bytes)
     const int fd = openTemporary(target, tempPath);
     if (const int error = fillAndClose(fd, bytes, hadFile ? &old : nullptr)) {
         ::unlink(tempPath.c_str());
-        raise(error, "cannot write " + path);
+        raise(error, "Filen " + path + " kan inte skrivas");
     }
     if (::rename(tempPath.c_str(), target.c_str()) != 0) {
         const int error = errno;
         ::unlink(tempPath.c_str());
-        raise(error, "cannot replace " + path);
+        raise(error, "Filen " + path + " kan inte ersättas");
     }
     // Make the rename itself durable; a failure here loses nothing already written.
     const int dir = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -211,14 +211,14 @@ void makeFolders(const std::string& path, unsigned mode)
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
         if (!S_ISDIR(st.st_mode))
-            raise(ENOTDIR, "not a folder: " + path);
+            raise(ENOTDIR, path + " är ingen mapp");
         return;
     }
     const std::string parent = folderOf(path);
     if (parent != path && parent != "." && parent != "/")
         makeFolders(parent, mode);
     if (::mkdir(path.c_str(), mode) != 0 && errno != EEXIST)
-        raise(errno, "cannot make the folder " + path);
+        raise(errno, "Mappen " + path + " kan inte skapas");
 }
 
 } // namespace platform

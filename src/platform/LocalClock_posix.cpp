@@ -32,7 +32,7 @@ public:
     void set(const LocalDateTime& when) override
     {
         if (std::getenv(kNoSystemClockVariable))
-            throw LocalClockError("Setting the system clock is disabled in this environment.");
+            throw LocalClockError("Datorns klocka får inte ställas i den här miljön.");
         tm local{};
         local.tm_year = when.year - 1900;
         local.tm_mon = when.month - 1;
@@ -43,15 +43,15 @@ public:
         local.tm_isdst = -1;
         const time_t seconds = mktime(&local);
         if (seconds == static_cast<time_t>(-1))
-            throw LocalClockError("The time to set is not a valid local time.");
+            throw LocalClockError("Tiden är ingen giltig lokal tid.");
         timespec ts{};
         ts.tv_sec = seconds;
         ts.tv_nsec = static_cast<long>(when.millisecond) * 1000000L;
         if (clock_settime(CLOCK_REALTIME, &ts) != 0) {
             const int err = errno;
             if (err == EPERM)
-                throw LocalClockError("Not permitted to set the system clock (the CAP_SYS_TIME capability is needed).");
-            throw LocalClockError(std::string("Cannot set the system clock: ") + std::strerror(err));
+                throw LocalClockError("Programmet har inte rätt att ställa datorns klocka (rättigheten CAP_SYS_TIME behövs).");
+            throw LocalClockError(std::string("Datorns klocka kan inte ställas: ") + std::strerror(err));
         }
     }
 };

@@ -41,7 +41,7 @@ std::vector<std::string> namesIn(const std::string& folder)
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) {
         const int error = errno;
-        throw PortListError("Cannot read the list of serial ports in " + folder + ": " + std::strerror(error), error);
+        throw PortListError("Serieportarna i " + folder + " kan inte listas: " + std::strerror(error), error);
     }
     std::vector<std::string> names;
     for (;;) {
@@ -55,7 +55,7 @@ std::vector<std::string> namesIn(const std::string& folder)
     const int error = errno;
     ::closedir(dir);
     if (error != 0)
-        throw PortListError("Cannot read the list of serial ports in " + folder + ": " + std::strerror(error), error);
+        throw PortListError("Serieportarna i " + folder + " kan inte listas: " + std::strerror(error), error);
     return names;
 }
 

@@ -84,7 +84,7 @@ void removeIniTree(const std::string& folder)
         if (S_ISDIR(st.st_mode))
             removeIniTree(path);
         else if (entry.endsWith(kSuffix, Qt::CaseInsensitive) && ::unlink(path.c_str()) != 0)
-            throw SettingsError(std::system_error(errno, std::generic_category(), "cannot remove " + path).what());
+            throw SettingsError(std::system_error(errno, std::generic_category(), "Filen " + path + " kan inte tas bort").what());
     }
     ::rmdir(folder.c_str());
 }
@@ -195,7 +195,7 @@ bool SettingsLayout::remove(const QStringList& key) const
 {
     const QStringList names = stored(key);
     if (names.isEmpty())
-        throw SettingsError("The root of the settings cannot be deleted.");
+        throw SettingsError("Inställningarnas rot kan inte tas bort.");
     if (!exists(key))
         return false;
     if (names.size() > 1) {
@@ -204,7 +204,7 @@ bool SettingsLayout::remove(const QStringList& key) const
     }
     const std::string file = fileOf(names);
     if (isFile(file) && ::unlink(file.c_str()) != 0)
-        throw SettingsError(std::system_error(errno, std::generic_category(), "cannot remove " + file).what());
+        throw SettingsError(std::system_error(errno, std::generic_category(), "Filen " + file + " kan inte tas bort").what());
     const std::string folder = folderOf(names);
     if (isFolder(folder))
         removeIniTree(folder);

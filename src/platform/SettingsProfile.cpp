@@ -43,8 +43,8 @@ void SettingsProfile::writeString(const QString& section, const QString& key, co
 {
     SettingsStore store = open(section, true);
     if (!store.hasCurrentKey())
-        throw SettingsError("Cannot make the settings section \"" + section.toStdString() + "\" of "
-                            + keyPath_.toStdString() + ".");
+        throw SettingsError("Inställningsavsnittet \"" + section.toStdString() + "\" i "
+                            + keyPath_.toStdString() + " kan inte skapas.");
     store.writeString(key, value);
 }
 

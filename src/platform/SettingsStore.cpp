@@ -119,7 +119,7 @@ QString SettingsStore::readString(const QString& name) const
 {
     const SettingsValue value = readValue(name);
     if (value.type == SettingsValueType::Integer)
-        throw SettingsError("The value \"" + name.toStdString() + "\" is an integer, not a string.");
+        throw SettingsError("Värdet \"" + name.toStdString() + "\" är ett heltal, inte en text.");
     return value.text;
 }
 
@@ -127,20 +127,20 @@ std::int32_t SettingsStore::readInteger(const QString& name) const
 {
     const SettingsValue value = readValue(name);
     if (value.type == SettingsValueType::None)
-        throw SettingsError("There is no value \"" + name.toStdString() + "\".");
+        throw SettingsError("Värdet \"" + name.toStdString() + "\" finns inte.");
     if (value.type != SettingsValueType::Integer)
-        throw SettingsError("The value \"" + name.toStdString() + "\" is a string, not an integer.");
+        throw SettingsError("Värdet \"" + name.toStdString() + "\" är en text, inte ett heltal.");
     return value.integer;
 }
 
 void SettingsStore::writeValue(const QString& name, const QString& text)
 {
     if (!open_)
-        throw SettingsError("No settings key is open to write \"" + name.toStdString() + "\" to.");
+        throw SettingsError("Ingen inställningsnyckel är öppen att skriva \"" + name.toStdString() + "\" i.");
     const SettingsLayout layout = layoutOf(*this);
     auto place = layout.values(current_);
     if (!place)
-        throw SettingsError("The root of the settings holds no values.");
+        throw SettingsError("Inställningarnas rot kan inte ha några värden.");
     layout.makeValueFolder(current_);
     place->first.writeString(place->second, name, text);
 }
