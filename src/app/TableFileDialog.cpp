@@ -21,8 +21,16 @@ TableFileDialog makeSaveDialog1()
 
 QString execTableFileDialog(QWidget* parent, const TableFileDialog& dialog)
 {
-    const bool save = dialog.mode == TableFileDialog::Mode::Save;
     QFileDialog box(parent);
+    setUpTableFileDialog(box, dialog);
+    if (box.exec() != QDialog::Accepted)
+        return {};
+    return chosenTableFile(box);
+}
+
+void setUpTableFileDialog(QFileDialog& box, const TableFileDialog& dialog)
+{
+    const bool save = dialog.mode == TableFileDialog::Mode::Save;
     box.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     box.setFileMode(QFileDialog::AnyFile);
     box.setOption(QFileDialog::DontConfirmOverwrite, save);
@@ -35,8 +43,10 @@ QString execTableFileDialog(QWidget* parent, const TableFileDialog& dialog)
             box.setDirectory(proposed.absolutePath());
         box.selectFile(proposed.fileName());
     }
-    if (box.exec() != QDialog::Accepted)
-        return {};
+}
+
+QString chosenTableFile(const QFileDialog& box)
+{
     const QStringList chosen = box.selectedFiles();
     return chosen.isEmpty() ? QString() : chosen.first();
 }

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QFileDialog;
 class QWidget;
 
 namespace app {
@@ -32,7 +33,15 @@ TableFileDialog makeSaveDialog1();
 // cancelled.
 using TableFileChooser = std::function<QString(const TableFileDialog& dialog)>;
 
-// The chooser of the program: a modal QFileDialog over `parent`.
+// The chooser of the program: a modal QFileDialog over `parent`, set up by
+// setUpTableFileDialog and read by chosenTableFile.
 QString execTableFileDialog(QWidget* parent, const TableFileDialog& dialog);
+
+// Sets `box` up as `dialog` asks: open or save, any name accepted as typed
+// (no extension added, an existing file replaced without a question), the
+// filters with the first selected, the proposed name in its folder.
+void setUpTableFileDialog(QFileDialog& box, const TableFileDialog& dialog);
+// The name chosen in `box` once it is accepted; empty when there is none.
+QString chosenTableFile(const QFileDialog& box);
 
 } // namespace app

@@ -1,4 +1,5 @@
 // The auto-repeat of a held spin arrow: at once, after 400 ms, then every 100 ms.
+// Only lower bounds on the real timer: a loaded machine may fire it late.
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -18,14 +19,14 @@ TEST(ShiftRepeat, RepeatsAfter400msThenEvery100msUntilReleased)
     repeat.press(-1000);
     ASSERT_EQ(shifts.size(), 1u);
     EXPECT_TRUE(repeat.repeating());
-    QTRY_VERIFY_WITH_TIMEOUT(shifts.size() >= 4, 3000);
+    EXPECT_EQ(repeat.nextShiftMs(), app::kRepeatDelayMs);
+    QTRY_VERIFY_WITH_TIMEOUT(shifts.size() >= 3, 10000);
+    EXPECT_EQ(repeat.nextShiftMs(), app::kRepeatIntervalMs);
     repeat.release();
     EXPECT_FALSE(repeat.repeating());
 
-    EXPECT_EQ(shifts[0].second, 0);
     EXPECT_GE(shifts[1].second, app::kRepeatDelayMs - 5);
     EXPECT_GE(shifts[2].second - shifts[1].second, app::kRepeatIntervalMs - 5);
-    EXPECT_LT(shifts[2].second - shifts[1].second, app::kRepeatDelayMs - 50);
     for (const auto& s : shifts)
         EXPECT_EQ(s.first, -1000);
 
@@ -39,13 +40,11 @@ TEST(ShiftRepeat, ANewPressStartsOverWithItsOwnAmount)
     std::vector<int> amounts;
     app::ShiftRepeat repeat([&](int amount) { amounts.push_back(amount); });
     repeat.press(10000);
-    QTRY_VERIFY_WITH_TIMEOUT(amounts.size() >= 2, 3000);
-    repeat.release();
+    QTRY_VERIFY_WITH_TIMEOUT(amounts.size() >= 2, 10000);
     amounts.clear();
     repeat.press(-10000);
-    QTest::qWait(150);  // well inside the first 400 ms: only the press itself
-    repeat.release();
     EXPECT_EQ(amounts, std::vector<int>{-10000});
+    EXPECT_EQ(repeat.nextShiftMs(), app::kRepeatDelayMs);
 }
 
 } // namespace
