@@ -218,8 +218,9 @@ void TMainForm::showVersion(const QString& text)
 
 void TMainForm::bindPortSelector()
 {
-    // As the window description has it: the machine's ports, no item chosen,
-    // then the port linked, which selects the port's own name when listed.
+    // The machine's ports with no item chosen; linking the port then selects
+    // the port's own name when it is listed, and a choice applies the name to
+    // the port at once.
     ComComboBox->SetComProperty(serial::TComProperty::cpPort);
     ComComboBox->SetAutoApply(true);
     ComComboBox->setCurrentIndex(-1);

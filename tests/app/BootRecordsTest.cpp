@@ -44,7 +44,7 @@ TEST(BootRecords, SpillOverRecords)
 {
     struct Case { const char* what; int address; std::string bytes; int page; const char* line; };
     const Case cases[] = {
-        {"the worked file's first record into page 1", 0x00F8, hextest::counting(0, 16), 1,
+        {"the small file's first record into page 1", 0x00F8, hextest::counting(0, 16), 1,
          ":0801000008090A0B0C0D0E0F9B"},
         {"one byte FD into page 2", 0x01FF, "\x11\xFD", 2, ":01020000FD00"},
         {"a record that ends at the page boundary", 0x01F0, hextest::counting(0, 16), 2, ":00020000FE"},

@@ -280,7 +280,7 @@ TEST_F(ClockLinkTest, SetKlockaSendsTheSecondStartingJustAfterTheIdentification)
     // before the wait (the two writes and the tick's label).
     struct Case { platform::LocalDateTime at; std::string command; };
     const Case cases[] = {
-        {{2026, 6, 15, 9, 59, 59, 500}, "SET-36000"},   // the worked example
+        {{2026, 6, 15, 9, 59, 59, 500}, "SET-36000"},   // half a second before 10:00:00
         {{2026, 6, 15, 23, 59, 59, 700}, "SET-00000"},  // across midnight
         // Already within the first 4 ms when the tick comes: the next whole
         // second, as where in those 4 ms the second began is not known.

@@ -41,7 +41,7 @@ inline std::string counting(int first, int count)
 inline std::string data(int address, const std::string& bytes) { return record(address, 0x00, bytes); }
 inline const std::string kEof = ":00000001FF";
 
-// Lines joined with CR LF, as files written on the clock's home platform.
+// Lines joined with CR LF, as Windows programs write them.
 inline std::string file(const std::vector<std::string>& lines)
 {
     std::string out;
@@ -50,7 +50,8 @@ inline std::string file(const std::vector<std::string>& lines)
     return out;
 }
 
-// The three-line file of the loader's worked exchange.
+// A small firmware file: a record that runs from page 0 into page 1, one more
+// record in page 1, and the end-of-file record.
 inline const std::vector<std::string> kWorkedFile = {
     ":1000F800000102030405060708090A0B0C0D0E0F80",
     ":04010800A0A1A2A36D",
