@@ -40,10 +40,13 @@ TEST_F(ClockLinkPtyTest, IdentifiesTheClockAndAnswersItsLine)
 
 TEST_F(ClockLinkPtyTest, SetsTheClockWithinTheFirstFourMillisecondsOfASecond)
 {
-    // A loaded machine may preempt the program once; three tries must not all miss.
+    // Timed where the program writes, so the simulated clock's own delays
+    // do not count. A loaded machine may still preempt the program between
+    // reading the PC clock and writing: five tries must not all miss.
     int hits = 0;
-    for (int attempt = 0; attempt < 3 && hits == 0; ++attempt) {
+    for (int attempt = 0; attempt < 5 && hits == 0; ++attempt) {
         sim.clearRecords();
+        port.written.clear();
         link.SetKlockaClick();
         ASSERT_TRUE(sim.waitUntil([&] { return link.TidSet() == 1; }, 3000ms, pump));
         link.Tick();
@@ -53,17 +56,17 @@ TEST_F(ClockLinkPtyTest, SetsTheClockWithinTheFirstFourMillisecondsOfASecond)
                 return !c.empty() && c.back().rfind("SET-", 0) == 0;
             },
             3000ms, pump));
-        clocksim::Frame set;
-        for (const clocksim::Frame& f : sim.frames())
-            if (f.text.rfind("SET-", 0) == 0)
-                set = f;
-        const auto sinceEpoch = set.firstByteWall.time_since_epoch();
+        PtyLinkPort::Written set;
+        for (const PtyLinkPort::Written& w : port.written)
+            if (w.bytes.rfind("SET-", 0) == 0)
+                set = w;
+        const auto sinceEpoch = set.done.time_since_epoch();
         const std::time_t seconds = std::chrono::duration_cast<std::chrono::seconds>(sinceEpoch).count();
         const auto fraction = sinceEpoch - std::chrono::seconds(seconds);
         std::tm local{};
         localtime_r(&seconds, &local);
         const long secondOfDay = (local.tm_hour * 60L + local.tm_min) * 60L + local.tm_sec;
-        if (fraction < 4ms && set.text == "SET-" + TidToSecStr(static_cast<TTid>(secondOfDay * kTidSecond), 0))
+        if (fraction < 4ms && set.bytes.rfind("SET-" + TidToSecStr(static_cast<TTid>(secondOfDay * kTidSecond), 0), 0) == 0)
             ++hits;
         ASSERT_TRUE(sim.waitUntil([&] { return !link.busy(); }, 3000ms, pump));
     }

@@ -146,7 +146,8 @@ TEST_F(LoaderDialogTest, UploadsAFileWholeThroughTheHandOver)
     window->Button3Click();
 
     EXPECT_TRUE(ranModal);
-    EXPECT_TRUE(sim.closed());
+    // The closing record is the last write; the simulated boot loader reads it in its own time.
+    EXPECT_TRUE(waitFor([this] { return sim.closed(); }, 3000));
     EXPECT_EQ(sim.failures(), std::vector<std::string>{});
     const std::string memory = sim.memory(0, 0x10000);
     const auto wrong = std::mismatch(memory.begin(), memory.end(), f.image.begin()).first - memory.begin();

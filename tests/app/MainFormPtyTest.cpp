@@ -161,11 +161,11 @@ TEST_F(MainFormPtyTest, ResendsUntilTheClockAcknowledgesThenStops)
             vers.push_back(f);
     ASSERT_EQ(vers.size(), 3u);
     EXPECT_EQ(vers[0].bytes + "\r", std::string("VER\x93\r"));
-    const auto gap = [&](int i) { return vers[i + 1].firstByteSteady - vers[i].firstByteSteady; };
-    EXPECT_GE(gap(0), 550ms);  // first resend 0.6 s after the send
-    EXPECT_LT(gap(0), 1000ms);
-    EXPECT_GE(gap(1), 350ms);  // then every 0.4 s
-    EXPECT_LT(gap(1), 800ms);
+    // Resent after five to six ticks, then after four (the exact rhythm:
+    // ClockLinkTest), about 1 s in all. Timed where the simulated clock
+    // receives, which a loaded machine may delay, so only a lower bound with
+    // room for that: a resend on every tick or every other comes far sooner.
+    EXPECT_GE(vers[2].firstByteSteady - vers[0].firstByteSteady, 700ms);
     EXPECT_TRUE(sim.failures().empty());
 }
 

@@ -43,6 +43,7 @@ void PtyLinkPort::write(const std::string& bytes)
         pollfd p{fd_, POLLOUT, 0};
         poll(&p, 1, 10);
     }
+    written.push_back({bytes, std::chrono::system_clock::now()});
 }
 
 std::string PtyLinkPort::read(std::size_t maxCount)

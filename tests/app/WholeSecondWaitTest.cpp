@@ -53,9 +53,10 @@ TEST(WholeSecondWait, AnswersTheFirstReadingOfTheNextSecond)
 TEST(WholeSecondWait, MeetsTheFirstFourMillisecondsOnTheRealClocks)
 {
     platform::setLocalClock(nullptr);
-    // A loaded machine may preempt the spin once; three tries must not all miss.
+    // A loaded machine may wake the wait late or preempt its spin; five tries
+    // must not all miss.
     int hits = 0;
-    for (int attempt = 0; attempt < 3 && hits == 0; ++attempt) {
+    for (int attempt = 0; attempt < 5 && hits == 0; ++attempt) {
         const TTid before = TidNow();
         const auto start = std::chrono::steady_clock::now();
         const TTid t = app::waitForWholeSecond(app::systemWaitClock());
