@@ -1,5 +1,6 @@
 #include "app/LoaderDialog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -58,7 +59,8 @@ TFLoader::TFLoader(QWidget* parent)
     };
     modalRun_ = [](TFLoader& dialog) { dialog.exec(); };
     messageBox_ = [](QWidget* owner, const QString& text) {
-        QMessageBox::information(owner, QString::fromUtf8(kLoaderCaption), text);
+        // Waits for the user: the upload holds until the box is closed.
+        QMessageBox::information(owner, QApplication::applicationName(), text);
     };
 }
 

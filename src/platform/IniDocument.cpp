@@ -129,20 +129,20 @@ std::optional<QString> IniDocument::value(const QString& section, const QString&
 void IniDocument::checkSectionName(const QString& section)
 {
     if (section.contains(u']') || hasLineBreakOrNul(section) || hasBlankEnds(section))
-        throw SettingsError("The name \"" + section.toStdString() + "\" cannot be an ini section.");
+        throw SettingsError("Namnet \"" + section.toStdString() + "\" kan inte vara ett avsnitt i en ini-fil.");
 }
 
 void IniDocument::checkKey(const QString& key)
 {
     if (key.isEmpty() || hasBlankEnds(key) || key.startsWith(u';') || key.startsWith(u'[')
         || key.contains(u'=') || hasLineBreakOrNul(key))
-        throw SettingsError("The name \"" + key.toStdString() + "\" cannot be an ini key.");
+        throw SettingsError("Namnet \"" + key.toStdString() + "\" kan inte vara en nyckel i en ini-fil.");
 }
 
 void IniDocument::checkValue(const QString& value)
 {
     if (hasLineBreakOrNul(value))
-        throw SettingsError("An ini value cannot hold a line break or a NUL character.");
+        throw SettingsError("Ett värde i en ini-fil kan inte innehålla en radbrytning eller ett NUL-tecken.");
 }
 
 void IniDocument::insertLine(size_t at, const QByteArray& text)

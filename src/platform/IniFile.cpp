@@ -24,7 +24,7 @@ std::mutex& updateMutex()
 IniFile::IniFile(const QString& fileName)
 {
     if (fileName.isEmpty())
-        throw SettingsError("An ini file needs a name.");
+        throw SettingsError("En ini-fil måste ha ett namn.");
     const std::string name = QFile::encodeName(fileName).toStdString();
     path_ = fileName.contains(u'/') ? name : settingsFolder(SettingsRoot::CurrentUser) + "/" + name;
 }
