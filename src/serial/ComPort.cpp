@@ -490,6 +490,12 @@ bool TCustomComPort::IsRegistered(const TComLink* link) const
     return std::find(FLinks.begin(), FLinks.end(), link) != FLinks.end();
 }
 
+std::vector<TComLink*> TCustomComPort::Links() const
+{
+    std::lock_guard lock(FLinksLock);
+    return FLinks;
+}
+
 void TCustomComPort::UpdateHasLink()
 {
     FHasLink = std::any_of(FLinks.begin(), FLinks.end(), [](const TComLink* l) { return bool(l->OnRxBuf); });

@@ -313,14 +313,14 @@ protected:
     void CallLinkSignal(TComSignalEvent TComLink::*callback, bool OnOff);
     void CallLinkNotify(TNotifyEvent TComLink::*callback);
     void CallLinkTxBuf(const char* Buffer, int Count);
+    // The registered links, in registration order, as they are now.
+    std::vector<TComLink*> Links() const;
 
     // True when an apply operation may reach the device now.
     bool CanApply() const;
     // The error of a failed device call, with this port's name.
     [[noreturn]] void RaiseDeviceError(std::uint8_t code, int error) const;
 
-    std::vector<TComLink*> FLinks;
-    std::atomic<bool> FHasLink{false};
     bool FThreadCreated = false;
     int FUpdateCount = 0;
     int FSyncWriteErrors = 0;
@@ -378,7 +378,11 @@ private:
     // Deliveries of the present opening may run while it holds.
     std::shared_ptr<std::atomic<bool>> FDeliveryOpen;
     bool FClosing = false;
-    std::recursive_mutex FLinksLock;
+    // The links and FHasLink are changed, and the links called, only under
+    // FLinksLock.
+    mutable std::recursive_mutex FLinksLock;
+    std::vector<TComLink*> FLinks;
+    std::atomic<bool> FHasLink{false};
 
     mutable std::mutex FAppliedLock;
     platform::SerialLineState FAppliedLineState;
