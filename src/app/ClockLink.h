@@ -47,8 +47,8 @@ public:
     // outstanding; else framed, held in `Utar`, shown beside "Ut:" and written
     // when the port is open.
     void Sand(std::string_view command);
-    // The port's receive-flag event: reads everything that has arrived and
-    // handles every complete line.
+    // The port's receive-flag and input-queue-80%-full events: reads
+    // everything that has arrived and handles every complete line.
     void receive();
     // The same for bytes already read.
     void receiveBytes(std::string_view bytes);

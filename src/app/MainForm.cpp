@@ -56,6 +56,7 @@ TMainForm::~TMainForm()
     Timer1_.stop();
     // The port closes itself; its handler must not reach a half-destroyed window.
     ComPort_.OnRxFlag = nullptr;
+    ComPort_.OnRx80Full = nullptr;
 }
 
 void TMainForm::setUpComPort()
@@ -66,12 +67,16 @@ void TMainForm::setUpComPort()
     ComPort_.Parity().SetBits(serial::TParityBits::prNone);
     ComPort_.SetStopBits(serial::TStopBits::sbOneStopBit);
     ComPort_.SetEventChar(kCR);
-    // The receive flag drives the link. Received characters and an empty
-    // output queue are watched too, only so that the lamps follow the data:
-    // on the flag alone the TXD lamp would stay lit after the first write and
-    // the RXD lamp never light. No handler is attached to either.
-    ComPort_.SetEvents(serial::TComEvents{serial::TComEvent::evRxFlag, serial::TComEvent::evRxChar,
-                                          serial::TComEvent::evTxEmpty});
+    // The receive flag drives the link. So does a nearly full input queue:
+    // noise without a CR would otherwise fill the queue, the port would stop
+    // taking bytes from the line, and the CR that wakes the link would never
+    // get in; read, the noise is thrown away by the link's line-length rule.
+    // Received characters and an empty output queue are watched too, only so
+    // that the lamps follow the data: on the flag alone the TXD lamp would
+    // stay lit after the first write and the RXD lamp never light. No handler
+    // is attached to either.
+    ComPort_.SetEvents(serial::TComEvents{serial::TComEvent::evRxFlag, serial::TComEvent::evRx80Full,
+                                          serial::TComEvent::evRxChar, serial::TComEvent::evTxEmpty});
     serial::TComFlowControl& flow = ComPort_.FlowControl();
     flow.SetOutCTSFlow(false);
     flow.SetOutDSRFlow(false);
@@ -80,6 +85,7 @@ void TMainForm::setUpComPort()
     flow.SetControlDTR(serial::TDTRFlowControl::dtrEnable);
     flow.SetControlRTS(serial::TRTSFlowControl::rtsDisable);
     ComPort_.OnRxFlag = [this](serial::TCustomComPort*) { ComPortRxFlag(); };
+    ComPort_.OnRx80Full = [this](serial::TCustomComPort*) { ComPortRxFlag(); };
 }
 
 void TMainForm::FormCreate()

@@ -1,9 +1,9 @@
 #pragma once
 // The image of a serial line's settings that the serial library hands to the
 // device: one record of line state (speed, framing, flow control, special
-// characters) laid out field for field like the classic driver record, and
-// one of time-outs. Keeping the numbers in this form lets them be checked bit
-// for bit before any device sees them.
+// characters, with the switches packed in one flag word), and one of
+// time-outs. Keeping the numbers in this form lets them be checked bit for
+// bit before any device sees them.
 #include <cstdint>
 
 namespace platform {
@@ -66,8 +66,8 @@ struct SerialTimeouts {
 
 // 0 when a line of this system can be set up as `state` asks, else EINVAL.
 // Refused: speed 0, DSR output flow, DSR sensitivity, DTR handshake, RTS
-// toggle, sizes and codes out of range, and the framings the driver record
-// does not allow (1.5 stop bits except with 5 data bits, 2 with 5). Accepted
+// toggle, sizes and codes out of range, and the framings a serial line
+// cannot send (1.5 stop bits except with 5 data bits, 2 with 5). Accepted
 // without effect: the XON/XOFF limits and "continue on XOFF".
 int checkLineStateSupported(const SerialLineState& state);
 

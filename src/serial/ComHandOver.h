@@ -1,7 +1,7 @@
 #pragma once
 // Hands calls from a port's event thread to the GUI thread and waits until
-// each has run there: the stand-in for a blocking cross-thread call, built so
-// that closing the port can always end the wait.
+// each has run there, in a way that closing the port can always end the
+// wait (a plain blocking queued call could deadlock a close).
 //
 // One call is handed over at a time. The event thread posts the call to the
 // GUI thread (through the Qt application object) and waits on a condition

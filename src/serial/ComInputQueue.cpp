@@ -64,7 +64,7 @@ int ComInputQueue::Pump(platform::SerialDevice& device, bool hangup, bool fromTa
         std::lock_guard lock(mutex_);
         bool readAny = false;
         char raw[4096];
-        char decoded[sizeof raw];
+        char decoded[ComInputDecoder::OutputRoom(sizeof raw)];
         for (;;) {
             const std::size_t room = RoomLocked();
             if (room == 0)

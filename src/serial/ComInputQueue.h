@@ -38,7 +38,8 @@ public:
     // Takes new settings; what the queue holds stays.
     void Configure(int capacity, const ComInputRules& rules, std::uint8_t eventChar);
 
-    // Moves what `device` has into the queue, as far as there is room.
+    // Moves what `device` has into the queue, as far as there is room (an FF
+    // held over from the last read may decode to one byte beyond it).
     // `hangup`: poll() reported a hang-up or error on the device. Returns 0,
     // or EIO once the device has gone. `fromTaker`: the caller takes the
     // events itself, so the taker is not woken.

@@ -52,7 +52,7 @@ void TCustomComPort::ForceClose() noexcept
 void TCustomComPort::Loaded()
 {
     FLoading = false;
-    if (FConnected && !Designing()) {
+    if (FConnected) {
         FConnected = false;
         try {
             Open();
@@ -66,7 +66,7 @@ void TCustomComPort::Loaded()
 
 void TCustomComPort::Open()
 {
-    if (FConnected || Designing())
+    if (FConnected)
         return;
     CallBeforeOpen();
     CreateHandle();
@@ -89,7 +89,7 @@ void TCustomComPort::Open()
 
 void TCustomComPort::Close()
 {
-    if (!FConnected || FClosing || Designing())
+    if (!FConnected || FClosing)
         return;
     // A handler that runs while the port closes may call Close again:
     // that does nothing.
@@ -114,7 +114,7 @@ void TCustomComPort::Close()
 
 void TCustomComPort::SetConnected(bool value)
 {
-    if (FLoading || Designing()) {
+    if (FLoading) {
         FConnected = value;
         return;
     }
@@ -197,7 +197,7 @@ void TCustomComPort::SetupComPort()
 
 bool TCustomComPort::CanApply() const
 {
-    return FConnected && FHandle && FUpdateCount == 0 && !FLoading && !Designing();
+    return FConnected && FHandle && FUpdateCount == 0 && !FLoading;
 }
 
 void TCustomComPort::RaiseDeviceError(std::uint8_t code, int error) const
@@ -403,7 +403,7 @@ void TCustomComPort::SetPort(const std::string& value)
 {
     if (!Store(FPort, value))
         return;
-    if (FConnected && !FLoading && !Designing()) {
+    if (FConnected && !FLoading) {
         Close();
         Open();
     }
@@ -437,7 +437,7 @@ void TCustomComPort::SetSyncMethod(TSyncMethod value)
 {
     if (value == FSyncMethod)
         return;
-    if (FConnected && !FLoading && !Designing())
+    if (FConnected && !FLoading)
         throw EComPort(FPort, CError_ConnChangeProp);
     FSyncMethod = value;
 }
@@ -446,7 +446,7 @@ void TCustomComPort::SetEventThreadPriority(TThreadPriority value)
 {
     if (value == FEventThreadPriority)
         return;
-    if (FConnected && !FLoading && !Designing())
+    if (FConnected && !FLoading)
         throw EComPort(FPort, CError_ConnChangeProp);
     FEventThreadPriority = value;
 }
@@ -488,6 +488,12 @@ void TCustomComPort::UnRegisterLink(TComLink* link)
 bool TCustomComPort::IsRegistered(const TComLink* link) const
 {
     return std::find(FLinks.begin(), FLinks.end(), link) != FLinks.end();
+}
+
+std::vector<TComLink*> TCustomComPort::Links() const
+{
+    std::lock_guard lock(FLinksLock);
+    return FLinks;
 }
 
 void TCustomComPort::UpdateHasLink()

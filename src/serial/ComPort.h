@@ -47,13 +47,11 @@ public:
     // --- component -------------------------------------------------------
     const std::string& Name() const { return FName; }
     void SetName(const std::string& name) { FName = name; }
-    // Loading, as from a window description: until Loaded(), setters only
-    // store and nothing reaches the device; a port stored as connected is
-    // opened by Loaded().
+    // Loading, for giving a port all its settings at once (Connected among
+    // them): until Loaded(), setters only store and nothing reaches the
+    // device; a port stored as connected is opened by Loaded().
     void BeginLoading() { FLoading = true; }
     bool Loading() const { return FLoading; }
-    // Design-time editing does not exist here; kept so the rules read alike.
-    static constexpr bool Designing() { return false; }
     // Ends loading and opens a port stored as connected. A failure to open
     // goes to the exception hook; the port then stays closed.
     virtual void Loaded();
@@ -315,14 +313,14 @@ protected:
     void CallLinkSignal(TComSignalEvent TComLink::*callback, bool OnOff);
     void CallLinkNotify(TNotifyEvent TComLink::*callback);
     void CallLinkTxBuf(const char* Buffer, int Count);
+    // The registered links, in registration order, as they are now.
+    std::vector<TComLink*> Links() const;
 
     // True when an apply operation may reach the device now.
     bool CanApply() const;
     // The error of a failed device call, with this port's name.
     [[noreturn]] void RaiseDeviceError(std::uint8_t code, int error) const;
 
-    std::vector<TComLink*> FLinks;
-    std::atomic<bool> FHasLink{false};
     bool FThreadCreated = false;
     int FUpdateCount = 0;
     int FSyncWriteErrors = 0;
@@ -335,7 +333,8 @@ private:
     // The data path: what an operation needs of the port now.
     struct IoUse;
     IoUse BeginIo();
-    // One status query (the stand-in for the driver's combined query).
+    // One status query: line errors since the last query, the output queue
+    // and, when asked, the input queue, with the hold flags.
     struct Status;
     Status QueryStatus(bool withInput);
     // A write in non-overlapped mode.
@@ -379,7 +378,11 @@ private:
     // Deliveries of the present opening may run while it holds.
     std::shared_ptr<std::atomic<bool>> FDeliveryOpen;
     bool FClosing = false;
-    std::recursive_mutex FLinksLock;
+    // The links and FHasLink are changed, and the links called, only under
+    // FLinksLock.
+    mutable std::recursive_mutex FLinksLock;
+    std::vector<TComLink*> FLinks;
+    std::atomic<bool> FHasLink{false};
 
     mutable std::mutex FAppliedLock;
     platform::SerialLineState FAppliedLineState;
@@ -388,7 +391,7 @@ private:
     int FAppliedOutputSize = 0;
 };
 
-// The port as windows place it; no behaviour of its own.
+// The port the windows own; no behaviour of its own.
 class TComPort : public TCustomComPort {
 };
 

@@ -28,8 +28,8 @@ struct ComTransferPort {
     std::chrono::microseconds characterTime{1000};
 };
 
-// The state of one operation: the stand-in for the platform's overlapped
-// structure.
+// The state of one read or write, kept by its caller from the start of the
+// operation until it is done.
 class ComTransfer {
 public:
     using Clock = std::chrono::steady_clock;

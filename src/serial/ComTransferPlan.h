@@ -1,6 +1,5 @@
 #pragma once
-// How long a read or a write may take, from the port's time-outs, following
-// the classic serial driver's rules:
+// How long a read or a write may take, from the port's time-outs:
 //  - read interval all ones, both read totals 0: return at once with what
 //    has arrived;
 //  - read interval and multiplier all ones, constant c (neither 0 nor all

@@ -1,7 +1,7 @@
 #pragma once
 // The vocabulary of the serial library: every line setting, event, modem
 // signal, line error and delivery mode as an enumeration, the small bit sets
-// built on them, and the values the serial driver takes for each setting.
+// built on them, and the number of each setting in the line-state image.
 #include <cstdint>
 #include <initializer_list>
 
@@ -95,7 +95,8 @@ using TComErrors = TSet<TComError, std::uint8_t, 8>;
 using TComStateFlags = TSet<TComStateFlag, std::uint8_t, 7>;
 using TStoredProps = TSet<TStoredProp, std::uint8_t, 6>;
 
-// The values the serial driver takes for each setting, by ordinal.
+// The number of each setting in the line-state image
+// (platform::SerialLineState), by ordinal.
 
 // Bit rate of a speed; 0 for brCustom (the port's CustomBaudRate is used instead).
 constexpr std::uint32_t BaudRateValue(TBaudRate b)

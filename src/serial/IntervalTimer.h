@@ -1,7 +1,8 @@
 #pragma once
-// A timer that keeps the rules of a window timer, which QTimer alone does
-// not: it fires every Interval milliseconds while Enabled; enabling a timer
-// that is already enabled, or setting the interval it already has, changes
+// A timer switched by Enabled and Interval, for parts that set both again
+// and again without meaning a restart (QTimer restarts on every start()):
+// it fires every Interval milliseconds while Enabled; enabling a timer that
+// is already enabled, or setting the interval it already has, changes
 // nothing; any real change of either starts the count anew; an interval of 0
 // (or less) never fires.
 //

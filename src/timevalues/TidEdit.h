@@ -24,8 +24,8 @@ public:
     int Tid() const;
     void setTid(int value);
 
-    // The edit mask in the class-library notation ("!00:00:00;1;_"); set it
-    // before the time.
+    // The edit mask ("!00:00:00;1;_", see TidEditMask.h); set it before the
+    // time.
     QString EditMask() const { return editMask_; }
     void setEditMask(const QString& editMask);
 

@@ -1,9 +1,8 @@
 #pragma once
-// The time entry's edit mask, in the class-library notation the windows are
-// described in: three fields separated by ";" - the character mask ("0" a
-// required digit, "9" an optional one, "!" leading blanks, other characters
-// literals), the save-literals flag ("1": literals are part of the text) and
-// the blank character shown in unfilled positions (default "_").
+// The time entry's edit mask: three fields separated by ";" - the character
+// mask ("0" a required digit, "9" an optional one, "!" leading blanks, other
+// characters literals), the save-literals flag ("1": literals are part of the
+// text) and the blank character shown in unfilled positions (default "_").
 //
 // From it come the time picture mask and format mode by which a value is
 // written into the entry, and the equivalent Qt input mask.

@@ -169,6 +169,32 @@ TEST_F(MainFormPtyTest, ResendsUntilTheClockAcknowledgesThenStops)
     EXPECT_TRUE(sim.failures().empty());
 }
 
+// Noise without a CR, more than the port's input queue holds, must not stop
+// the link from reading: the noise is thrown away up to its CR and the next
+// proper line is answered.
+TEST_F(MainFormPtyTest, AnswersTheNextLineAfterNoiseLongerThanTheInputQueue)
+{
+    struct Case {
+        const char* name;
+        std::size_t chunk;  // noise bytes per write; a turn of the event loop between writes
+        const char* identification;
+    };
+    app::TMainForm& w = startIdentified();
+    for (const Case& c : {Case{"one burst", 4096, clocksim::kIdentification2003},
+                          Case{"at line pace", 32, clocksim::kIdentification2004}}) {
+        sim.clearRecords();
+        for (std::size_t sent = 0; sent < 4096; sent += c.chunk) {
+            sim.sendRaw(std::string(c.chunk, 'A'));
+            pump();
+        }
+        sim.sendRaw("\r" + clocksim::framed(c.identification));
+        EXPECT_TRUE(sim.waitUntil([&] { return sim.acknowledgements() == 1; }, 2000ms, pumper())) << c.name;
+        EXPECT_EQ(w.VerLabel->text(), QString::fromLatin1(c.identification)) << c.name;
+        EXPECT_TRUE(sim.failures().empty()) << c.name;
+    }
+    EXPECT_TRUE(reports.empty());
+}
+
 TEST_F(MainFormPtyTest, SetKlockaSetsTheClockToTheSecondItArrivesIn)
 {
     app::TMainForm& w = startIdentified();

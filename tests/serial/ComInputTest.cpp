@@ -3,7 +3,9 @@
 // line errors and events from the driver's counters.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <memory>
 
 #include "serial/ComInputQueue.h"
 #include "serial/ComLineWatch.h"
@@ -16,9 +18,12 @@ namespace {
 
 std::string Decode(ComInputDecoder& d, const std::string& in)
 {
-    std::string out(in.size(), '?');
-    out.resize(d.Decode(in.data(), in.size(), out.data()));
-    return out;
+    // Exactly the room the decoder asks for, so a write past it is caught.
+    const std::size_t room = ComInputDecoder::OutputRoom(in.size());
+    const auto out = std::make_unique<char[]>(room);
+    const std::size_t n = d.Decode(in.data(), in.size(), out.get());
+    EXPECT_LE(n, room);
+    return std::string(out.get(), std::min(n, room));
 }
 
 ComInputRules Rules(bool marked, bool replace, char errorChar, bool discardNull)
@@ -43,12 +48,16 @@ TEST(ComInputDecoder, MarksNullsAndErrorCharacters)
         {"error byte replaced", Rules(true, true, '?', false), std::string("a\xff\0zb", 5), "a?b"},
         {"break replaced", Rules(true, true, '#', false), std::string("\xff\0\0", 3), "#"},
         {"replaced by NUL then dropped", Rules(true, true, 0, true), std::string("a\xff\0zb", 5), "ab"},
-        {"FF then other is no mark", Rules(true, false, 0, false), "\xff" "a", "\xff" "a"},
+        {"FF then other is no mark", Rules(true, false, 0, false), "KX&\xff\xa4", "KX&\xff\xa4"},
     };
+    // Whole, and split between two reads at every point.
     for (const Case& c : cases) {
-        ComInputDecoder d;
-        d.SetRules(c.rules);
-        EXPECT_EQ(Decode(d, c.in), c.out) << c.what;
+        for (std::size_t split = 0; split <= c.in.size(); ++split) {
+            ComInputDecoder d;
+            d.SetRules(c.rules);
+            const std::string first = Decode(d, c.in.substr(0, split));
+            EXPECT_EQ(first + Decode(d, c.in.substr(split)), c.out) << c.what << ", split at " << split;
+        }
     }
 }
 
@@ -139,6 +148,18 @@ TEST_F(Queue, PumpRaisesReceiveEventsAndStopsAtCapacity)
     queue.Pump(device);
     EXPECT_EQ(events.Take(), TComEvents{TComEvent::evRxChar});
     EXPECT_EQ(TakeAll(), "jkl");
+}
+
+TEST_F(Queue, MarkCarriedIntoTheNextReadKeepsBothBytes)
+{
+    // FF ends one read and the next, larger than one block of the pump, does
+    // not begin with 00 or FF: the FF is data, and so is all that follows.
+    queue.Reset(16384, Rules(true, false, 0, false), '\r');
+    device.input = "\xff";
+    queue.Pump(device);
+    device.input = std::string(10000, 'a');
+    queue.Pump(device);
+    EXPECT_EQ(queue.Count(), 10001u);
 }
 
 TEST_F(Queue, EightyPercentIsCrossedOnceUntilTheQueueDrainsBelow)
