@@ -1,6 +1,6 @@
 #pragma once
 // Saving a port's settings as named values and loading them back, in a key of
-// the settings store (the registry's stand-in) or in a section of an ini file.
+// the settings store or in a section of an ini file.
 //
 // The groups in the port's StoredProps are handled in a fixed order (basic,
 // others, parity, buffer, time-outs, flow control), each value by its own
