@@ -124,7 +124,10 @@ void TMainForm::LasFileClick()
         StringGrid* result = nullptr;
         if (importRun_(result) == 1 && result) {
             TableWidgetGrid grid(StringGrid2);
-            appendImport(grid, *result);
+            const AppendedImport outcome = appendImport(grid, *result);
+            // Starters left out get no signal on race day: say so.
+            if (outcome.cutOff)
+                ErrorReporter::instance().showMessage(QString::fromUtf8(cutOffMessage(outcome)));
         }
         FixDiff();
         AntalKoChange();

@@ -90,9 +90,10 @@ AppendedImport appendImport(StringGrid& pursuit, const StringGrid& result)
     ++dst;
     const int room = pursuit.RowCount() - dst;  // data rows from dst to the end
     if (room < 2)
-        return {0, true};
+        return {0, true, rows};
 
     AppendedImport outcome;
+    outcome.offered = rows;
     const std::string firstText = result.Cell(kResultTidCol, 1);
     const TTid first = StrToTid(firstText, 0);
     pursuit.SetCell(kNrCol, dst, kQueueStartNr);
@@ -114,6 +115,12 @@ AppendedImport appendImport(StringGrid& pursuit, const StringGrid& result)
         ++outcome.starters;
     }
     return outcome;
+}
+
+std::string cutOffMessage(const AppendedImport& outcome)
+{
+    return "Tabellen rymmer inte hela filen: " + std::to_string(outcome.starters) + " av " +
+           std::to_string(outcome.offered) + " startande lästes in.";
 }
 
 } // namespace app

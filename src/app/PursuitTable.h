@@ -4,6 +4,8 @@
 // starters of an import.
 //
 // Rows whose "Nr" cell is empty are left alone by all of them.
+#include <string>
+
 #include "timevalues/TidRut.h"
 
 namespace app {
@@ -26,7 +28,11 @@ void shiftSelectedStarts(StringGrid& grid, TTid amount);
 struct AppendedImport {
     int starters = 0;     // starters written
     bool cutOff = false;  // the grid ended before the result did
+    int offered = 0;      // starters in the result
 };
+
+// What the operator is told of an import that was cut off.
+std::string cutOffMessage(const AppendedImport& outcome);
 
 // Appends an import result below the rows in use: first a queue-start row
 // with the first result's time, then one row per result row ("Id" in column

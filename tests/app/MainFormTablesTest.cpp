@@ -173,8 +173,22 @@ TEST_F(MainFormTablesTest, ReadingATimeFileAppendsOnlyWhenTheDialogSaysOk)
             EXPECT_EQ(rowIn(w.StringGrid2, 2), (Row{"", "", "", ""}));
         }
         EXPECT_TRUE(errors().empty());
+        EXPECT_TRUE(messages().empty());
         closeWindow();
     }
+    // An import the grid cannot hold is cut off at its last row, and the
+    // operator is told how many starters came in.
+    app::TMainForm& w = makeWindow();
+    fill(w.StringGrid2, 9996, {"9", "1", "10.00.00", ""});
+    app::MemoryGrid result = gridtest::gridOf(2, 19, {{"1", "10.00.00"}, {"2", "10.00.30"}, {"3", "10.01.00"}});
+    w.setImportRun([&](app::StringGrid*& grid) {
+        grid = &result;
+        return 1;
+    });
+    w.LasFile->click();
+    EXPECT_EQ(rowIn(w.StringGrid2, 9999), (Row{"2", "1", "10.00.30", "    0.30"}));
+    settle();
+    EXPECT_EQ(messages(), (std::vector<QString>{QStringLiteral("Tabellen rymmer inte hela filen: 2 av 3 startande lästes in.")}));
 }
 
 TEST_F(MainFormTablesTest, AddAndSubMoveTheSelectedStartsAndTheirDiff)
