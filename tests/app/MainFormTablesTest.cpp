@@ -1,253 +1,243 @@
-// The start tables in the main window: selecting and leaving on the
-// interval-start tab, and the buttons and queue count of the pursuit tab.
-#include <gtest/gtest.h>
-
-#include <QApplication>
+// The start tables in the main window and the import dialog, as far as the
+// windows decide: what reaches the table classes and the files (whose own
+// tests check the work itself), and what the operator is told.
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
-#include <QTableWidget>
-#include <QTest>
+#include <QTabWidget>
 
-#include "GridRows.h"
+#include <fstream>
+
 #include "WindowFixture.h"
-#include "app/StringGrid.h"
+#include "app/ImportDialog.h"
+#include "app/ImportFile.h"
+#include "support/TestFiles.h"
 #include "timevalues/TidEdit.h"
 #include "timevalues/ViloSpinnEdit.h"
 
-using gridtest::columnOf;
-using gridtest::hms;
-using gridtest::Row;
-using gridtest::rowOf;
-using windowtest::WindowTest;
-
 namespace {
 
-constexpr int kWaitMs = 5000;
+using windowtest::fill;
+using windowtest::Row;
+using windowtest::rowIn;
+using Lines = std::vector<std::string>;
+using MainFormTablesTest = windowtest::WindowTest;
 
-class MainFormTablesTest : public WindowTest {
-protected:
-    app::TMainForm& shownWindow()
-    {
-        app::TMainForm& w = makeWindow();
-        w.resize(1000, 800);
-        w.show();
-        w.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&w, kWaitMs));
-        return w;
-    }
-
-    static void fill(QTableWidget* table, int row, const Row& cells)
-    {
-        app::TableWidgetGrid grid(table);
-        for (std::size_t c = 0; c < cells.size(); ++c)
-            grid.SetCell(static_cast<int>(c), row, cells[c]);
-    }
-
-    static Row rowIn(QTableWidget* table, int row) { return rowOf(app::TableWidgetGrid(table), row); }
-
-    // A click on data row `row` of a grid, as the user selects it.
-    static void clickRow(QTableWidget* table, int row)
-    {
-        const QModelIndex index = table->model()->index(row - 1, 0);
-        table->scrollTo(index);
-        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(index).center());
-    }
-
-    struct Fields {
-        int from;
-        int to;
-        TTid start;
-        TTid interval;
-        int starters;
-        bool operator==(const Fields&) const = default;
-    };
-
-    static Fields fields(app::TMainForm& w)
-    {
-        return {w.SEFnr->Value(), w.SETnr->Value(), w.StartTid->Tid(), w.DiffTid->Tid(), w.SEParstart->Value()};
-    }
-};
-
-TEST_F(MainFormTablesTest, SelectingRowsLoadsThemAndLeavingAFieldWritesThem)
-{
-    app::TMainForm& w = shownWindow();
-    clickRow(w.StringGrid1, 1);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.SEFnr->hasFocus(); }, kWaitMs));
-    EXPECT_EQ(fields(w), (Fields{0, 0, 0, 0, 1}));
-
-    // Typed in and left for the next row: written into row 1, then row 2 is
-    // proposed after it.
-    w.SEFnr->setText("1");
-    w.SETnr->setValue(100);
-    w.StartTid->setTid(hms(10, 0, 0));
-    w.DiffTid->setTid(hms(0, 0, 30));
-    clickRow(w.StringGrid1, 2);
-    EXPECT_EQ(rowIn(w.StringGrid1, 1), (Row{"1", "100", "10.00.00", "   30", "1"}));
-    EXPECT_EQ(fields(w), (Fields{101, 101, hms(10, 50, 0), hms(0, 0, 30), 1}));
-    EXPECT_TRUE(errors().empty());
-
-    // Leaving a field with a from-number of 0 writes nothing.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.SEFnr->hasFocus(); }, kWaitMs));
-    w.SEFnr->setText("0");
-    w.SETnr->setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.SETnr->hasFocus(); }, kWaitMs));
-    EXPECT_EQ(rowIn(w.StringGrid1, 2), (Row{"", "", "", "", ""}));
-
-    // Every entry field writes back when left.
-    w.SEFnr->setText("101");
-    for (QWidget* field : std::initializer_list<QWidget*>{w.SETnr, w.StartTid, w.DiffTid, w.SEParstart}) {
-        fill(w.StringGrid1, 2, {"", "", "", "", ""});
-        field->setFocus();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return field->hasFocus(); }, kWaitMs));
-        w.SEFnr->setFocus();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return w.SEFnr->hasFocus(); }, kWaitMs));
-        EXPECT_EQ(rowIn(w.StringGrid1, 2), (Row{"101", "101", "10.50.00", "   30", "1"})) << field->objectName().toStdString();
-    }
-}
-
+// A row of the interval-start grid that cannot be loaded (row 3 below an
+// empty row 2 has no numbers to go on) is reported and not selected: the
+// entry fields still belong to the row before, and go back there.
 TEST_F(MainFormTablesTest, ARowThatCannotBeLoadedIsNotSelected)
 {
-    app::TMainForm& w = shownWindow();
+    app::TMainForm& w = makeWindow();
+    w.show();
     fill(w.StringGrid1, 1, {"1", "100", "10.00.00", "   30", "1"});
-    clickRow(w.StringGrid1, 1);
-    const Fields loaded{1, 100, hms(10, 0, 0), hms(0, 0, 30), 1};
-    ASSERT_EQ(fields(w), loaded);
-
-    // Row 3 lies below an empty row 2: its proposal has no numbers to go on.
-    clickRow(w.StringGrid1, 3);
+    w.StringGrid1->setCurrentCell(0, 0);
+    const auto fields = [&w] {
+        return std::vector<TTid>{w.SEFnr->Value(), w.SETnr->Value(), w.StartTid->Tid(), w.DiffTid->Tid(),
+                                 w.SEParstart->Value()};
+    };
+    const std::vector<TTid> loaded{1, 100, 10 * kTidHour, 30 * kTidSecond, 1};
+    ASSERT_EQ(fields(), loaded);
+    w.StringGrid1->setCurrentCell(2, 0);
     settle();
-    ASSERT_EQ(errors().size(), 1u);
-    EXPECT_EQ(fields(w), loaded);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.StringGrid1->currentRow() == 0; }, kWaitMs));
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_EQ(fields(), loaded);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.StringGrid1->currentRow() == 0; }, 5000));
     EXPECT_EQ(w.StringGrid1->selectionModel()->selectedRows().size(), 1);
-    EXPECT_TRUE(w.StringGrid1->selectionModel()->isRowSelected(0));
-
-    // The fields still belong to row 1, and go back there.
     w.SETnr->setValue(90);
-    w.SEFnrExit();
+    w.StartTid->OnExit(w.StartTid);
     EXPECT_EQ(rowIn(w.StringGrid1, 1), (Row{"1", "90", "10.00.00", "   30", "1"}));
     EXPECT_EQ(rowIn(w.StringGrid1, 3), (Row{"", "", "", "", ""}));
 }
 
-TEST_F(MainFormTablesTest, TheQueueCountNumbersTheStarters)
+// "Läs Tidfil" appends what the import dialog accepted; an import the
+// pursuit grid cannot hold is cut off at its last row, and the operator is
+// told how many starters came in. "Blanka tider" empties the grid again.
+TEST_F(MainFormTablesTest, AnImportTheGridCannotHoldIsCutOffAndSaidSo)
 {
-    app::TMainForm& w = makeWindow();
-    for (const auto& [row, nr] : std::vector<std::pair<int, const char*>>{{1, "0"}, {2, "5"}, {3, "6"}, {4, "7"}})
-        fill(w.StringGrid2, row, {nr});
-    w.AntalKo->setValue(2);
-    EXPECT_EQ(columnOf(app::TableWidgetGrid(w.StringGrid2), 1, 4), (std::vector<std::string>{"", "1", "2", "1"}));
-    w.AntalKo->setValue(3);
-    EXPECT_EQ(columnOf(app::TableWidgetGrid(w.StringGrid2), 1, 4), (std::vector<std::string>{"", "1", "2", "3"}));
-    EXPECT_TRUE(errors().empty());
-}
-
-TEST_F(MainFormTablesTest, ReadingATimeFileAppendsOnlyWhenTheDialogSaysOk)
-{
-    struct Case {
-        const char* name;
-        int modalResult;
-        bool appended;
-    };
-    for (const Case& c : {Case{"ok", 1, true}, Case{"cancel", 2, false}}) {
-        SCOPED_TRACE(c.name);
-        app::TMainForm& w = makeWindow();
-        w.AntalKo->setValue(2);
-        // A row already there with stale F and Diff, recomputed either way.
-        fill(w.StringGrid2, 1, {"9", "7", "10.00.00", "x"});
-        app::MemoryGrid result = gridtest::gridOf(2, 19, {{"1", "10.00.00"}, {"2", "    0.30"}, {"3", "10.01.00"}});
-        int shown = 0;
-        w.setImportRun([&](app::StringGrid*& grid) {
-            ++shown;
-            grid = &result;
-            return c.modalResult;
-        });
-        w.LasFile->click();
-        EXPECT_EQ(shown, 1);
-        EXPECT_EQ(rowIn(w.StringGrid2, 1), (Row{"9", "1", "10.00.00", "10.00.00"}));
-        if (c.appended) {
-            EXPECT_EQ(rowIn(w.StringGrid2, 2), (Row{"0", "", "10.00.00", ""}));
-            EXPECT_EQ(rowIn(w.StringGrid2, 3), (Row{"1", "1", "10.00.00", "    0.00"}));
-            EXPECT_EQ(rowIn(w.StringGrid2, 4), (Row{"2", "2", "10.00.30", "    0.30"}));
-            EXPECT_EQ(rowIn(w.StringGrid2, 5), (Row{"3", "1", "10.01.00", "    1.00"}));
-        } else {
-            EXPECT_EQ(rowIn(w.StringGrid2, 2), (Row{"", "", "", ""}));
-        }
-        EXPECT_TRUE(errors().empty());
-        EXPECT_TRUE(messages().empty());
-        closeWindow();
-    }
-    // An import the grid cannot hold is cut off at its last row, and the
-    // operator is told how many starters came in.
     app::TMainForm& w = makeWindow();
     fill(w.StringGrid2, 9996, {"9", "1", "10.00.00", ""});
-    app::MemoryGrid result = gridtest::gridOf(2, 19, {{"1", "10.00.00"}, {"2", "10.00.30"}, {"3", "10.01.00"}});
+    app::MemoryGrid imported(2, 20);
+    for (const auto& [r, time] : {std::pair{1, "10.00.00"}, std::pair{2, "10.00.30"}, std::pair{3, "10.01.00"}}) {
+        imported.SetCell(0, r, std::to_string(r));
+        imported.SetCell(1, r, time);
+    }
     w.setImportRun([&](app::StringGrid*& grid) {
-        grid = &result;
-        return 1;
+        grid = &imported;
+        return app::kImportOk;
     });
     w.LasFile->click();
     EXPECT_EQ(rowIn(w.StringGrid2, 9999), (Row{"2", "1", "10.00.30", "    0.30"}));
     settle();
-    EXPECT_EQ(messages(), (std::vector<QString>{QStringLiteral("Tabellen rymmer inte hela filen: 2 av 3 startande lästes in.")}));
+    EXPECT_EQ(messages, Lines{"Tabellen rymmer inte hela filen: 2 av 3 startande lästes in."});
+    w.Button7->click();
+    EXPECT_EQ(rowIn(w.StringGrid2, 9999), (Row{"", "", "", ""}));
 }
 
-TEST_F(MainFormTablesTest, AddAndSubMoveTheSelectedStartsAndTheirDiff)
+// "Läs" on "Vanlig" sets the beep button by its place in the file's code,
+// "Gran på", and "Ant/Start" within its range; "Spara" writes them back.
+TEST_F(MainFormTablesTest, TheIntervalSettingsComeFromTheFileAndGoBack)
 {
-    struct Case {
-        const char* name;
-        QPushButton* app::TMainForm::*button;
-        Row moved;
+    const std::string path = testenv::makeTempDir("tables") + "/vanlig.tid";
+    std::ofstream(path, std::ios::binary) << "Tuta=2;\r\nGran=true;\r\nAntStart=0;\r\n";
+    app::TMainForm& w = makeWindow();
+    w.setTableFileChooser([&](const app::TableFileDialog&) { return QString::fromStdString(path); });
+    w.Button11->click();
+    EXPECT_TRUE(w.Tutfem->isChecked() && w.CBGran->isChecked());
+    EXPECT_EQ(w.SEParstart->Value(), 1);
+    w.Button12->click();
+    EXPECT_EQ(testfiles::fileText(path), "Tuta=2;\r\nGran=true;\r\nAntStart=1;\r\n");
+    EXPECT_TRUE(errors.empty());
+}
+
+// The program's file dialog, set up and accepted without being shown: it
+// offers the filters with the first selected, proposes the name in its
+// folder, adds no extension, replaces without asking (a question would be a
+// modal box of its own), and takes a name that does not exist.
+TEST_F(MainFormTablesTest, TheFileDialogOffersItsFiltersAndTakesTheNameAsTyped)
+{
+    const QString dir = QString::fromStdString(testenv::makeTempDir("dialog"));
+    std::ofstream((dir + "/old.tid").toStdString()) << "";
+    app::TableFileDialog proposing = app::makeSaveDialog1();
+    proposing.fileName = dir + "/old.tid";
+    const struct {
+        app::TableFileDialog dialog;
+        QString typed;  // empty: the proposed name is taken
+        QString chosen;
+    } cases[] = {{proposing, QString(), dir + "/old.tid"},
+                 {app::makeSaveDialog1(), dir + "/lista", dir + "/lista"},
+                 {app::makeOpenDialog1(), dir + "/missing.tid", dir + "/missing.tid"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chosen.toStdString());
+        QFileDialog box;
+        app::setUpTableFileDialog(box, c.dialog);
+        const bool save = c.dialog.mode == app::TableFileDialog::Mode::Save;
+        EXPECT_EQ(box.acceptMode(), save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        EXPECT_EQ(box.fileMode(), QFileDialog::AnyFile);
+        EXPECT_EQ(box.nameFilters(), c.dialog.filters);
+        EXPECT_EQ(box.selectedNameFilter(), c.dialog.filters.first());
+        EXPECT_EQ(box.testOption(QFileDialog::DontConfirmOverwrite), save);
+        if (!c.typed.isEmpty())
+            box.selectFile(c.typed);
+        static_cast<QDialog&>(box).accept();
+        EXPECT_EQ(app::chosenTableFile(box), c.chosen);
+    }
+}
+
+// Data rows of a grid down to the first empty first cell, cells joined by "|".
+std::vector<std::string> rowsOf(app::StringGrid& grid)
+{
+    std::vector<std::string> rows;
+    for (int r = 1; !grid.Cell(0, r).empty(); ++r)
+        rows.push_back(grid.Cell(0, r) + (grid.ColCount() > 1 ? "|" + grid.Cell(1, r) : ""));
+    return rows;
+}
+
+// A file read fills both grids of the import dialog: the starters taken,
+// from the first start, and every line as read (decoded from the code page),
+// nothing of an earlier read left below. A read that cannot be done keeps
+// the grids and says why. Closing stores the separator and the columns for
+// the next start.
+TEST_F(MainFormTablesTest, ReadsAFileIntoBothGridsOrSaysWhyNot)
+{
+    const std::string folder = testenv::makeTempDir("import");
+    app::TFLasin d;
+    QString chosen;
+    d.setOpenFile([&](QWidget*) { return chosen; });
+    const auto read = [&](const std::string& bytes, const QString& path = {}) {
+        chosen = path.isNull() ? QString::fromStdString(folder + "/start.txt") : path;
+        if (path.isNull())
+            std::ofstream(folder + "/start.txt", std::ios::binary) << bytes;
+        d.Button3->click();
+        settle();
     };
-    for (const Case& c : {Case{"Add Starttid", &app::TMainForm::Button2, {"12", "1", "10.02.30", "    2.30"}},
-                          Case{"Sub Starttid", &app::TMainForm::Button8, {"12", "1", " 9.58.30", "   -1.30"}}}) {
-        SCOPED_TRACE(c.name);
-        app::TMainForm& w = makeWindow();
-        fill(w.StringGrid2, 1, {"0", "", "10.00.00", ""});
-        fill(w.StringGrid2, 2, {"12", "1", "10.00.30", "    0.30"});
-        fill(w.StringGrid2, 3, {"13", "2", "10.01.00", "    1.00"});
-        w.EStartTid->setTid(hms(0, 2, 0));
-        w.StringGrid2->setCurrentCell(1, 0);
-        w.StringGrid2->setRangeSelected(QTableWidgetSelectionRange(1, 0, 1, 3), true);
-        (w.*c.button)->click();
-        EXPECT_EQ(rowIn(w.StringGrid2, 1), (Row{"0", "", "10.00.00", ""}));
-        EXPECT_EQ(rowIn(w.StringGrid2, 2), c.moved);
-        EXPECT_EQ(rowIn(w.StringGrid2, 3), (Row{"13", "2", "10.01.00", "    1.00"}));
-        closeWindow();
+    d.EStartTid->setTid(10 * kTidHour);
+    read("Nr;Tid\r\n12;0:00\r\n7;0:45\r\n31;1:10\r\n\xC5sa;0:10\r\n");
+    EXPECT_EQ(rowsOf(d.ResultGrid()), (std::vector<std::string>{"12|10.00.00", "7|10.00.45", "31|10.01.10"}));
+    EXPECT_EQ(rowsOf(d.LinesGrid()), (std::vector<std::string>{"12;0:00", "7;0:45", "31;1:10", "Åsa;0:10"}));
+    EXPECT_TRUE(d.StringGrid1->isVisibleTo(&d) && d.StringGrid2->isVisibleTo(&d));
+
+    const struct {
+        const char* what;
+        QString path;  // when null, a file of `bytes`
+        std::string bytes;
+        bool noSeparator;
+        std::string says;  // how the one message starts; none when empty
+    } cases[] = {
+        {"chooser cancelled", QString(""), "", false, ""},
+        {"separator empty", QString(), "1;0\n", true, "Skiljetecken saknas."},
+        {"no such file", QString::fromStdString(folder + "/none.txt"), "", false,
+         "Filen kan inte läsas: " + folder + "/none.txt"},
+        {"too large", QString(), std::string(app::kImportMaxFileBytes + 1, '1'), false, "Filen är för stor: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        read("5;0:10\n");
+        d.SEdit->setText(c.noSeparator ? QString() : QStringLiteral(";"));
+        messages.clear();
+        read(c.bytes, c.path);
+        EXPECT_EQ(rowsOf(d.ResultGrid()), std::vector<std::string>{"5|10.00.10"});
+        EXPECT_TRUE(c.says.empty() ? messages.empty() : messages.size() == 1 && messages[0].starts_with(c.says))
+            << testing::PrintToString(messages);
     }
+    d.Sid->setValue(4);
+    d.STid->setValue(6);
+    d.reject();
+    const app::TFLasin next;
+    EXPECT_EQ(std::tuple(next.Sid->value(), next.STid->value(), next.SEdit->text()), std::tuple(4, 6, QString(";")));
 }
 
-TEST_F(MainFormTablesTest, EitherBlankButtonClearsBothGrids)
+// "Sänd tider" sends the table of the active tab with the window's beep,
+// "Gran på" and queue; pursuit starters before the start above them are left
+// out and the operator is told once. A table the clock cannot take is
+// reported, and the transfer already running goes on unchanged.
+TEST_F(MainFormTablesTest, SendsTheTableOfTheActiveTabWithTheWindowsSettings)
 {
-    for (QPushButton* app::TMainForm::*button : {&app::TMainForm::Button6, &app::TMainForm::Button7}) {
-        app::TMainForm& w = makeWindow();
-        fill(w.StringGrid1, 1, {"1", "100", "10.00.00", "   30", "1"});
-        fill(w.StringGrid1, 9999, {"1"});
-        fill(w.StringGrid2, 1, {"0", "", "10.00.00", ""});
-        (w.*button)->click();
-        EXPECT_EQ(rowIn(w.StringGrid1, 1), (Row{"", "", "", "", ""}));
-        EXPECT_EQ(rowIn(w.StringGrid1, 9999), (Row{"", "", "", "", ""}));
-        EXPECT_EQ(rowIn(w.StringGrid2, 1), (Row{"", "", "", ""}));
-        EXPECT_EQ(w.StringGrid1->horizontalHeaderItem(0)->text(), QString::fromUtf8("Från nr"));
-        EXPECT_EQ(w.StringGrid2->horizontalHeaderItem(0)->text(), QStringLiteral("Nr"));
-        closeWindow();
-    }
-}
-
-TEST_F(MainFormTablesTest, OnlyThePursuitGridIsEditedInPlace)
-{
-    app::TMainForm& w = shownWindow();
-    EXPECT_EQ(w.StringGrid1->editTriggers(), QAbstractItemView::NoEditTriggers);
+    app::TMainForm& w = makeWindow();
+    w.Timer1().stop();  // the test runs the ticks, the clock acknowledging at once
+    const auto transfer = [&w] {
+        Lines sent;
+        for (int i = 0; i < 50 && w.link().TidSand() > 0; ++i) {
+            w.Timer1Timer();
+            if (w.link().busy()) {
+                sent.push_back(w.link().Utar().substr(0, w.link().Utar().size() - 1));
+                w.link().HandleReply(std::string(1, '\x06'));
+            }
+        }
+        return sent;
+    };
+    fill(w.StringGrid1, 1, {"1", "100", "10.00.00", " 0.30", "1"});
+    w.Tuten->setChecked(true);
+    w.CBGran->setChecked(true);
+    w.Button5->click();
+    EXPECT_EQ(transfer(), (Lines{"RESET", "TOOT-1", "TREE-1", "TAB-000-108C63", "TAB-001-20013D", "TAB-002-30641E",
+                                 "TAB-003-FFFFFF"}));
+    fill(w.StringGrid2, 1, {"0", "", "10.00.00"});
+    fill(w.StringGrid2, 2, {"7", "2", "10.00.30"});
+    fill(w.StringGrid2, 3, {"8", "2", "10.00.29"});
+    fill(w.StringGrid2, 4, {"9", "2", "09.58.00"});
     w.PageControl->setCurrentIndex(1);
-    w.StringGrid2->setFocus();
-    w.StringGrid2->setCurrentCell(0, 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.StringGrid2->hasFocus(); }, kWaitMs));
-    // Typing starts the editor with the key typed; Return ends it.
-    QTest::keyClick(w.StringGrid2, Qt::Key_4, {}, 0);
-    QWidget* editor = QApplication::focusWidget();
-    ASSERT_NE(editor, w.StringGrid2);
-    QTest::keyClicks(editor, "2");
-    QTest::keyClick(editor, Qt::Key_Return);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return rowIn(w.StringGrid2, 1)[0] == "42"; }, kWaitMs));
+    w.Ako->setValue(2);
+    w.Button5->click();
+    EXPECT_EQ(transfer(), (Lines{"RESET", "TOOT-0", "LINE-2", "TREE-0", "TAB-000-508C63", "TAB-001-70075B"}));
+    settle();
+    EXPECT_EQ(messages, Lines{"Nr 8, 9 startar före föregående start och sänds inte till klockan."});
+
+    w.PageControl->setCurrentIndex(0);
+    fill(w.StringGrid1, 1, {"1", "2", "10.00.00", " 0.30", "1"});
+    w.Button5->click();
+    w.Timer1Timer();
+    w.Timer1Timer();  // "RESET" outstanding
+    const Lines before = w.link().Sandlista();
+    fill(w.StringGrid1, 2, {"3", "4", "10.00.10", " 0.30", "1"});
+    w.Button5->click();
+    settle();
+    EXPECT_EQ(errors, Lines{"Rad 2: första starten 10.00.10 ligger före föregående start 10.00.30"});
+    EXPECT_EQ(w.link().Sandlista(), before);
+    EXPECT_EQ(w.link().SandRad(), 2);
 }
 
 } // namespace

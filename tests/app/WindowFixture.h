@@ -1,63 +1,104 @@
 #pragma once
-// What the main-window tests share: a private settings folder per test, a
-// fixed port list, and a recorder in place of the error reporter's boxes.
+// What the window tests share: a private settings folder per test, a fixed
+// port list, a recorder in place of the error reporter's boxes, and the rows
+// of the start grids.
 #include <gtest/gtest.h>
 
-#include <QString>
-#include <QStringList>
+#include <QCoreApplication>
+#include <QTableWidget>
+#include <QTest>
 
 #include <memory>
-#include <ostream>
-#include <string>
-#include <vector>
 
 #include "app/ErrorReporter.h"
 #include "app/MainForm.h"
-#include "app/MainSettings.h"
+#include "platform/SettingsFolders.h"
+#include "platform/SettingsStore.h"
 #include "support/FixedPortList.h"
-
-// Readable QString values in test failures.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
+#include "support/test_env.h"
 
 namespace windowtest {
 
-struct Report {
-    app::ErrorReporter::Kind kind;
-    QString text;
-};
+using Row = std::vector<std::string>;
+
+// Data row `row` of a start grid, from column 0.
+inline void fill(QTableWidget* table, int row, const Row& cells)
+{
+    app::TableWidgetGrid grid(table);
+    for (std::size_t c = 0; c < cells.size(); ++c)
+        grid.SetCell(static_cast<int>(c), row, cells[c]);
+}
+inline Row rowIn(QTableWidget* table, int row)
+{
+    const app::TableWidgetGrid grid(table);
+    Row cells;
+    for (int c = 0; c < grid.ColCount(); ++c)
+        cells.push_back(grid.Cell(c, row));
+    return cells;
+}
+
+// What of a line's settings the clock depends on: speed, frame, event
+// character, and the bits of DTR, RTS and flow control.
+inline std::vector<unsigned> lineOf(const platform::SerialLineState& s)
+{
+    return {s.BaudRate, s.ByteSize, s.Parity, s.StopBits, s.EvtChar,
+            s.Flags & (platform::kLineDtrControlMask | platform::kLineRtsControlMask | platform::kLineOutxCtsFlow |
+                       platform::kLineOutxDsrFlow | platform::kLineOutX | platform::kLineInX)};
+}
 
 class WindowTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override
+    {
+        platform::setSettingsFolder(platform::SettingsRoot::CurrentUser, configFolder);
+        app::ErrorReporter::instance().drain();
+        app::ErrorReporter::instance().setPresenter(
+            [this](app::ErrorReporter::Kind kind, const QString& text, std::function<void()> done) {
+                (kind == app::ErrorReporter::Kind::Error ? errors : messages).push_back(text.toStdString());
+                done();
+            });
+        app::routeLibraryFailures(&app::ErrorReporter::instance());
+    }
+    void TearDown() override
+    {
+        window.reset();
+        settle();
+        app::routeLibraryFailures(nullptr);
+        app::ErrorReporter::instance().setPresenter(nullptr);
+        platform::setSettingsFolder(platform::SettingsRoot::CurrentUser, {});
+    }
 
-    // Writes the [Main] values the next window reads.
-    void storeSettings(const app::MainSettings& settings);
-    // The [Main] values as they are on disk now.
-    app::MainSettings storedSettings();
-    // The settings file, as text.
-    std::string settingsFileText() const;
+    // The port the next window starts from.
+    void storePort(const std::string& port)
+    {
+        platform::SettingsStore store;
+        app::writeMainWindowSettings(store, {.Comport = QString::fromStdString(port)}, std::nullopt);
+    }
 
     // A window made now (FormCreate reads the settings); not yet Init.
-    app::TMainForm& makeWindow();
+    app::TMainForm& makeWindow()
+    {
+        window = std::make_unique<app::TMainForm>();
+        return *window;
+    }
     // Closes the window the way the user does (FormClose runs) and frees it.
-    void closeWindow();
-
-    // Runs the event loop until `done` or `timeoutMs` passes.
-    bool waitFor(const std::function<bool()>& done, int timeoutMs);
+    void closeWindow()
+    {
+        window->close();
+        window.reset();
+        settle();
+    }
     // Lets queued reports reach the recorder.
-    void settle();
+    void settle()
+    {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
 
-    std::vector<QString> reportsOf(app::ErrorReporter::Kind kind) const;
-    std::vector<QString> messages() const { return reportsOf(app::ErrorReporter::Kind::Message); }
-    std::vector<QString> errors() const { return reportsOf(app::ErrorReporter::Kind::Error); }
-
-    std::string configFolder;
+    std::string configFolder = testenv::makeTempDir("config");
     testenv::FixedPortList portList;
-    std::vector<Report> reports;
+    std::vector<std::string> errors;    // reported failures, in turn
+    std::vector<std::string> messages;  // the program's own messages, in turn
     std::unique_ptr<app::TMainForm> window;
 };
 
