@@ -1,5 +1,5 @@
 // The pieces under the data path: decoding what the line delivers, the input
-// and the time limits of reads and writes.
+// and the time a character takes on the line.
 #include <memory>
 
 #include "serial/ComInputDecoder.h"
@@ -54,32 +54,14 @@ TEST(ComInputDecoder, MarksNullsAndErrorCharactersSplitAnywhere)
     EXPECT_EQ(decode(d, "q"), "q");
 }
 
-// How long a read or a write may take, from the time-outs.
-TEST(ComTransferPlan, PlansFollowTheTimeouts)
+// The time one character takes on the line: start bit, data bits, parity
+// and stop bits, rounded up to whole microseconds.
+TEST(ComTransferPlan, CharacterTimeRoundsUp)
 {
-    constexpr std::uint32_t ones = 0xFFFFFFFFu;
-    auto T = [](std::uint32_t i, std::uint32_t m, std::uint32_t c) { return platform::SerialTimeouts{i, m, c, 0, 0}; };
-    const struct { const char* what; platform::SerialTimeouts t; std::size_t count; ComReadPlan plan; } cases[] = {
-        {"at once (default)", T(ones, 0, 0), 200, {true, false, {}, {}}},
-        {"first byte ends, up to c", T(ones, ones, 500), 10, {false, true, milliseconds(500), {}}},
-        {"interval only", T(2000, 0, 0), 1000, {false, false, {}, milliseconds(2000)}},
-        {"total m*n+c", T(0, 10, 100), 5, {false, false, milliseconds(150), {}}},
-        {"interval and total", T(20, 1, 0), 3, {false, false, milliseconds(3), milliseconds(20)}},
-        {"all zero waits for the count", T(0, 0, 0), 3, {}},
-        {"all-ones interval with totals is no interval", T(ones, 2, 0), 4, {false, false, milliseconds(8), {}}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(MakeReadPlan(c.t, c.count), c.plan) << c.what;
-    EXPECT_GT(MakeReadPlan(T(0, ones, 0), 1u << 30).total->count(), 0);  // no overflow
-    EXPECT_EQ(WriteTimeLimit({0, 0, 0, 100, 1000}, 12), milliseconds(2200));
-    EXPECT_EQ(WriteTimeLimit({0, 0, 0, 0, 0}, 12), std::nullopt);
-
     platform::SerialLineState s;
     s.BaudRate = 10000;
     s.ByteSize = 8;
     EXPECT_EQ(CharacterTime(s).count(), 1000);  // 10 bits
-    s.Parity = platform::kParityEven;
-    s.StopBits = platform::kOne5StopBits;
-    s.BaudRate = 300;
+    s = {28, 300, 0, 0, 0, 0, 8, platform::kParityEven, platform::kOne5StopBits};
     EXPECT_EQ(CharacterTime(s).count(), 38334);  // 11.5 bits
 }

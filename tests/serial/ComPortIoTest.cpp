@@ -10,8 +10,9 @@ using namespace serialtest;
 
 namespace {
 
-// An open port without an event thread, with a link that logs the data callbacks.
-struct IoPort : ::testing::Test {
+// A port on the fake device with a link; the link's callbacks, and the
+// port's handlers the test sets, log what they hear.
+struct FakePort : ::testing::Test {
     FakeSerialDevices devices;
     TComPort port;
     TComLink link;
@@ -19,16 +20,15 @@ struct IoPort : ::testing::Test {
 
     void SetUp() override
     {
-        link.OnTx = [this](TCustomComPort*, bool on) { log.Add(on ? "Tx+" : "Tx-"); };
-        link.OnRx = [this](TCustomComPort*, bool on) { log.Add(on ? "Rx+" : "Rx-"); };
-        link.OnTxBuf = [this](TCustomComPort*, const char* b, int n) { log.Add("TxBuf " + std::string(b, n)); };
-        port.SetEvents({});
+        link.OnTx = log.Signal("Tx");
+        link.OnRx = log.Signal("Rx");
+        link.OnTxBuf = log.Bytes("TxBuf");
         port.RegisterLink(&link);
         port.Timeouts().SetWriteTotalMultiplier(0);
         port.Timeouts().SetWriteTotalConstant(40);
-        port.Open();
     }
-    void TearDown() override { port.UnRegisterLink(&link); }
+    void TearDown() override { port.Close(), port.UnRegisterLink(&link); }
+    void Open(TComEvents events = {}) { port.SetEvents(events), port.Open(), log.Take(); }
     void Push(const std::string& bytes) { ASSERT_TRUE(devices.pushInput(kPath, bytes)); }
 };
 
@@ -37,11 +37,11 @@ struct IoPort : ::testing::Test {
 // A write is done when its bytes have left: one that meets its time limit
 // reports, and tells the links, only the bytes that left, and discards what
 // is still queued. A record used again for a read tells no stale write.
-TEST_F(IoPort, WritesReportAndTellOnlyTheBytesThatLeft)
+TEST_F(FakePort, WritesReportAndTellOnlyTheBytesThatLeft)
 {
+    Open();
     EXPECT_EQ(port.WriteStr("hello"), 5);
     EXPECT_EQ(port.WriteStr(""), 0);
-    EXPECT_EQ(devices.line(kPath).written, "hello");
     EXPECT_EQ(log.Take(), (Strings{"Tx+", "TxBuf hello"}));
     const struct { const char* what; int room, queued, sent; Strings links; } cases[] = {
         {"line took three", 3, 0, 3, {"Tx+", "TxBuf abc"}},
@@ -53,38 +53,36 @@ TEST_F(IoPort, WritesReportAndTellOnlyTheBytesThatLeft)
         devices.calls(true);
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(port.WriteStr("abcdef"), c.sent) << c.what;
-        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(40)) << c.what;
+        EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(40)) << c.what;
         EXPECT_EQ(devices.calls(), c.queued ? Strings{"purge out"} : Strings{}) << c.what;
         EXPECT_EQ(log.Take(), c.links) << c.what;
     }
+    EXPECT_EQ(devices.line(kPath).written, "helloabcabcdef");
 
-    PCPortAsync async = nullptr;
-    InitAsync(async);
+    ComAsyncRecord async;
     port.Timeouts().SetWriteTotalConstant(0);  // no time limit
-    EXPECT_EQ(port.WriteStrAsync("xyz", async), 0);  // pending: the line takes nothing
-    EXPECT_FALSE(port.IsAsyncCompleted(async));
+    EXPECT_EQ(port.WriteStrAsync("xyz", async.get()), 0);  // pending: the line takes nothing
+    EXPECT_FALSE(port.IsAsyncCompleted(async.get()));
     devices.line(kPath, [](auto& l) { l.writeRoom = -1; });
-    EXPECT_TRUE(port.IsAsyncCompleted(async));
-    EXPECT_EQ(port.WaitForAsync(async), 3);
+    EXPECT_TRUE(port.IsAsyncCompleted(async.get()));
+    EXPECT_EQ(port.WaitForAsync(async.get()), 3);
     Push("q");
-    log.Take();
     char c = 0;
-    port.ReadAsync(&c, 1, async);
-    EXPECT_EQ(port.WaitForAsync(async), 1);
-    EXPECT_EQ(log.Take(), Strings{"Rx-"});
-    DoneAsync(async);
+    port.ReadAsync(&c, 1, async.get());
+    EXPECT_EQ(port.WaitForAsync(async.get()), 1);
+    EXPECT_EQ(log.Take(), (Strings{"Tx+", "TxBuf xyz", "Rx-"}));
 }
 
 // A read takes what has arrived, in order; one that leaves the queue empty
 // says so to the links; with nothing read the first byte is 255. The bytes
 // read are the caller's even when the queue query after the read fails.
-TEST_F(IoPort, ReadsTakeWhatHasArrived)
+TEST_F(FakePort, ReadsTakeWhatHasArrived)
 {
+    Open();
     Push("abc");
     std::string s = "old";
     EXPECT_EQ(port.ReadStr(s, 2), 2);
     EXPECT_EQ(s, "ab");
-    EXPECT_TRUE(log.Take().empty());  // a byte is left
     Push("de");
     EXPECT_EQ(port.ReadStr(s, 200), 3);
     EXPECT_EQ(s, "cde");
@@ -93,11 +91,9 @@ TEST_F(IoPort, ReadsTakeWhatHasArrived)
     char buffer[4] = {1, 2, 3, 4};
     EXPECT_EQ(port.Read(buffer, 4), 0);
     EXPECT_EQ(static_cast<unsigned char>(buffer[0]), 255);
-
     Push("xyz");
     EXPECT_EQ(port.InputCount(), 3);
     port.ClearBuffer(true, false);
-    EXPECT_EQ(port.ReadStr(s, 10), 0);
     Push("abc");
     log.Take();
     devices.fail(Op::OutputWaiting, EIO);
@@ -111,7 +107,6 @@ TEST_F(IoPort, ReadsTakeWhatHasArrived)
     EXPECT_EQ(port.ReadAsyncLastError(), static_cast<unsigned>(EIO));
     port.SetReadAsyncExceptionsEnabled(true);  // ... unless asked to raise code 3
     EXPECT_EQ(Raised([&] { port.ReadStr(s, 10); }), std::make_pair(int(CError_ReadFailed), EIO));
-    EXPECT_EQ(s, "");
     port.Close();  // closed: a write fails, a query too
     EXPECT_EQ(Raised([&] { port.WriteStr("a"); }), std::make_pair(int(CError_WriteFailed), EBADF));
     EXPECT_EQ(Raised([&] { port.InputCount(); }).first, CError_ClearComFailed);
@@ -119,10 +114,11 @@ TEST_F(IoPort, ReadsTakeWhatHasArrived)
 
 // An FF ending one read, followed by a read larger than one block of the
 // input pump that begins with neither 00 nor FF, is data, and so is all after.
-TEST_F(IoPort, AMarkCarriedIntoTheNextReadKeepsBothBytes)
+TEST_F(FakePort, AMarkCarriedIntoTheNextReadKeepsBothBytes)
 {
     port.Parity().SetCheck(true);
     port.Buffer().SetInputSize(16384);
+    Open();
     Push("\xff");
     EXPECT_EQ(port.InputCount(), 0);
     Push(std::string(10000, 'a'));
@@ -131,12 +127,11 @@ TEST_F(IoPort, AMarkCarriedIntoTheNextReadKeepsBothBytes)
 
 // Without overlapped mode a write returns the bytes that really left: 0 and
 // counted on failure, 0 uncounted on a closed port, and no link is told.
-TEST_F(IoPort, NonOverlappedWritesReportTheRealCount)
+TEST_F(FakePort, NonOverlappedWritesReportTheRealCount)
 {
-    port.Close();
     port.SetOverlapped(false);
     EXPECT_EQ(port.WriteStr("closed"), 0);
-    port.Open();
+    Open();
     devices.line(kPath, [](auto& l) { l.writeRoom = 2; });
     EXPECT_EQ(port.WriteStr("abcd"), 2);
     devices.line(kPath, [](auto& l) { l.writeRoom = -1; });
@@ -150,36 +145,28 @@ TEST_F(IoPort, NonOverlappedWritesReportTheRealCount)
 
 // Line errors, modem lines, rings, breaks and an empty output queue reach the
 // port's handlers and its links; what was there before opening is no event.
-TEST(ComEvents, LineEventsReachHandlersAndLinks)
+TEST_F(FakePort, LineEventsReachHandlersAndLinks)
 {
-    testenv::FakeSerialDevices devices;
     devices.line(kPath, [](auto& l) { l.modemLines = platform::kModemDSR, l.counters.ring = 3; });
-    TComPort port;
-    TComLink link;
-    Log log;
-    auto note = [&](std::string name) { return [&log, name](TCustomComPort*) { log.Add(name); }; };
-    auto signal = [&](std::string name) { return [&log, name](TCustomComPort*, bool on) { log.Add(name + (on ? "+" : "-")); }; };
-    port.OnTxEmpty = note("TxEmpty");
-    port.OnBreak = note("Break");
-    port.OnRing = note("Ring");
-    port.OnDSRChange = signal("DSR");
-    port.OnRLSDChange = signal("RLSD");
+    port.OnTxEmpty = log.Note("TxEmpty");
+    port.OnBreak = log.Note("Break");
+    port.OnRing = log.Note("Ring");
+    port.OnDSRChange = log.Signal("DSR");
+    port.OnRLSDChange = log.Signal("RLSD");
     port.OnError = [&](TCustomComPort*, TComErrors e) { log.Add("Error " + std::to_string(e.ToBits())); };
-    link.OnTx = signal("link Tx");
-    link.OnTxEmpty = note("link TxEmpty");
-    link.OnRing = note("link Ring");
-    link.OnCTSChange = signal("link CTS");
-    port.Open();
-    port.RegisterLink(&link);
-    log.Take();
+    link.OnTxBuf = nullptr;
+    link.OnTxEmpty = log.Note("link TxEmpty");
+    link.OnRing = log.Note("link Ring");
+    link.OnCTSChange = log.Signal("link CTS");
+    Open(TComEvents::All());
+    auto line = [&](std::function<void(testenv::FakeSerialLine&)> change) { return [&, change] { devices.line(kPath, change); }; };
     const struct { const char* what; std::function<void()> cause; Strings expected; } cases[] = {
-        {"frame error", [&] { devices.line(kPath, [](auto& l) { l.counters.frame++; }); }, {"Error 1"}},
-        {"CTS on, DSR off", [&] { devices.line(kPath, [](auto& l) { l.modemLines = platform::kModemCTS; }); },
-         {"link CTS+", "DSR-"}},
-        {"carrier on", [&] { devices.line(kPath, [](auto& l) { l.modemLines |= platform::kModemRLSD; }); }, {"RLSD+"}},
-        {"ring", [&] { devices.line(kPath, [](auto& l) { l.counters.ring++; }); }, {"link Ring", "Ring"}},
-        {"break", [&] { devices.line(kPath, [](auto& l) { l.counters.brk++; }); }, {"Break"}},  // no error event
-        {"output empty", [&] { port.WriteStr("x"); }, {"link Tx+", "link Tx-", "link TxEmpty", "TxEmpty"}},
+        {"frame error", line([](auto& l) { l.counters.frame++; }), {"Error 1"}},
+        {"CTS on, DSR off", line([](auto& l) { l.modemLines = platform::kModemCTS; }), {"link CTS+", "DSR-"}},
+        {"carrier on", line([](auto& l) { l.modemLines |= platform::kModemRLSD; }), {"RLSD+"}},
+        {"ring", line([](auto& l) { l.counters.ring++; }), {"link Ring", "Ring"}},
+        {"break", line([](auto& l) { l.counters.brk++; }), {"Break"}},  // no error event
+        {"output empty", [&] { port.WriteStr("x"); }, {"Tx+", "Tx-", "link TxEmpty", "TxEmpty"}},
     };
     for (const auto& c : cases) {
         c.cause();
@@ -187,14 +174,12 @@ TEST(ComEvents, LineEventsReachHandlersAndLinks)
         QTest::qWait(30);  // room for an event too many
         EXPECT_EQ(log.Take(), c.expected) << c.what;
     }
-    port.Close();
-    port.UnRegisterLink(&link);
 }
 
 // Received bytes are counted for OnRxChar, or read once for OnRxBuf when the
 // port does not trigger on characters or a link takes the data; OnRxBuf gets
 // exactly the bytes read, and nothing when an earlier callback took them all.
-TEST(ComEvents, ReceivedBytesByCountOrByBuffer)
+TEST_F(FakePort, ReceivedBytesByCountOrByBuffer)
 {
     const struct { const char* what; bool triggers, linkTakesData; int takenFirst; Strings expected; int left; } cases[] = {
         {"count only", true, false, 0, {"Rx+", "RxChar 10"}, 10},
@@ -203,82 +188,65 @@ TEST(ComEvents, ReceivedBytesByCountOrByBuffer)
         {"four taken first", true, true, 4, {"Rx+", "Rx-", "RxBuf 456789", "link RxBuf 456789"}, 0},
         {"all taken first", true, true, 10, {"Rx+", "Rx-", "Rx-"}, 0},
     };
+    port.OnRxChar = [&](TCustomComPort*, int n) { log.Add("RxChar " + std::to_string(n)); };
+    port.OnRxBuf = log.Bytes("RxBuf");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        testenv::FakeSerialDevices devices;
-        TComPort port;
-        TComLink link;
-        Log log;
+        port.Close();
+        port.UnRegisterLink(&link);
         port.SetTriggersOnRxChar(c.triggers);
-        port.SetEvents({TComEvent::evRxChar});
-        port.OnRxChar = [&](TCustomComPort*, int n) { log.Add("RxChar " + std::to_string(n)); };
-        port.OnRxBuf = [&](TCustomComPort*, const char* b, int n) { log.Add("RxBuf " + std::string(b, n)); };
+        link.OnRxBuf = c.linkTakesData ? log.Bytes("link RxBuf") : nullptr;
         link.OnRx = [&](TCustomComPort* p, bool on) {
             log.Add(on ? "Rx+" : "Rx-");
             char sink[16];
             if (on && c.takenFirst > 0)
                 p->Read(sink, c.takenFirst);
         };
-        if (c.linkTakesData)
-            link.OnRxBuf = [&](TCustomComPort*, const char* b, int n) { log.Add("link RxBuf " + std::string(b, n)); };
         port.RegisterLink(&link);
         EXPECT_EQ(port.TriggersOnRxChar(), c.triggers && !c.linkTakesData);
-        port.Open();
-        ASSERT_TRUE(devices.pushInput(kPath, "0123456789"));
+        Open({TComEvent::evRxChar});
+        Push("0123456789");
         EXPECT_TRUE(WaitFor([&] { return log.Size() >= c.expected.size(); }));
         QTest::qWait(30);  // room for a call too many
         EXPECT_EQ(log.Take(), c.expected);
         EXPECT_EQ(port.InputCount(), c.left);
-        port.Close();
-        port.UnRegisterLink(&link);
     }
 }
 
 // A queue filled past 80 % raises evRx80Full once; what does not fit waits in
 // the device, without the thread spinning, until reads make room.
-TEST(ComEvents, AQueueFullPast80PercentIsAnEventAndTheRestWaitsInTheDevice)
+TEST_F(FakePort, AQueueFullPast80PercentIsAnEventAndTheRestWaitsInTheDevice)
 {
-    FakeSerialDevices devices;
-    TComPort port;
     port.Buffer().SetInputSize(10);
-    port.SetEvents({TComEvent::evRx80Full});
-    std::atomic<int> full{0};
-    port.OnRx80Full = [&](TCustomComPort*) { ++full; };
-    port.Open();
-    ASSERT_TRUE(devices.pushInput(kPath, "1234567"));
-    ASSERT_TRUE(devices.pushInput(kPath, "89abc"));
-    EXPECT_TRUE(WaitFor([&] { return full == 1; }));
+    port.OnRx80Full = log.Note("Rx80Full");
+    Open({TComEvent::evRx80Full});
+    Push("1234567");
+    Push("89abc");
+    EXPECT_TRUE(WaitFor([&] { return log.Size() > 0; }));
     EXPECT_LT(ThreadCpuDuring(port, 300), milliseconds(20));
     EXPECT_EQ(port.InputCount(), 10);
     std::string s;
     EXPECT_EQ(port.ReadStr(s, 100), 10);
     EXPECT_EQ(s, "123456789a");
     EXPECT_TRUE(WaitWithoutEvents([&] { return port.InputCount() == 2; }));
-    EXPECT_EQ(full, 1);
+    EXPECT_EQ(log.Take(), Strings{"Rx80Full"});  // once; the read left bytes, so no Rx-
 }
 
 // Links may come and go from the GUI thread while the event thread calls
 // them; once removed, a link is never called again, so freeing it is safe.
-TEST(ComEvents, LinksComeAndGoWhileTheEventThreadCallsThem)
+TEST_F(FakePort, LinksComeAndGoWhileTheEventThreadCallsThem)
 {
-    testenv::FakeSerialDevices devices;
-    TComPort port;
     port.SetEventChar('\r');
-    port.SetEvents({TComEvent::evRxFlag});
     port.SetSyncMethod(TSyncMethod::smNone);
-    std::atomic<int> steady{0}, transient{0};
-    TComLink steadyLink;
-    steadyLink.OnRxFlag = [&](TCustomComPort*) { ++steady; };
-    port.RegisterLink(&steadyLink);
-    port.Open();
+    link.OnRxFlag = log.Note("steady");
+    Open({TComEvent::evRxFlag});
+    std::atomic<int> transient{0};
     for (int i = 0; i < 200; ++i) {
-        auto link = std::make_unique<TComLink>();
-        link->OnRxFlag = [&](TCustomComPort*) { ++transient; };
-        port.RegisterLink(link.get());
-        ASSERT_TRUE(devices.pushInput(kPath, "x\r"));
-        port.UnRegisterLink(link.get());
+        auto other = std::make_unique<TComLink>();
+        other->OnRxFlag = [&](TCustomComPort*) { ++transient; };
+        port.RegisterLink(other.get());
+        Push("x\r");
+        port.UnRegisterLink(other.get());
     }
-    EXPECT_TRUE(WaitWithoutEvents([&] { return steady > 0; }));
-    port.Close();
-    port.UnRegisterLink(&steadyLink);
+    EXPECT_TRUE(WaitWithoutEvents([&] { return log.Size() > 0; }));
 }

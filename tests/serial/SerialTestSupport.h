@@ -56,6 +56,13 @@ struct Log {
     void Add(const std::string& s) { std::lock_guard lock(mutex); lines.push_back(s); }
     Strings Take() { std::lock_guard lock(mutex); return std::exchange(lines, {}); }
     std::size_t Size() const { std::lock_guard lock(mutex); return lines.size(); }
+    // Callbacks that log their name (with "+" / "-" for on and off, or the bytes).
+    TNotifyEvent Note(std::string name) { return [this, name](auto*) { Add(name); }; }
+    TComSignalEvent Signal(std::string name) { return [this, name](auto*, bool on) { Add(name + (on ? "+" : "-")); }; }
+    TRxBufEvent Bytes(std::string name)
+    {
+        return [this, name](auto*, const char* b, int n) { Add(name + " " + std::string(b, n)); };
+    }
 };
 
 // Logs the messages that reach the exception hook while it lives.

@@ -18,7 +18,6 @@ using Op = FakeSerialDevices::Op;
 struct FakeSerialDevices::State {
     std::mutex mutex;
     std::map<std::string, FakeSerialLine> lines;
-    std::map<std::string, int> inputs;           // path -> write end of the open device's pipe
     std::vector<std::string> calls;
     std::map<Op, std::pair<int, int>> failures;  // op -> error, calls left to fail (< 0: all)
 };
@@ -42,9 +41,9 @@ public:
         if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0)
             return errno;
         readEnd_ = fds[0];
-        s_->inputs[path] = fds[1];
         path_ = path;
         s_->lines[path].open = true;
+        s_->lines[path].input = fds[1];
         return 0;
     }
     void close() noexcept override
@@ -54,8 +53,7 @@ public:
             return;
         s_->calls.push_back("close " + path_);
         ::close(std::exchange(readEnd_, -1));
-        ::close(s_->inputs[path_]);
-        s_->inputs.erase(path_);
+        ::close(std::exchange(s_->lines[path_].input, -1));
         s_->lines[path_].open = false;
     }
     bool isOpen() const override { return readEnd_ >= 0; }
@@ -184,10 +182,7 @@ FakeSerialDevices::FakeSerialDevices() : state_(std::make_shared<State>())
     platform::setSerialDeviceFactory([state = state_] { return std::make_unique<FakeDevice>(state); });
 }
 
-FakeSerialDevices::~FakeSerialDevices()
-{
-    platform::setSerialDeviceFactory(nullptr);
-}
+FakeSerialDevices::~FakeSerialDevices() { platform::setSerialDeviceFactory(nullptr); }
 
 void FakeSerialDevices::fail(Op op, int error, int times)
 {
@@ -211,9 +206,8 @@ FakeSerialLine FakeSerialDevices::line(const std::string& path, const std::funct
 
 bool FakeSerialDevices::pushInput(const std::string& path, const std::string& bytes)
 {
-    std::lock_guard lock(state_->mutex);
-    auto it = state_->inputs.find(path);
-    return it != state_->inputs.end() && ::write(it->second, bytes.data(), bytes.size()) == ssize_t(bytes.size());
+    const int input = line(path).input;
+    return input >= 0 && ::write(input, bytes.data(), bytes.size()) == ssize_t(bytes.size());
 }
 
 } // namespace testenv

@@ -19,6 +19,7 @@ namespace testenv {
 // What the fakes know of one device path.
 struct FakeSerialLine {
     bool open = false;
+    int input = -1;  // while open: the write end of the pipe the device reads
     std::optional<platform::SerialLineState> state;    // last state set
     std::optional<platform::SerialTimeouts> timeouts;  // last time-outs set
     std::string written;                               // every byte written
