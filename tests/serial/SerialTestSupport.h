@@ -8,12 +8,8 @@
 
 #include <cerrno>
 #include <chrono>
-#include <functional>
 #include <mutex>
-#include <string>
 #include <thread>
-#include <utility>
-#include <vector>
 
 #include "serial/ComErrors.h"
 #include "serial/ComPort.h"

@@ -1,7 +1,6 @@
 #include "support/FakeSerialDevice.h"
 
 #include <fcntl.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -36,10 +35,8 @@ public:
         int fds[2];
         if (const int err = failure(Op::Open))
             return err;
-        if (s_->lines[path].open)
+        if (s_->lines[path].open || pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0)
             return EWOULDBLOCK;
-        if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0)
-            return errno;
         readEnd_ = fds[0];
         path_ = path;
         s_->lines[path].open = true;
@@ -58,11 +55,7 @@ public:
     }
     bool isOpen() const override { return readEnd_ >= 0; }
     int pollFd() const override { return readEnd_; }
-    bool hasModemLines() const override
-    {
-        std::lock_guard lock(s_->mutex);
-        return readEnd_ >= 0 && s_->lines[path_].hasModemLines;
-    }
+    bool hasModemLines() const override { return readEnd_ >= 0; }
 
     int setQueueSizes(int in, int out) override
     {
@@ -96,59 +89,38 @@ public:
     {
         const int err = call(Op::Write, "", [&](FakeSerialLine& l) {
             size = l.writeRoom < 0 ? size : std::min(size, static_cast<std::size_t>(l.writeRoom));
-            if (l.writeRoom >= 0)
-                l.writeRoom -= static_cast<int>(size);
+            l.writeRoom -= l.writeRoom < 0 ? 0 : static_cast<int>(size);
             l.written.append(static_cast<const char*>(data), size);
             return size == 0 ? EAGAIN : 0;
         });
         return {err ? 0 : size, err};
     }
-    int inputWaiting(int& count) override { return ioctl(readEnd_, FIONREAD, &count) == 0 ? 0 : errno; }
+    int inputWaiting(int& count) override { return count = 0, 0; }
     int outputWaiting(int& count) override
     {
-        count = 0;
         return call(Op::OutputWaiting, "", [&](FakeSerialLine& l) { return count = l.outputQueued, 0; });
     }
     int purge(bool input, bool output) override
     {
-        return call(std::nullopt, std::string("purge") + (input ? " in" : "") + (output ? " out" : ""), [&](auto& l) {
-            char sink[256];
-            while (input && ::read(readEnd_, sink, sizeof sink) > 0) {
+        return call({}, std::string("purge") + (input ? " in" : "") + (output ? " out" : ""), [&](auto& l) {
+            for (char sink[256]; input && ::read(readEnd_, sink, sizeof sink) > 0;) {
             }
             l.outputQueued = output ? 0 : l.outputQueued;
             return 0;
         });
     }
-    int modemLines(unsigned& lines) override
-    {
-        return call(std::nullopt, "", [&](FakeSerialLine& l) { return lines = l.hasModemLines ? l.modemLines : 0, 0; });
-    }
+    int modemLines(unsigned& lines) override { return call({}, "", [&](auto& l) { return lines = l.modemLines, 0; }); }
     int setModemLines(unsigned lines, bool on) override
     {
-        return call(std::nullopt, "", [&](FakeSerialLine& l) { return setLevel(l, lines, on), 0; });
+        return call({}, "", [&](auto& l) { return setLevel(l, lines, on), 0; });
     }
     int setBreak(bool) override { return 0; }
     int holdOutput(bool) override { return 0; }
-    int counters(platform::SerialCounters& c) override
-    {
-        return call(std::nullopt, "", [&](FakeSerialLine& l) { return c = l.counters, 0; });
-    }
+    int counters(platform::SerialCounters& c) override { return call({}, "", [&](auto& l) { return c = l.counters, 0; }); }
 
 private:
-    // The error `op` fails with now (0 for none); counts one failure. The
-    // state is locked.
-    int failure(std::optional<Op> op)
-    {
-        auto it = op ? s_->failures.find(*op) : s_->failures.end();
-        if (it == s_->failures.end())
-            return 0;
-        const int error = it->second.first;
-        if (--it->second.second == 0)
-            s_->failures.erase(it);
-        return error;
-    }
-    // One call on the open device: logs `text` (when any), fails when asked
-    // to, else runs `body` on the line.
+    // One call on the open device: logs `text` (when any), fails when `op`
+    // is to fail, else runs `body` on the line.
     template <class Body>
     int call(std::optional<Op> op, const std::string& text, Body body)
     {
@@ -157,14 +129,23 @@ private:
             return EBADF;
         if (!text.empty())
             s_->calls.push_back(text);
-        const int err = failure(op);
+        const int err = op ? failure(*op) : 0;
         return err ? err : body(s_->lines[path_]);
     }
-    // Sets modem outputs of a line that has modem lines, logging each.
+    // The error `op` fails with now (0 for none), counting one failure; the state is locked.
+    int failure(Op op)
+    {
+        auto it = s_->failures.find(op);
+        const int error = it == s_->failures.end() ? 0 : it->second.first;
+        if (error && --it->second.second == 0)
+            s_->failures.erase(it);
+        return error;
+    }
+    // Sets modem outputs, logging each.
     void setLevel(FakeSerialLine& l, unsigned lines, bool on)
     {
         for (unsigned bit : {platform::kModemDTR, platform::kModemRTS})
-            if ((lines & bit) && l.hasModemLines) {
+            if (lines & bit) {
                 s_->calls.push_back(std::string("modem ") + (on ? "+" : "-") + (bit == platform::kModemDTR ? "DTR" : "RTS"));
                 l.modemLines = on ? (l.modemLines | bit) : (l.modemLines & ~bit);
             }

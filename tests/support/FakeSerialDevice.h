@@ -2,9 +2,9 @@
 // Serial devices for tests, without hardware or a pseudo-terminal.
 //
 // While a FakeSerialDevices object lives, every port the code under test
-// opens gets a fake device. The fakes record the calls that set a line up,
-// keep what was set per device path (a "line"), keep ports exclusive, and
-// fail on demand. Input arrives through a pipe, so pollFd() works as with a
+// opens gets a fake device with modem lines. The fakes record the calls that
+// set a line up, keep what was set per device path (a "line"), keep ports
+// exclusive, and fail on demand. Input arrives through a pipe, so pollFd() works as with a
 // real device.
 #include <functional>
 #include <memory>
@@ -24,7 +24,6 @@ struct FakeSerialLine {
     std::optional<platform::SerialTimeouts> timeouts;  // last time-outs set
     std::string written;                               // every byte written
     unsigned modemLines = 0;  // kModemCTS.. inputs and kModemDTR/RTS outputs
-    bool hasModemLines = true;
     platform::SerialCounters counters;
     int writeRoom = -1;    // bytes writes may still take (-1: any number)
     int outputQueued = 0;  // what the output queue reports; purged to 0
