@@ -40,7 +40,6 @@ protected:
     void StopEvents() override { ++stops, TComPort::StopEvents(); }
 };
 
-
 // A port on the slave side of a pty that watches the event character CR, as
 // the application's ports do.
 struct PtyPort : ::testing::Test {
@@ -114,17 +113,22 @@ TEST(ComPort, AFailedOpeningIsRolledBack)
     }
 }
 
-// While loading, setters only store; Loaded() opens a port stored as connected.
+// While loading, setters only store; Loaded() opens a port stored as
+// connected, and a failure to do so goes to the exception hook.
 TEST(ComPort, LoadingDefersEverythingToLoaded)
 {
     FakeSerialDevices devices;
+    HookMessages hook;
     TComPort port;
     port.BeginLoading();
     port.SetConnected(true);
     port.SetBaudRate(TBaudRate::br4800);
     port.SetSyncMethod(TSyncMethod::smNone);  // not refused while loading
     EXPECT_TRUE(devices.calls().empty());
-    port.Loaded();
+    devices.fail(Op::Open, EBUSY);
+    port.Loaded();  // a failure to open goes to the hook
+    EXPECT_EQ(hook.Take(), Strings{"COM Port Error: Unable to open com port on COM1"});
+    port.Open();
     EXPECT_EQ(devices.line(kPath).state->BaudRate, 4800u);
 }
 
@@ -174,9 +178,7 @@ TEST(ComPort, SettingsReachTheOpenLineBitForBit)
     port.Parity().SetBits(TParityBits::prSpace);
     port.Parity().SetReplaceChar('?');
     port.FlowControl().SetXoffChar('\x82');
-    port.Timeouts().SetWriteTotalConstant(-2);
     EXPECT_EQ(devices.line(kPath).state, (SerialLineState{28, 31250, 0xF93, 0, 1024, 1024, 5, 4, 1, 17, 0x82, '?', 0, 13, 0}));
-    EXPECT_EQ(devices.line(kPath).timeouts->WriteTotalTimeoutConstant, 0xFFFFFFFEu);
 }
 
 // On a real line: raw mode already when opened inside an update, before
@@ -307,8 +309,7 @@ TEST_F(PtyPort, HandlersThatThrowOrCloseTheirPort)
         pty.send("1\r");
         ASSERT_TRUE(WaitFor([&] { return reported.Size() == 1; }));
         pty.send("2\r");
-        ASSERT_TRUE(WaitFor([&] { return closed.load(); }));
-        EXPECT_FALSE(port.Connected());
+        ASSERT_TRUE(WaitFor([&] { return closed.load() && !port.Connected(); }));
         port.Open();
         pty.send("3\r");
         EXPECT_TRUE(WaitFor([&] { return calls == 3; }));
