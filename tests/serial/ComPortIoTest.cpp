@@ -1,11 +1,12 @@
 // Reads, writes and events of a port on the fake device, which can hold bytes
 // back, change its modem lines and counters, and fail any call; and the
-// decoding of what the line delivers.
+// decoding of what the line delivers and the time limits of reads.
 #include <atomic>
 #include <memory>
 
 #include "serial/ComAsync.h"
 #include "serial/ComInputDecoder.h"
+#include "serial/ComTransferPlan.h"
 #include "serial/SerialTestSupport.h"
 
 using namespace serialtest;
@@ -203,10 +204,9 @@ TEST_F(FakePort, LinksComeAndGoWhileTheEventThreadCallsThem)
     port.SetSyncMethod(TSyncMethod::smNone);
     link.OnRxFlag = log.Note("steady");
     Open({TComEvent::evRxFlag});
-    std::atomic<int> transient{0};
     for (int i = 0; i < 200; ++i) {
         auto other = std::make_unique<TComLink>();
-        other->OnRxFlag = [&](TCustomComPort*) { ++transient; };
+        other->OnRxFlag = log.Note("transient");
         port.RegisterLink(other.get());
         Push("x\r");
         port.UnRegisterLink(other.get());
@@ -249,4 +249,14 @@ TEST(ComInputDecoder, MarksNullsAndErrorCharactersSplitAnywhere)
     EXPECT_EQ(decode(d, "\xff"), "");
     d.Reset();
     EXPECT_EQ(decode(d, "q"), "q");
+}
+
+// A read whose interval and multiplier are all ones returns with the first
+// byte, waiting at most the constant; a character takes its start, data,
+// parity and stop bits, rounded up to whole microseconds.
+TEST(ComTransferPlan, FirstByteReadsAndCharacterTime)
+{
+    EXPECT_EQ(MakeReadPlan({0xFFFFFFFFu, 0xFFFFFFFFu, 500, 0, 0}, 10), (ComReadPlan{false, true, milliseconds(500), {}}));
+    EXPECT_EQ(CharacterTime({28, 10000, 0, 0, 0, 0, 8}).count(), 1000);
+    EXPECT_EQ(CharacterTime({28, 300, 0, 0, 0, 0, 8, platform::kParityEven, platform::kOne5StopBits}).count(), 38334);
 }
