@@ -1,352 +1,262 @@
-// Reads, writes, queries and line control of a port on a fake device.
-#include <gtest/gtest.h>
-
-#include <cerrno>
-#include <chrono>
+// Reads, writes and events of a port on the fake device, which can hold bytes
+// back, change its modem lines and counters, and fail any call; and the
+// decoding of what the line delivers and the time limits of reads.
+#include <atomic>
+#include <memory>
 
 #include "serial/ComAsync.h"
-#include "serial/ComDebug.h"
-#include "serial/ComPort.h"
+#include "serial/ComInputDecoder.h"
+#include "serial/ComTransferPlan.h"
 #include "serial/SerialTestSupport.h"
-#include "support/FakeSerialDevice.h"
 
-using namespace serial;
 using namespace serialtest;
-using testenv::FakeSerialDevices;
-using Op = FakeSerialDevices::Op;
 
 namespace {
 
-const std::string kPath = "/dev/COM1";
-
-// Records the data callbacks of one link.
-struct DataLink {
-    Strings log;
-    TComLink link;
-    DataLink()
-    {
-        link.OnTx = [this](TCustomComPort*, bool on) { log.push_back(on ? "Tx+" : "Tx-"); };
-        link.OnRx = [this](TCustomComPort*, bool on) { log.push_back(on ? "Rx+" : "Rx-"); };
-        link.OnTxBuf = [this](TCustomComPort*, const char* b, int n) { log.push_back("TxBuf " + std::string(b, n)); };
-    }
-};
-
-// An open port without an event thread, with one data link.
-struct IoPort : ::testing::Test {
+// A port on the fake device with a link; the link's callbacks, and the
+// port's handlers the test sets, log what they hear.
+struct FakePort : ::testing::Test {
     FakeSerialDevices devices;
     TComPort port;
-    DataLink data;
+    TComLink link;
+    Log log;
 
     void SetUp() override
     {
-        port.SetEvents({});
-        port.RegisterLink(&data.link);
-        port.Open();
+        link.OnTx = log.Signal("Tx");
+        link.OnRx = log.Signal("Rx");
+        link.OnTxBuf = log.Bytes("TxBuf");
+        port.RegisterLink(&link);
+        port.Timeouts().SetWriteTotalMultiplier(0);
+        port.Timeouts().SetWriteTotalConstant(40);
     }
-    void TearDown() override
-    {
-        port.Close();
-        port.UnRegisterLink(&data.link);
-    }
+    void TearDown() override { port.Close(), port.UnRegisterLink(&link); }
+    void Open(TComEvents events = {}) { port.SetEvents(events), port.Open(), log.Take(); }
     void Push(const std::string& bytes) { ASSERT_TRUE(devices.pushInput(kPath, bytes)); }
-    void WriteLimit(int interval, int constant)
-    {
-        TComTimeouts t;
-        t.SetReadInterval(interval);
-        t.SetWriteTotalMultiplier(0);
-        t.SetWriteTotalConstant(constant);
-        port.SetTimeouts(t);
-    }
 };
 
 } // namespace
 
-TEST_F(IoPort, WriteStrSendsTellsTheLinksAndWritesTheDebugText)
+// A write is done when its bytes have left: one that meets its time limit
+// reports, and tells the links, only the bytes that left, and discards what
+// is still queued. An operation that has to wait is pending; a record used
+// again for a read tells no stale write.
+TEST_F(FakePort, WritesReportAndTellOnlyTheBytesThatLeft)
 {
-    Strings debug;
-    SetDebugTextHook([&](const std::string& t) { debug.push_back(t); });
+    Open();
     EXPECT_EQ(port.WriteStr("hello"), 5);
-    EXPECT_EQ(port.WriteStr(""), 0);
-    SetDebugTextHook(nullptr);
-    EXPECT_EQ(devices.line(kPath).written, "hello");
-    EXPECT_EQ(data.log, (Strings{"Tx+", "TxBuf hello"}));  // nothing for the empty string
-    EXPECT_EQ(debug, (Strings{"TCustomComPort.WriteStr", "TCustomComPort.WriteStr"}));
-    EXPECT_EQ(port.Write("ab", 2), 2);
-    EXPECT_EQ(debug.size(), 2u);  // only string writes leave the text
-}
-
-TEST_F(IoPort, TimedOutWriteReportsOnlyTheBytesThatLeft)
-{
-    struct Case {
-        const char* what;
-        int room, queued;
-        int sent;
-        std::string txBuf;
+    EXPECT_EQ(log.Take(), (Strings{"Tx+", "TxBuf hello"}));
+    const struct { const char* what; int room, queued, sent; Strings links; } cases[] = {
+        {"line took three", 3, 0, 3, {"Tx+", "TxBuf abc"}},
+        {"two still queued at the limit", -1, 2, 4, {"Tx+", "TxBuf abcd"}},
+        {"line took nothing", 0, 0, 0, {"Tx+"}},
     };
-    const Case cases[] = {
-        {"line took three", 3, 0, 3, "abc"},
-        {"two still queued at the limit", -1, 2, 4, "abcd"},
-        {"line took nothing", 0, 0, 0, ""},
-    };
-    WriteLimit(-1, 40);
-    for (const Case& c : cases) {
-        devices.setWriteRoom(kPath, c.room);
-        devices.setOutputQueued(kPath, c.queued);
-        devices.clearCalls();
-        data.log.clear();
+    for (const auto& c : cases) {
+        devices.line(kPath, [&](auto& l) { l.writeRoom = c.room, l.outputQueued = c.queued; });
+        devices.calls(true);
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(port.WriteStr("abcdef"), c.sent) << c.what;
-        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(40)) << c.what;
-        const Strings calls = devices.calls();
-        // Only what is still queued is discarded.
-        EXPECT_EQ(std::find(calls.begin(), calls.end(), "purge out") != calls.end(), c.queued > 0) << c.what;
-        Strings expected{"Tx+"};
-        if (c.sent > 0)
-            expected.push_back("TxBuf " + c.txBuf);
-        EXPECT_EQ(data.log, expected) << c.what;
+        EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(40)) << c.what;
+        EXPECT_EQ(devices.calls(), c.queued ? Strings{"purge out"} : Strings{}) << c.what;
+        EXPECT_EQ(log.Take(), c.links) << c.what;
     }
+
+    ComAsyncRecord async;
+    port.Timeouts().SetWriteTotalConstant(0);  // no time limit
+    EXPECT_EQ(port.WriteStrAsync("xyz", async.get()), 0);  // pending: the line takes nothing
+    devices.line(kPath, [](auto& l) { l.writeRoom = -1; });
+    EXPECT_TRUE(port.IsAsyncCompleted(async.get()));
+    EXPECT_EQ(port.WaitForAsync(async.get()), 3);
+    port.Timeouts().SetReadInterval(0);  // a read waits for its count
+    char c = 0;
+    EXPECT_EQ(port.ReadAsync(&c, 1, async.get()), 0);  // pending: nothing has come
+    Push("q");
+    EXPECT_EQ(port.WaitForAsync(async.get()), 1);
+    EXPECT_EQ(log.Take(), (Strings{"Tx+", "TxBuf xyz", "Rx-"}));
 }
 
-TEST_F(IoPort, OverlappedWriteMovesOnWhenTheLineTakesBytes)
+// A read takes what has arrived, in order; one that leaves the queue empty
+// says so to the links. The bytes read are the caller's even when the queue
+// query after the read fails.
+TEST_F(FakePort, ReadsTakeWhatHasArrived)
 {
-    devices.setWriteRoom(kPath, 0);
-    WriteLimit(-1, 0);  // no time limit
-    PCPortAsync async = nullptr;
-    InitAsync(async);
-    EXPECT_EQ(port.WriteStrAsync("abcdef", async), 0);
-    EXPECT_FALSE(port.IsAsyncCompleted(async));
-    devices.setWriteRoom(kPath, 4);
-    EXPECT_FALSE(port.IsAsyncCompleted(async));
-    devices.setWriteRoom(kPath, -1);
-    EXPECT_TRUE(port.IsAsyncCompleted(async));
-    EXPECT_EQ(port.WaitForAsync(async), 6);
-    EXPECT_EQ(devices.line(kPath).written, "abcdef");
-    DoneAsync(async);
-    EXPECT_EQ(async, nullptr);
-}
-
-TEST_F(IoPort, ReadsTakeWhatHasArrived)
-{
-    Push("12345");
-    std::string s = "old";
-    EXPECT_EQ(port.ReadStr(s, 200), 5);
-    EXPECT_EQ(s, "12345");
-    EXPECT_EQ(data.log, Strings{"Rx-"});  // the read left the queue empty
-
-    data.log.clear();
-    EXPECT_EQ(port.ReadStr(s, 200), 0);
-    EXPECT_EQ(s, "");
-    s = "old";
-    EXPECT_EQ(port.ReadStr(s, 0), 0);
-    EXPECT_EQ(s, "");
-    EXPECT_EQ(data.log, Strings{"Rx-"});  // only the read that ran; none for count 0
-
-    char buffer[4] = {1, 2, 3, 4};
-    EXPECT_EQ(port.Read(buffer, 4), 0);
-    EXPECT_EQ(static_cast<unsigned char>(buffer[0]), 255);
-
-    data.log.clear();
+    Open();
     Push("abc");
+    std::string s = "old";
     EXPECT_EQ(port.ReadStr(s, 2), 2);
     EXPECT_EQ(s, "ab");
-    EXPECT_TRUE(data.log.empty());  // a byte is left
-
-    port.ClearBuffer(true, false);  // discards what the port has queued too
-    EXPECT_EQ(port.ReadStr(s, 10), 0);
-}
-
-TEST_F(IoPort, AReusedRecordReportsOnlyItsOwnOperation)
-{
-    Push("xy");
-    PCPortAsync async = nullptr;
-    InitAsync(async);
-    port.WriteStrAsync("abc", async);
-    EXPECT_EQ(port.WaitForAsync(async), 3);
-    data.log.clear();
-    char c = 0;
-    port.ReadAsync(&c, 1, async);
-    EXPECT_EQ(port.WaitForAsync(async), 1);
-    EXPECT_EQ(c, 'x');
-    EXPECT_TRUE(data.log.empty());  // no stale copy of the write, and a byte is left
-    DoneAsync(async);
-}
-
-TEST_F(IoPort, AFailedQueueQueryAfterAReadKeepsTheData)
-{
+    Push("de");
+    EXPECT_EQ(port.ReadStr(s, 200), 3);
+    EXPECT_EQ(s, "cde");
+    EXPECT_EQ(port.ReadStr(s, 0), 0);  // no read, no link call
+    EXPECT_EQ(log.Take(), Strings{"Rx-"});
+    Push("xyz");
+    EXPECT_EQ(port.InputCount(), 3);
+    port.ClearBuffer(true, false);
     Push("abc");
+    log.Take();
     devices.fail(Op::OutputWaiting, EIO);
-    std::string s;
     EXPECT_EQ(port.ReadStr(s, 10), 3);
     EXPECT_EQ(s, "abc");
-    EXPECT_TRUE(data.log.empty());
+    EXPECT_TRUE(log.Take().empty());
+
+    devices.fail(Op::Read, EIO);  // the device has gone: a read cannot start, and is only counted ...
+    EXPECT_EQ(port.ReadStr(s, 10), 0);
+    EXPECT_EQ(port.ReadAsyncErrorCount(), 1);
+    EXPECT_EQ(port.ReadAsyncLastError(), static_cast<unsigned>(EIO));
+    port.SetReadAsyncExceptionsEnabled(true);  // ... unless asked to raise code 3
+    EXPECT_EQ(Raised([&] { port.ReadStr(s, 10); }), std::make_pair(int(CError_ReadFailed), EIO));
+    port.Close();  // closed: a write fails, a query too
+    EXPECT_EQ(Raised([&] { port.WriteStr("a"); }), std::make_pair(int(CError_WriteFailed), EBADF));
+    EXPECT_EQ(Raised([&] { port.InputCount(); }).first, CError_ClearComFailed);
 }
 
-TEST_F(IoPort, AbortedReadFailsWithCodeThree)
+// Without overlapped mode a write returns the bytes that really left: 0 and
+// counted on failure, 0 uncounted on a closed port, and no link is told.
+TEST_F(FakePort, NonOverlappedWritesReportTheRealCount)
 {
-    WriteLimit(0, 1000);  // read interval 0, read totals 0: wait for the count
-    PCPortAsync async = nullptr;
-    InitAsync(async);
-    char buffer[8];
-    EXPECT_EQ(port.ReadAsync(buffer, 8, async), 0);
-    EXPECT_FALSE(port.IsAsyncCompleted(async));
-    port.AbortAllAsync();
-    try {
-        port.WaitForAsync(async);
-        ADD_FAILURE() << "no error";
-    } catch (const EComPortExt& e) {
-        EXPECT_EQ(e.Code(), CError_ReadFailed);
-        EXPECT_EQ(e.WinCode(), ECANCELED);
-    }
-    EXPECT_EQ(CodeOf([&] { port.IsAsyncCompleted(async); }), CError_AsyncCheck);
-    DoneAsync(async);
-}
-
-TEST(ComPortIo, ReadThatCannotStartIsCountedOrRaised)
-{
-    for (const bool raise : {false, true}) {
-        FakeSerialDevices devices;
-        TComPort port;
-        port.SetEvents({});
-        port.SetReadAsyncExceptionsEnabled(raise);
-        port.Open();
-        devices.fail(Op::Read, EIO);
-        std::string s;
-        if (raise) {
-            EXPECT_EQ(WinCodeOf([&] { port.ReadStr(s, 10); }), EIO);
-            EXPECT_EQ(port.ReadAsyncErrorCount(), 0);
-        } else {
-            EXPECT_EQ(port.ReadStr(s, 10), 0);
-            EXPECT_EQ(port.ReadAsyncErrorCount(), 1);
-            EXPECT_EQ(port.ReadAsyncLastError(), static_cast<unsigned>(EIO));
-        }
-        EXPECT_EQ(s, "");
-    }
-}
-
-TEST(ComPortIo, NonOverlappedWritesReportTheRealCount)
-{
-    FakeSerialDevices devices;
-    TComPort port;
-    DataLink data;
-    port.RegisterLink(&data.link);
     port.SetOverlapped(false);
-    EXPECT_EQ(port.WriteStr("closed"), 0);  // not connected: uncounted
-    port.Open();
-    EXPECT_EQ(port.ThreadCreated(), false);
-    TComTimeouts t;
-    t.SetWriteTotalMultiplier(0);
-    t.SetWriteTotalConstant(30);
-    port.SetTimeouts(t);
-    devices.setWriteRoom(kPath, 2);
+    EXPECT_EQ(port.WriteStr("closed"), 0);
+    Open();
+    devices.line(kPath, [](auto& l) { l.writeRoom = 2; });
     EXPECT_EQ(port.WriteStr("abcd"), 2);
-    devices.setWriteRoom(kPath, -1);
+    devices.line(kPath, [](auto& l) { l.writeRoom = -1; });
     devices.fail(Op::Write, EIO);
     EXPECT_EQ(port.Write("xy", 2), 0);
-    EXPECT_EQ(port.SyncWriteErrors(), 1);
     EXPECT_EQ(port.WriteStr("ok"), 2);
+    EXPECT_EQ(port.SyncWriteErrors(), 1);
     EXPECT_EQ(devices.line(kPath).written, "abok");
-    EXPECT_TRUE(data.log.empty());  // this path tells no link
-    port.Close();
-    port.UnRegisterLink(&data.link);
+    EXPECT_TRUE(log.Take().empty());
 }
 
-TEST_F(IoPort, StatusQueriesConsumeLineErrors)
+// Line errors, modem lines, rings, breaks and an empty output queue reach the
+// port's handlers and its links; what was there before opening is no event.
+TEST_F(FakePort, LineEventsReachHandlersAndLinks)
 {
-    platform::SerialCounters c;
-    c.frame = 1;
-    c.parity = 1;
-    devices.setCounters(kPath, c);
-    EXPECT_EQ(port.LastErrors(), TComErrors{TComError::ceFrame});  // parity not checked
-    EXPECT_TRUE(port.LastErrors().Empty());
-
-    port.Parity().SetCheck(true);
-    c.parity = 2;
-    c.overrun = 1;
-    devices.setCounters(kPath, c);
-    EXPECT_EQ(port.LastErrors(), (TComErrors{TComError::ceRxParity, TComError::ceOverrun}));
-
-    c.brk = 1;
-    devices.setCounters(kPath, c);
-    port.InputCount();  // takes the errors too
-    EXPECT_TRUE(port.LastErrors().Empty());
-
-    devices.setOutputQueued(kPath, 7);
-    EXPECT_EQ(port.OutputCount(), 7);
-    devices.fail(Op::Counters, EIO);
-    EXPECT_EQ(CodeOf([&] { port.StateFlags(); }), CError_ClearComFailed);
-}
-
-TEST_F(IoPort, InputCountNotSupportedAsksNothingAndTellsNoLink)
-{
-    Push("abc");
-    port.SetInputCountNotSupported(true);
-    EXPECT_EQ(port.InputCount(), 0);
-    std::string s;
-    EXPECT_EQ(port.ReadStr(s, 10), 3);
-    EXPECT_TRUE(data.log.empty());
-}
-
-TEST_F(IoPort, LineControlReachesTheDeviceOrRaisesItsCode)
-{
-    port.SetXonXoff(false);
-    EXPECT_TRUE(devices.line(kPath).outputHeld);
-    EXPECT_EQ(port.StateFlags(), TComStateFlags{TComStateFlag::fXoffHold});
-    port.SetXonXoff(true);
-    EXPECT_TRUE(port.StateFlags().Empty());
-    port.SetBreak(true);
-    EXPECT_TRUE(devices.line(kPath).breakOn);
-    port.SetRTS(true);
-    port.SetDTR(false);
-    EXPECT_EQ(devices.line(kPath).modemLines & (platform::kModemDTR | platform::kModemRTS), platform::kModemRTS);
-    port.TransmitChar('!');
-    EXPECT_EQ(devices.line(kPath).written, "!");
-
-    struct Case {
-        const char* what;
-        Op op;
-        std::function<void()> call;
-        std::uint8_t code;
+    devices.line(kPath, [](auto& l) { l.modemLines = platform::kModemDSR, l.counters.ring = 3; });
+    port.OnTxEmpty = log.Note("TxEmpty");
+    port.OnBreak = log.Note("Break");
+    port.OnRing = log.Note("Ring");
+    port.OnDSRChange = log.Signal("DSR");
+    port.OnRLSDChange = log.Signal("RLSD");
+    port.OnError = [&](TCustomComPort*, TComErrors e) { log.Add("Error " + std::to_string(e.ToBits())); };
+    link.OnTxEmpty = log.Note("link TxEmpty");
+    link.OnRing = log.Note("link Ring");
+    link.OnCTSChange = log.Signal("link CTS");
+    Open(TComEvents::All());
+    auto line = [&](std::function<void(testenv::FakeSerialLine&)> change) { return [&, change] { devices.line(kPath, change); }; };
+    const struct { const char* what; std::function<void()> cause; Strings expected; } cases[] = {
+        {"frame error", line([](auto& l) { l.counters.frame++; }), {"Error 1"}},
+        {"CTS and carrier on, DSR off", line([](auto& l) { l.modemLines = platform::kModemCTS | platform::kModemRLSD; }),
+         {"link CTS+", "DSR-", "RLSD+"}},
+        {"ring", line([](auto& l) { l.counters.ring++; }), {"link Ring", "Ring"}},
+        {"break", line([](auto& l) { l.counters.brk++; }), {"Break"}},  // no error event
+        {"output empty", [&] { port.WriteStr("x"); }, {"Tx+", "TxBuf x", "Tx-", "link TxEmpty", "TxEmpty"}},
     };
-    const Case cases[] = {
-        {"break", Op::Break, [&] { port.SetBreak(false); }, CError_EscapeComFailed},
-        {"DTR", Op::SetModemLines, [&] { port.SetDTR(true); }, CError_EscapeComFailed},
-        {"RTS", Op::SetModemLines, [&] { port.SetRTS(false); }, CError_EscapeComFailed},
-        {"XON/XOFF", Op::HoldOutput, [&] { port.SetXonXoff(true); }, CError_EscapeComFailed},
-        {"purge", Op::Purge, [&] { port.ClearBuffer(true, true); }, CError_PurgeFailed},
-        {"transmit", Op::Write, [&] { port.TransmitChar('x'); }, CError_TransmitFailed},
-        {"modem status", Op::ModemLines, [&] { port.Signals(); }, CError_ModemStatFailed},
-        {"queue status", Op::OutputWaiting, [&] { port.OutputCount(); }, CError_ClearComFailed},
-    };
-    for (const Case& c : cases) {
-        devices.fail(c.op, EPERM);
-        EXPECT_EQ(CodeOf(c.call), c.code) << c.what;
-        devices.clearFailures();
+    for (const auto& c : cases) {
+        c.cause();
+        EXPECT_TRUE(WaitFor([&] { return log.Size() >= c.expected.size(); })) << c.what;
+        QTest::qWait(30);  // room for an event too many
+        EXPECT_EQ(log.Take(), c.expected) << c.what;
     }
-    devices.setWriteRoom(kPath, 0);
-    EXPECT_EQ(WinCodeOf([&] { port.TransmitChar('x'); }), EAGAIN);
 }
 
-TEST(ComPortIo, OperationsWithoutARecordOrOnAClosedPort)
+// Received bytes are counted for OnRxChar, or read once for OnRxBuf when the
+// port does not trigger on characters or a link takes the data; OnRxBuf gets
+// exactly the bytes read, and nothing when an earlier callback took them all.
+TEST_F(FakePort, ReceivedBytesByCountOrByBuffer)
 {
-    FakeSerialDevices devices;
-    TComPort port;
-    char b[4];
-    const std::vector<std::function<void()>> noRecord = {
-        [&] { port.WriteAsync("a", 1, nullptr); },
-        [&] { port.ReadAsync(b, 1, nullptr); },
-        [&] { port.WaitForAsync(nullptr); },
-        [&] { port.IsAsyncCompleted(nullptr); },
+    const struct { const char* what; bool triggers, linkTakesData; int takenFirst; Strings expected; int left; } cases[] = {
+        {"count only", true, false, 0, {"Rx+", "RxChar 10"}, 10},
+        {"read for the port", false, false, 0, {"Rx+", "Rx-", "RxBuf 0123456789"}, 0},
+        {"four taken first", true, true, 4, {"Rx+", "Rx-", "RxBuf 456789", "link RxBuf 456789"}, 0},
+        {"all taken first", true, true, 10, {"Rx+", "Rx-", "Rx-"}, 0},
     };
-    for (const auto& call : noRecord)
-        EXPECT_EQ(CodeOf(call), CError_InvalidAsync);
+    port.OnRxChar = [&](TCustomComPort*, int n) { log.Add("RxChar " + std::to_string(n)); };
+    port.OnRxBuf = log.Bytes("RxBuf");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        port.Close();
+        port.UnRegisterLink(&link);
+        port.SetTriggersOnRxChar(c.triggers);
+        link.OnRxBuf = c.linkTakesData ? log.Bytes("link RxBuf") : nullptr;
+        link.OnRx = [&](TCustomComPort* p, bool on) {
+            log.Add(on ? "Rx+" : "Rx-");
+            char sink[16];
+            if (on && c.takenFirst > 0)
+                p->Read(sink, c.takenFirst);
+        };
+        port.RegisterLink(&link);
+        Open({TComEvent::evRxChar});
+        Push("0123456789");
+        EXPECT_TRUE(WaitFor([&] { return log.Size() >= c.expected.size(); }));
+        QTest::qWait(30);  // room for a call too many
+        EXPECT_EQ(log.Take(), c.expected);
+        EXPECT_EQ(port.InputCount(), c.left);
+    }
+}
 
-    // Closed: a write fails, a read is only counted, queries fail.
-    EXPECT_EQ(CodeOf([&] { port.WriteStr("a"); }), CError_WriteFailed);
-    std::string s;
-    EXPECT_EQ(port.ReadStr(s, 4), 0);
-    EXPECT_EQ(port.ReadAsyncLastError(), static_cast<unsigned>(EBADF));
-    EXPECT_EQ(CodeOf([&] { port.InputCount(); }), CError_ClearComFailed);
-    EXPECT_EQ(CodeOf([&] { port.SetBreak(true); }), CError_EscapeComFailed);
-    TComEvents events{TComEvent::evRxChar};
-    EXPECT_EQ(CodeOf([&] { port.WaitForEvent(events, 0, 0); }), CError_WaitFailed);
+// Links may come and go from the GUI thread while the event thread calls
+// them; once removed, a link is never called again, so freeing it is safe.
+TEST_F(FakePort, LinksComeAndGoWhileTheEventThreadCallsThem)
+{
+    port.SetEventChar('\r');
+    port.SetSyncMethod(TSyncMethod::smNone);
+    link.OnRxFlag = log.Note("steady");
+    Open({TComEvent::evRxFlag});
+    for (int i = 0; i < 200; ++i) {
+        auto other = std::make_unique<TComLink>();
+        other->OnRxFlag = log.Note("transient");
+        port.RegisterLink(other.get());
+        Push("x\r");
+        port.UnRegisterLink(other.get());
+    }
+    EXPECT_TRUE(WaitWithoutEvents([&] { return log.Size() > 0; }));
+}
+
+// A checked line marks errors (FF 00 x) and doubles FF; the decoder undoes
+// that, replaces or drops as asked, also with a mark split between two reads
+// at any point, and never writes beyond the room it asks for.
+TEST(ComInputDecoder, MarksNullsAndErrorCharactersSplitAnywhere)
+{
+    // Rules: marked, errors replaced, error character, NUL dropped.
+    const struct { const char* what; ComInputRules rules; std::string in, out; } cases[] = {
+        {"plain line copies all", ComInputRules{false, false, 0, false}, std::string("a\xff\0b", 4), std::string("a\xff\0b", 4)},
+        {"NUL dropped", ComInputRules{false, false, 0, true}, std::string("\0a\0\0b", 5), "ab"},
+        {"doubled FF is one", ComInputRules{true, false, 0, false}, "x\xff\xffy", "x\xffy"},
+        {"error byte kept", ComInputRules{true, false, '?', false}, std::string("a\xff\0zb", 5), "azb"},
+        {"error byte replaced", ComInputRules{true, true, '?', false}, std::string("a\xff\0zb", 5), "a?b"},
+        {"replaced by NUL then dropped", ComInputRules{true, true, 0, true}, std::string("a\xff\0zb", 5), "ab"},
+        {"FF then other is no mark", ComInputRules{true, false, 0, false}, "KX&\xff\xa4", "KX&\xff\xa4"},
+        {"FF FF then mark", ComInputRules{true, true, '!', false}, std::string("\xff\xff\xff\0z", 5), "\xff!"},
+    };
+    auto decode = [](ComInputDecoder& d, const std::string& in) {
+        const std::size_t room = ComInputDecoder::OutputRoom(in.size());
+        const auto out = std::make_unique<char[]>(room);  // exactly the room, so a write past it is caught
+        const std::size_t n = d.Decode(in.data(), in.size(), out.get());
+        EXPECT_LE(n, room);
+        return std::string(out.get(), std::min(n, room));
+    };
+    for (const auto& c : cases)
+        for (std::size_t split = 0; split <= c.in.size(); ++split) {
+            ComInputDecoder d;
+            d.SetRules(c.rules);
+            const std::string first = decode(d, c.in.substr(0, split));
+            EXPECT_EQ(first + decode(d, c.in.substr(split)), c.out) << c.what << ", split at " << split;
+        }
+    ComInputDecoder d;  // purged input forgets a half-read mark
+    d.SetRules(ComInputRules{true, false, 0, false});
+    EXPECT_EQ(decode(d, "\xff"), "");
+    d.Reset();
+    EXPECT_EQ(decode(d, "q"), "q");
+}
+
+// A read whose interval and multiplier are all ones returns with the first
+// byte, waiting at most the constant; a character takes its start, data,
+// parity and stop bits, rounded up to whole microseconds.
+TEST(ComTransferPlan, FirstByteReadsAndCharacterTime)
+{
+    EXPECT_EQ(MakeReadPlan({0xFFFFFFFFu, 0xFFFFFFFFu, 500, 0, 0}, 10), (ComReadPlan{false, true, milliseconds(500), {}}));
+    EXPECT_EQ(CharacterTime({28, 10000, 0, 0, 0, 0, 8}).count(), 1000);
+    EXPECT_EQ(CharacterTime({28, 300, 0, 0, 0, 0, 8, platform::kParityEven, platform::kOne5StopBits}).count(), 38334);
 }

@@ -1,207 +1,211 @@
-// The port list as selectors see it, and the selector logic over a plain list.
-#include <gtest/gtest.h>
+// Choosing and keeping port settings: the port list, the selector logic over
+// a plain list, the drop-down control, the Setup dialog driven headless, and
+// the settings in ini files and the settings store.
+#include <QPointer>
 
-#include <cerrno>
+#include <filesystem>
+#include <fstream>
 
-#include "serial/ComPort.h"
+#include "platform/SettingsFolders.h"
+#include "serial/ComComboBox.h"
 #include "serial/ComSelect.h"
+#include "serial/ComSetupDialog.h"
+#include "serial/ComStorage.h"
 #include "serial/EnumComPorts.h"
+#include "serial/SerialTestSupport.h"
 #include "support/FixedPortList.h"
-#include "SelectorTestSupport.h"
+#include "support/test_env.h"
 
-using namespace serial;
-using Strings = std::vector<std::string>;
+using namespace serialtest;
 
-TEST(EnumComPorts, SortedIgnoringCaseReplacingTheList)
+// The machine's ports sorted ignoring case; none is an empty list, and only a
+// list that cannot be read raises code 23.
+TEST(EnumComPorts, SortedIgnoringCaseOrCode23)
 {
     testenv::FixedPortList ports({"ttyS2", "ttyUSB0", "ttyS10", "ttyacm0"});
     TComStringList list;
-    list.Add("stale");
     EnumComPorts(list);
     EXPECT_EQ(list.Items(), (Strings{"ttyacm0", "ttyS10", "ttyS2", "ttyUSB0"}));
-
     ports.setNames({});
-    EnumComPorts(list);  // no ports: an empty list, not an error
+    EnumComPorts(list);
     EXPECT_EQ(list.Count(), 0);
-}
-
-TEST(EnumComPorts, UnreadableListRaisesCode23AndLeavesTheList)
-{
-    testenv::FixedPortList ports;
     ports.failWith(EACCES);
-    TComStringList list;
-    list.Add("kept");
-    try {
-        EnumComPorts(list);
-        FAIL() << "no exception";
-    } catch (const EComPortExt& e) {
-        EXPECT_EQ(e.Code(), CError_RegError);
-        EXPECT_EQ(e.WinCode(), EACCES);
-        EXPECT_STREQ(e.what(), "COM Port Error: Registry error on EnumComPorts");
-    }
-    EXPECT_EQ(list.Items(), Strings{"kept"});
+    EXPECT_EQ(Raised([&] { EnumComPorts(list); }), std::make_pair(int(CError_RegError), EACCES));
 }
 
-namespace {
-
-// A selector of one kind on a plain list.
-struct PlainSelect {
+// A selector writes its value into the port only once it has taken one, by a
+// choice or from the port: a port value not in the list is taken as it is,
+// so applying it writes back what the port has.
+TEST(ComSelect, AppliesOnlyAValueItHasTaken)
+{
+    testenv::FixedPortList ports({"ttyS3", "ttyUSB0"});
     TComStringList list;
-    TComSelect select;
-    explicit PlainSelect(TComProperty kind)
-    {
-        select.SetItems(&list);
-        select.SetComProperty(kind);
-    }
-};
-
-std::string KindName(TComProperty kind)
-{
-    const char* names[] = {"None", "Port", "BaudRate", "DataBits", "StopBits", "Parity", "FlowControl"};
-    return names[Ord(kind)];
-}
-
-template <class Param>
-std::string ParamKindName(const testing::TestParamInfo<Param>& info)
-{
-    return KindName(info.param.kind);
-}
-
-struct KindList {
-    TComProperty kind;
-    int count;
-    const char* first;
-    const char* last;
-};
-
-void PrintTo(const KindList& k, std::ostream* os) { *os << KindName(k.kind); }
-
-class SelectorKinds : public testing::TestWithParam<KindList> {};
-
-} // namespace
-
-TEST_P(SelectorKinds, FillsTheListForItsKind)
-{
-    testenv::FixedPortList ports({"ttyUSB1", "ttyACM0"});
-    TComStringList list;
-    list.Add("stale");
     TComSelect select;
     select.SetItems(&list);
-    select.SetComProperty(GetParam().kind);  // the stale item goes
-    ASSERT_EQ(list.Count(), GetParam().count);
-    if (GetParam().count > 0) {
-        EXPECT_EQ(list.Item(0), GetParam().first);
-        EXPECT_EQ(list.Item(GetParam().count - 1), GetParam().last);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Kinds, SelectorKinds,
-                         testing::Values(KindList{TComProperty::cpNone, 0, "", ""},
-                                         KindList{TComProperty::cpPort, 2, "ttyACM0", "ttyUSB1"},
-                                         KindList{TComProperty::cpBaudRate, 16, "Custom", "256000"},
-                                         KindList{TComProperty::cpDataBits, 4, "5", "8"},
-                                         KindList{TComProperty::cpStopBits, 3, "1", "2"},
-                                         KindList{TComProperty::cpParity, 5, "None", "Space"},
-                                         KindList{TComProperty::cpFlowControl, 4, "Hardware", "Custom"}),
-                         ParamKindName<KindList>);
-
-namespace {
-
-// A choice of each kind, given in other letter case, and where it must land.
-struct Choice {
-    TComProperty kind;
-    const char* text;
-    void (*check)(const TCustomComPort&);
-};
-
-void PrintTo(const Choice& c, std::ostream* os) { *os << c.text; }
-
-class SelectorChoices : public testing::TestWithParam<Choice> {};
-
-} // namespace
-
-TEST_P(SelectorChoices, ChoiceIsReadAndAppliedAtOnceOnlyWithAutoApply)
-{
-    testenv::FixedPortList ports({"ttyUSB0", "ttyUSB7"});
-    PlainSelect plain(GetParam().kind);
-    TComSelect& select = plain.select;
-    TComPort port;
-    TComPort untouched;
-    select.SetComPort(&port);
-
-    select.Change(GetParam().text);
-    EXPECT_EQ(port.Port(), untouched.Port());  // no AutoApply: only the selector changed
-    EXPECT_EQ(port.BaudRate(), untouched.BaudRate());
-    select.ApplySettings();
-    GetParam().check(port);
-
-    TComPort second;
-    select.SetComPort(&second);
-    select.SetAutoApply(true);
-    select.Change(GetParam().text);
-    GetParam().check(second);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, SelectorChoices,
-    testing::Values(
-        Choice{TComProperty::cpPort, "ttyUSB7", [](const TCustomComPort& p) { EXPECT_EQ(p.Port(), "ttyUSB7"); }},
-        Choice{TComProperty::cpBaudRate, "custom",
-               [](const TCustomComPort& p) { EXPECT_EQ(p.BaudRate(), TBaudRate::brCustom); }},
-        Choice{TComProperty::cpDataBits, "7",
-               [](const TCustomComPort& p) { EXPECT_EQ(p.DataBits(), TDataBits::dbSeven); }},
-        Choice{TComProperty::cpStopBits, "1.5",
-               [](const TCustomComPort& p) { EXPECT_EQ(p.StopBits(), TStopBits::sbOne5StopBits); }},
-        Choice{TComProperty::cpParity, "mark",
-               [](const TCustomComPort& p) { EXPECT_EQ(p.Parity().Bits(), TParityBits::prMark); }},
-        Choice{TComProperty::cpFlowControl, "SOFTWARE", [](const TCustomComPort& p) {
-                   EXPECT_EQ(p.FlowControl().FlowControl(), TFlowControl::fcSoftware);
-                   EXPECT_TRUE(p.FlowControl().XonXoffOut());
-               }}),
-    ParamKindName<Choice>);
-
-TEST(ComSelect, UpdateFindsThePortValueOrKeepsItWhenNotListed)
-{
-    const struct {
-        const char* portName;
-        int index;
-        const char* applied;
-    } cases[] = {
-        {"TTYs3", 0, "ttyS3"},  // found ignoring case: the list's spelling
-        {"/dev/serial/by-id/clock", -1, "/dev/serial/by-id/clock"},  // not listed: kept as it is
-    };
-    testenv::FixedPortList ports({"ttyS3", "ttyUSB0"});
-    for (const auto& c : cases) {
-        PlainSelect plain(TComProperty::cpPort);
-        TComPort port;
-        port.SetPort(c.portName);
-        plain.select.SetComPort(&port);
-        plain.select.Change("ttyUSB0");  // a value taken earlier must not be written back
-        int index = 7;
-        plain.select.UpdateSettings(index);
-        EXPECT_EQ(index, c.index) << c.portName;
-        plain.select.ApplySettings();
-        EXPECT_EQ(port.Port(), c.applied);
-    }
-}
-
-TEST(ComSelect, NothingHappensWithoutPortKindOrTakenValue)
-{
-    testenv::FixedPortList ports({"ttyUSB0"});
-    PlainSelect plain(TComProperty::cpBaudRate);
-    TComSelect& select = plain.select;
+    select.SetComProperty(TComProperty::cpBaudRate);
     int index = 5;
-    select.UpdateSettings(index);  // no port
-    EXPECT_EQ(index, 5);
-
     TComPort port;
     port.SetBaudRate(TBaudRate::br115200);
     select.SetComPort(&port);
     select.ApplySettings();  // nothing taken yet: the zero value (Custom) is not written
     EXPECT_EQ(port.BaudRate(), TBaudRate::br115200);
+    select.Change("custom");
+    select.ApplySettings();
+    EXPECT_EQ(port.BaudRate(), TBaudRate::brCustom);
 
-    select.SetComProperty(TComProperty::cpNone);
-    select.UpdateSettings(index);
-    EXPECT_EQ(index, 5);
-    EXPECT_EQ(plain.list.Count(), 0);
+    select.SetComProperty(TComProperty::cpPort);
+    for (const auto& [name, found, applied] : {std::tuple{"TTYs3", 0, "ttyS3"}, {"/dev/serial/by-id/clock", -1, ""}}) {
+        port.SetPort(name);
+        select.Change("ttyUSB0");  // a value taken earlier must not be written back
+        select.UpdateSettings(index);
+        EXPECT_EQ(index, found) << name;
+        select.ApplySettings();
+        EXPECT_EQ(port.Port(), *applied ? applied : name);
+    }
+    ports.failWith(EIO);  // a port list that cannot be read leaves no stale ports
+    EXPECT_EQ(Raised([&] { select.SetComProperty(TComProperty::cpPort); }).first, CError_RegError);
+    EXPECT_EQ(list.Count(), 0);
 }
+
+namespace {
+
+// Plays the user of the Setup dialog while it lives.
+struct User {
+    int shown = 0;
+    QPointer<TComSetupFrm> seen;
+    SetupDialogRunner previous;
+    explicit User(std::function<int(TComSetupFrm&)> play)
+    {
+        previous = SetSetupDialogRunner([this, play](TComSetupFrm& d) { return ++shown, seen = &d, play(d); });
+    }
+    ~User() { SetSetupDialogRunner(previous); }
+};
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Private folders for the user's and the machine's store and for ini files.
+struct ComStorage : testing::Test {
+    std::string user = testenv::makeTempDir("user"), files = testenv::makeTempDir("files");
+    void SetUp() override { platform::setSettingsFolder(platform::SettingsRoot::CurrentUser, user); }
+    void TearDown() override { platform::setSettingsFolder(platform::SettingsRoot::CurrentUser, ""); }
+    // The ini text `port` stores.
+    std::string IniText(ProbePort& port)
+    {
+        std::filesystem::remove(files + "/out.ini");
+        StoreSettings(port, TStoreType::stIniFile, files + "/out.ini");
+        return ReadFile(files + "/out.ini");
+    }
+};
+
+} // namespace
+
+// Nothing reaches the port before OK, and on Cancel nothing at all. OK writes
+// all six settings in one update, also past one that fails (the first failure
+// passes on, and the update ends); a port list that cannot be read shows no
+// dialog. The dialog is what the port shows for its Setup.
+TEST(ComSetupDialog, OkAppliesAllSixInOneStep)
+{
+    FakeSerialDevices devices;
+    testenv::FixedPortList ports({"ttyS0", "ttyUSB0"});
+    ProbePort port;
+    port.SetPort("ttyS0");
+    port.Open();
+    devices.calls(true);
+    int answer = QDialog::Rejected;
+    std::vector<std::pair<int, Qt::Key>> keys = {{0, Qt::Key_Down}, {1, Qt::Key_Down}, {2, Qt::Key_Up},
+                                                 {3, Qt::Key_End}, {4, Qt::Key_Down}, {5, Qt::Key_Up}};
+    User user([&](TComSetupFrm& d) {
+        const std::string before = port.Port();
+        for (auto [combo, key] : keys)
+            QTest::keyClick(d.Combos(combo), key);
+        EXPECT_EQ(port.Port(), before);
+        return answer;
+    });
+    EXPECT_FALSE(EditComPort(port));
+    EXPECT_TRUE(devices.calls().empty());
+    answer = QDialog::Accepted;
+    EXPECT_TRUE(EditComPort(port));
+    EXPECT_EQ(std::tuple(port.Port(), port.BaudRate(), port.DataBits(), port.StopBits(), port.Parity().Bits(),
+                         port.FlowControl().FlowControl()),
+              std::tuple("ttyUSB0", TBaudRate::br14400, TDataBits::dbSeven, TStopBits::sbTwoStopBits, TParityBits::prOdd,
+                         TFlowControl::fcSoftware));
+    const Strings calls = devices.calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "open /dev/ttyUSB0"), 1);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "state"), 1);
+
+    keys = {{0, Qt::Key_Up}, {4, Qt::Key_End}};
+    devices.fail(Op::Open, EBUSY);
+    EXPECT_EQ(Raised([&] { EditComPort(port); }), std::make_pair(int(CError_OpenFailed), EBUSY));
+    EXPECT_EQ(port.Port(), "ttyS0");
+    EXPECT_EQ(port.Parity().Bits(), TParityBits::prSpace);
+    EXPECT_EQ(port.UpdateCount(), 0);
+    EXPECT_FALSE(port.Connected());
+    ports.failWith(EIO);
+    EXPECT_EQ(Raised([&] { port.ShowSetupDialog(); }).first, CError_RegError);
+    EXPECT_EQ(user.shown, 3);
+}
+
+// The ini text of a port: its chosen groups in a fixed order, CR LF lines.
+// Every group reads back through an ini file and through the settings store
+// (here every value differs from the default, so a value lost or misnamed on
+// the way shows).
+TEST_F(ComStorage, IniTextAndEveryGroupRoundTripsThroughBothStores)
+{
+    ProbePort port;
+    EXPECT_EQ(IniText(port), "[ComPort1]\r\nPort=COM1\r\nBaudRate=9600\r\nStopBits=1\r\nDataBits=8\r\nParity=None\r\n"
+                             "FlowControl=None\r\n");
+    const std::string full =
+        "[ComPort1]\r\nPort=ttyUSB3\r\nBaudRate=Custom\r\nCustomBaudRate=250000\r\nStopBits=2\r\nDataBits=7\r\n"
+        "Parity=Even\r\nFlowControl=Custom\r\nEventChar=#13\r\nDiscardNull=Yes\r\nParity.Check=Yes\r\n"
+        "Parity.Replace=Yes\r\nParity.ReplaceChar=?\r\nBuffer.OutputSize=2048\r\nBuffer.InputSize=4096\r\n"
+        "Timeouts.ReadInterval=10\r\nTimeouts.ReadTotalConstant=20\r\nTimeouts.ReadTotalMultiplier=3\r\n"
+        "Timeouts.WriteTotalConstant=500\r\nTimeouts.WriteTotalMultiplier=7\r\nFlowControl.ControlRTS=Toggle\r\n"
+        "FlowControl.ControlDTR=Handshake\r\nFlowControl.DSRSensitivity=Yes\r\nFlowControl.OutCTSFlow=Yes\r\n"
+        "FlowControl.OutDSRFlow=Yes\r\nFlowControl.TxContinueOnXoff=Yes\r\nFlowControl.XonXoffIn=Yes\r\n"
+        "FlowControl.XonXoffOut=Yes\r\nFlowControl.XoffChar=#32\r\nFlowControl.XonChar=A\r\n";
+    std::ofstream(files + "/full.ini", std::ios::binary) << full;
+    port.SetStoredProps(TStoredProps::All());
+    LoadSettings(port, TStoreType::stIniFile, files + "/full.ini");
+    EXPECT_EQ(IniText(port), full);
+    StoreSettings(port, TStoreType::stRegistry, "HKEY_CURRENT_USER\\Software\\Demo\\");
+    EXPECT_NE(ReadFile(user + "/Demo.ini").find("Timeouts.ReadInterval=dword:0000000a"), std::string::npos);
+    ProbePort fromStore;
+    fromStore.SetStoredProps(TStoredProps::All());
+    LoadSettings(fromStore, TStoreType::stRegistry, "HKEY_CURRENT_USER\\Software\\Demo");
+    EXPECT_EQ(IniText(fromStore), full);
+}
+
+// A missing store key fails with code 17 before anything is assigned; an ini
+// file or section not there yet (the first run) keeps every setting, and so
+// does an ini value that is missing or no integer. Either way an open port is
+// left alone and nothing is created.
+TEST_F(ComStorage, LoadFromAMissingPlaceLeavesAnOpenPortAlone)
+{
+    FakeSerialDevices devices;
+    ProbePort port;
+    port.SetStoredProps(TStoredProps::All());
+    port.SetPort("ttyUSB0");
+    port.SetBaudRate(TBaudRate::br19200);
+    port.Open();
+    const std::string before = IniText(port);
+    std::ofstream(files + "/other.ini") << "[SomeoneElse]\nPort=ttyS9\n";
+    std::ofstream(files + "/odd.ini") << "[ComPort1]\nTimeouts.WriteTotalConstant=soon\nCustomBaudRate=777\n";
+    const struct { TStoreType type; std::string source; int code; } cases[] = {
+        {TStoreType::stRegistry, "HKEY_CURRENT_USER\\Software\\Missing", CError_LoadFailed},
+        {TStoreType::stIniFile, files + "/missing.ini", 0},
+        {TStoreType::stIniFile, files + "/other.ini", 0},
+        {TStoreType::stIniFile, files + "/odd.ini", 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Raised([&] { LoadSettings(port, c.type, c.source); }).first, c.code) << c.source;
+        EXPECT_EQ(IniText(port), before) << c.source;
+        EXPECT_TRUE(port.Connected());
+        EXPECT_EQ(port.UpdateCount(), 0);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(user));
+}
+

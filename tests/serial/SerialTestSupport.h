@@ -1,71 +1,114 @@
 #pragma once
-// Helpers shared by the serial tests.
+// What the serial tests share: the fake device and the pseudo-terminal, errors
+// raised, a log for handlers on any thread, bounded waits, the exception hook,
+// and a hand-moved timer.
+#include <gtest/gtest.h>
+
 #include <QTest>
 
+#include <cerrno>
 #include <chrono>
-#include <functional>
-#include <string>
+#include <mutex>
 #include <thread>
-#include <vector>
 
 #include "serial/ComErrors.h"
-#include "serial/ComLink.h"
+#include "serial/ComPort.h"
+#include "serial/ComThread.h"
 #include "serial/ExceptionHook.h"
+#include "serial/IntervalTimer.h"
+#include "support/FakeSerialDevice.h"
+#include "support/PtyPair.h"
 
 namespace serialtest {
 
+using namespace serial;
+using testenv::FakeSerialDevices;
+using Op = FakeSerialDevices::Op;
 using Strings = std::vector<std::string>;
+using std::chrono::milliseconds;
+const std::string kPath = "/dev/COM1";  // the fake device of a port left at its default name
 
-// The library error code `f` raises; 0 when it raises none.
+// The library code and errno `f` raises: {0, 0} for none, errno -1 for a
+// plain EComPort, {-1, -1} for any other exception.
 template <class F>
-std::uint8_t CodeOf(F f)
+std::pair<int, int> Raised(F&& f)
 {
     try {
         f();
-    } catch (const serial::EComPort& e) {
-        return e.Code();
+    } catch (const EComPortExt& e) {
+        return {e.Code(), e.WinCode()};
+    } catch (const EComPort& e) {
+        return {e.Code(), -1};
+    } catch (...) {
+        return {-1, -1};
     }
-    return 0;
+    return {0, 0};
 }
 
-// The errno an EComPortExt raised by `f` carries; -1 when none is raised.
-template <class F>
-int WinCodeOf(F f)
-{
-    try {
-        f();
-    } catch (const serial::EComPortExt& e) {
-        return e.WinCode();
+// A log that handlers on any thread may write; Take() empties it.
+struct Log {
+    mutable std::mutex mutex;
+    Strings lines;
+    void Add(const std::string& s) { std::lock_guard lock(mutex); lines.push_back(s); }
+    Strings Take() { std::lock_guard lock(mutex); return std::exchange(lines, {}); }
+    std::size_t Size() const { std::lock_guard lock(mutex); return lines.size(); }
+    // Callbacks that log their name (with "+" / "-" for on and off, or the bytes).
+    TNotifyEvent Note(std::string name) { return [this, name](auto*) { Add(name); }; }
+    TComSignalEvent Signal(std::string name) { return [this, name](auto*, bool on) { Add(name + (on ? "+" : "-")); }; }
+    TRxBufEvent Bytes(std::string name)
+    {
+        return [this, name](auto*, const char* b, int n) { Add(name + " " + std::string(b, n)); };
     }
-    return -1;
-}
+};
+
+// Logs the messages that reach the exception hook while it lives.
+struct HookMessages : Log {
+    HookMessages() { SetExceptionHandler([this](std::exception_ptr e) { Add(ExceptionMessage(e)); }); }
+    ~HookMessages() { SetExceptionHandler(nullptr); }
+};
 
 // Runs the Qt event loop until `done` holds or `ms` have passed.
-inline bool WaitFor(const std::function<bool()>& done, int ms = 3000)
-{
-    return QTest::qWaitFor(done, ms);
-}
+inline bool WaitFor(const std::function<bool()>& done, int ms = 5000) { return QTest::qWaitFor(done, ms); }
 
 // Waits, without the event loop, until `done` holds or `ms` have passed.
-inline bool WaitWithoutEvents(const std::function<bool()>& done, int ms = 3000)
+inline bool WaitWithoutEvents(const std::function<bool()>& done, int ms = 5000)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+    const auto deadline = std::chrono::steady_clock::now() + milliseconds(ms);
+    while (!done() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(milliseconds(1));
+    return done();
 }
 
-// Catches what goes to the exception hook while it lives.
-struct HookMessages {
-    Strings messages;
-    HookMessages()
+// The CPU time the port's event thread uses while the event loop runs `ms`.
+inline milliseconds ThreadCpuDuring(TCustomComPort& port, int ms)
+{
+    const auto before = port.EventThread()->CpuTime();
+    EXPECT_GT(before.count(), 0);  // the measure works
+    QTest::qWait(ms);
+    return std::chrono::duration_cast<milliseconds>(port.EventThread()->CpuTime() - before);
+}
+
+// A port named ComPort1 that shows its update nesting.
+struct ProbePort : TComPort {
+    ProbePort() { SetName("ComPort1"); }
+    int UpdateCount() const { return FUpdateCount; }
+};
+
+// A timer ticker on a clock of milliseconds that the test moves.
+struct ManualTicker : TimerTicker {
+    int now = 0, due = -1, period = 0;  // due < 0: stopped
+    void Start(int ms) override { period = ms, due = now + ms; }
+    void Stop() override { due = -1; }
+    void Advance(int ms)
     {
-        serial::SetExceptionHandler([this](std::exception_ptr e) { messages.push_back(serial::ExceptionMessage(e)); });
+        const int end = now + ms;
+        while (due >= 0 && due <= end) {
+            now = due;
+            due += period;
+            OnTick();
+        }
+        now = end;
     }
-    ~HookMessages() { serial::SetExceptionHandler(nullptr); }
 };
 
 } // namespace serialtest

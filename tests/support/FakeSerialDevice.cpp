@@ -1,39 +1,27 @@
 #include "support/FakeSerialDevice.h"
 
 #include <fcntl.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <map>
 #include <mutex>
+#include <optional>
+#include <utility>
 
 namespace testenv {
+
+using Op = FakeSerialDevices::Op;
 
 struct FakeSerialDevices::State {
     std::mutex mutex;
     std::map<std::string, FakeSerialLine> lines;
-    std::map<std::string, int> inputWriteEnds;  // path -> pipe write end of the open device
     std::vector<std::string> calls;
-    struct Failure { int error; int times; };
-    std::map<Op, Failure> failures;
-
-    // The error `op` fails with now (0 for none); counts one use.
-    int failure(Op op)
-    {
-        auto it = failures.find(op);
-        if (it == failures.end())
-            return 0;
-        const int error = it->second.error;
-        if (it->second.times > 0 && --it->second.times == 0)
-            failures.erase(it);
-        return error;
-    }
+    std::map<Op, std::pair<int, int>> failures;  // op -> error, calls left to fail (< 0: all)
 };
 
 namespace {
-
-using Op = FakeSerialDevices::Op;
 
 class FakeDevice final : public platform::SerialDevice {
 public:
@@ -44,204 +32,116 @@ public:
     {
         std::lock_guard lock(s_->mutex);
         s_->calls.push_back("open " + path);
-        if (readEnd_ >= 0)
-            return EBUSY;
-        if (const int err = s_->failure(Op::Open))
-            return err;
-        FakeSerialLine& l = s_->lines[path];
-        if (l.open)
-            return EWOULDBLOCK;
         int fds[2];
-        if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0)
-            return errno;
+        if (const int err = failure(Op::Open))
+            return err;
+        if (s_->lines[path].open || pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0)
+            return EWOULDBLOCK;
         readEnd_ = fds[0];
-        s_->inputWriteEnds[path] = fds[1];
         path_ = path;
-        l.open = true;
-        ++l.opens;
+        s_->lines[path].open = true;
+        s_->lines[path].input = fds[1];
         return 0;
     }
-
     void close() noexcept override
     {
         std::lock_guard lock(s_->mutex);
         if (readEnd_ < 0)
             return;
         s_->calls.push_back("close " + path_);
-        ::close(readEnd_);
-        readEnd_ = -1;
-        ::close(s_->inputWriteEnds[path_]);
-        s_->inputWriteEnds.erase(path_);
+        ::close(std::exchange(readEnd_, -1));
+        ::close(std::exchange(s_->lines[path_].input, -1));
         s_->lines[path_].open = false;
     }
-
     bool isOpen() const override { return readEnd_ >= 0; }
     int pollFd() const override { return readEnd_; }
-    bool hasModemLines() const override
-    {
-        std::lock_guard lock(s_->mutex);
-        return readEnd_ >= 0 && s_->lines[path_].hasModemLines;
-    }
+    bool hasModemLines() const override { return readEnd_ >= 0; }
 
-    int setQueueSizes(int inputSize, int outputSize) override
+    int setQueueSizes(int in, int out) override
     {
-        return call(Op::Queues, "queues " + std::to_string(inputSize) + " " + std::to_string(outputSize),
-                    [&](FakeSerialLine& l) {
-                        l.inputSize = inputSize;
-                        l.outputSize = outputSize;
-                        return 0;
-                    });
+        return call(Op::Queues, "queues " + std::to_string(in) + " " + std::to_string(out), [](auto&) { return 0; });
     }
-
     int setLineState(const platform::SerialLineState& state) override
     {
         return call(Op::State, "state", [&](FakeSerialLine& l) {
             if (const int err = platform::checkLineStateSupported(state))
                 return err;
             l.state = state;
-            if (!l.hasModemLines)
-                return 0;
-            const bool dtr = (state.Flags & platform::kLineDtrControlMask) == platform::kLineDtrEnable;
-            setLevel(l, platform::kModemDTR, dtr);
-            if (!(state.Flags & platform::kLineOutxCtsFlow)) {
-                const auto rts = state.Flags & platform::kLineRtsControlMask;
-                if (rts == 0 || rts == platform::kLineRtsEnable)
-                    setLevel(l, platform::kModemRTS, rts == platform::kLineRtsEnable);
-            }
+            setLevel(l, platform::kModemDTR, (state.Flags & platform::kLineDtrControlMask) == platform::kLineDtrEnable);
+            const auto rts = state.Flags & platform::kLineRtsControlMask;
+            if (!(state.Flags & platform::kLineOutxCtsFlow) && rts <= platform::kLineRtsEnable)
+                setLevel(l, platform::kModemRTS, rts == platform::kLineRtsEnable);
             return 0;
         });
     }
-
-    int setTimeouts(const platform::SerialTimeouts& timeouts) override
+    int setTimeouts(const platform::SerialTimeouts& t) override
     {
-        return call(Op::Timeouts, "timeouts", [&](FakeSerialLine& l) {
-            l.timeouts = timeouts;
-            return 0;
-        });
+        return call(Op::Timeouts, "timeouts", [&](FakeSerialLine& l) { return l.timeouts = t, 0; });
     }
 
     platform::SerialIoResult read(void* buffer, std::size_t size) override
     {
-        std::lock_guard lock(s_->mutex);
-        if (readEnd_ < 0)
-            return {0, EBADF};
-        if (const int err = s_->failure(Op::Read))
-            return {0, err};
-        const ssize_t n = ::read(readEnd_, buffer, size);
-        if (n < 0)
-            return {0, errno};
-        return {static_cast<std::size_t>(n), 0};
+        ssize_t n = -1;
+        const int err = call(Op::Read, "", [&](auto&) { return (n = ::read(readEnd_, buffer, size)) < 0 ? errno : 0; });
+        return {n < 0 ? 0 : static_cast<std::size_t>(n), err};
     }
-
     platform::SerialIoResult write(const void* data, std::size_t size) override
     {
-        std::lock_guard lock(s_->mutex);
-        if (readEnd_ < 0)
-            return {0, EBADF};
-        if (const int err = s_->failure(Op::Write))
-            return {0, err};
-        FakeSerialLine& l = s_->lines[path_];
-        if (l.writeRoom >= 0)
-            size = std::min(size, static_cast<std::size_t>(l.writeRoom));
-        if (size == 0)
-            return {0, EAGAIN};
-        if (l.writeRoom >= 0)
-            l.writeRoom -= static_cast<int>(size);
-        l.written.append(static_cast<const char*>(data), size);
-        l.counters.tx += static_cast<std::uint32_t>(size);
-        return {size, 0};
-    }
-
-    int inputWaiting(int& count) override
-    {
-        count = 0;
-        return call(Op::InputWaiting, {}, [&](FakeSerialLine&) {
-            return ioctl(readEnd_, FIONREAD, &count) == 0 ? 0 : errno;
+        const int err = call(Op::Write, "", [&](FakeSerialLine& l) {
+            size = l.writeRoom < 0 ? size : std::min(size, static_cast<std::size_t>(l.writeRoom));
+            l.writeRoom -= l.writeRoom < 0 ? 0 : static_cast<int>(size);
+            l.written.append(static_cast<const char*>(data), size);
+            return size == 0 ? EAGAIN : 0;
         });
+        return {err ? 0 : size, err};
     }
-
+    int inputWaiting(int& count) override { return count = 0, 0; }
     int outputWaiting(int& count) override
     {
-        count = 0;
-        return call(Op::OutputWaiting, {}, [&](FakeSerialLine& l) {
-            count = l.outputQueued;
-            return 0;
-        });
+        return call(Op::OutputWaiting, "", [&](FakeSerialLine& l) { return count = l.outputQueued, 0; });
     }
-
     int purge(bool input, bool output) override
     {
-        return call(Op::Purge, std::string("purge") + (input ? " in" : "") + (output ? " out" : ""),
-                    [&](FakeSerialLine& l) {
-                        char sink[256];
-                        while (input && ::read(readEnd_, sink, sizeof sink) > 0) {
-                        }
-                        if (output)
-                            l.outputQueued = 0;
-                        return 0;
-                    });
-    }
-
-    int modemLines(unsigned& lines) override
-    {
-        lines = 0;
-        return call(Op::ModemLines, {}, [&](FakeSerialLine& l) {
-            if (l.hasModemLines)
-                lines = l.modemLines;
+        return call({}, std::string("purge") + (input ? " in" : "") + (output ? " out" : ""), [&](auto& l) {
+            for (char sink[256]; input && ::read(readEnd_, sink, sizeof sink) > 0;) {
+            }
+            l.outputQueued = output ? 0 : l.outputQueued;
             return 0;
         });
     }
-
+    int modemLines(unsigned& lines) override { return call({}, "", [&](auto& l) { return lines = l.modemLines, 0; }); }
     int setModemLines(unsigned lines, bool on) override
     {
-        return call(Op::SetModemLines, {}, [&](FakeSerialLine& l) {
-            if (l.hasModemLines)
-                setLevel(l, lines, on);
-            return 0;
-        });
+        return call({}, "", [&](auto& l) { return setLevel(l, lines, on), 0; });
     }
-
-    int setBreak(bool on) override
-    {
-        return call(Op::Break, on ? "break on" : "break off", [&](FakeSerialLine& l) {
-            l.breakOn = on;
-            return 0;
-        });
-    }
-
-    int holdOutput(bool held) override
-    {
-        return call(Op::HoldOutput, held ? "hold output" : "release output", [&](FakeSerialLine& l) {
-            l.outputHeld = held;
-            return 0;
-        });
-    }
-
-    int counters(platform::SerialCounters& counters) override
-    {
-        counters = {};
-        return call(Op::Counters, {}, [&](FakeSerialLine& l) {
-            counters = l.counters;
-            return 0;
-        });
-    }
+    int setBreak(bool) override { return 0; }
+    int holdOutput(bool) override { return 0; }
+    int counters(platform::SerialCounters& c) override { return call({}, "", [&](auto& l) { return c = l.counters, 0; }); }
 
 private:
-    // Runs one recorded call: logs `text` (when any), fails when asked to,
-    // else runs `body` on the line.
+    // One call on the open device: logs `text` (when any), fails when `op`
+    // is to fail, else runs `body` on the line.
     template <class Body>
-    int call(Op op, const std::string& text, Body body)
+    int call(std::optional<Op> op, const std::string& text, Body body)
     {
         std::lock_guard lock(s_->mutex);
         if (readEnd_ < 0)
             return EBADF;
         if (!text.empty())
             s_->calls.push_back(text);
-        if (const int err = s_->failure(op))
-            return err;
-        return body(s_->lines[path_]);
+        const int err = op ? failure(*op) : 0;
+        return err ? err : body(s_->lines[path_]);
     }
-
+    // The error `op` fails with now (0 for none), counting one failure; the state is locked.
+    int failure(Op op)
+    {
+        auto it = s_->failures.find(op);
+        const int error = it == s_->failures.end() ? 0 : it->second.first;
+        if (error && --it->second.second == 0)
+            s_->failures.erase(it);
+        return error;
+    }
+    // Sets modem outputs, logging each.
     void setLevel(FakeSerialLine& l, unsigned lines, bool on)
     {
         for (unsigned bit : {platform::kModemDTR, platform::kModemRTS})
@@ -260,14 +160,10 @@ private:
 
 FakeSerialDevices::FakeSerialDevices() : state_(std::make_shared<State>())
 {
-    std::shared_ptr<State> state = state_;
-    platform::setSerialDeviceFactory([state] { return std::make_unique<FakeDevice>(state); });
+    platform::setSerialDeviceFactory([state = state_] { return std::make_unique<FakeDevice>(state); });
 }
 
-FakeSerialDevices::~FakeSerialDevices()
-{
-    platform::setSerialDeviceFactory(nullptr);
-}
+FakeSerialDevices::~FakeSerialDevices() { platform::setSerialDeviceFactory(nullptr); }
 
 void FakeSerialDevices::fail(Op op, int error, int times)
 {
@@ -275,78 +171,24 @@ void FakeSerialDevices::fail(Op op, int error, int times)
     state_->failures[op] = {error, times};
 }
 
-void FakeSerialDevices::clearFailures()
+std::vector<std::string> FakeSerialDevices::calls(bool clear)
 {
     std::lock_guard lock(state_->mutex);
-    state_->failures.clear();
+    return clear ? std::exchange(state_->calls, {}) : state_->calls;
 }
 
-std::vector<std::string> FakeSerialDevices::calls() const
+FakeSerialLine FakeSerialDevices::line(const std::string& path, const std::function<void(FakeSerialLine&)>& change)
 {
     std::lock_guard lock(state_->mutex);
-    return state_->calls;
-}
-
-void FakeSerialDevices::clearCalls()
-{
-    std::lock_guard lock(state_->mutex);
-    state_->calls.clear();
-}
-
-FakeSerialLine FakeSerialDevices::line(const std::string& path) const
-{
-    std::lock_guard lock(state_->mutex);
-    auto it = state_->lines.find(path);
-    return it == state_->lines.end() ? FakeSerialLine{} : it->second;
-}
-
-void FakeSerialDevices::setModemInputs(const std::string& path, unsigned lines)
-{
-    std::lock_guard lock(state_->mutex);
-    constexpr unsigned outputs = platform::kModemDTR | platform::kModemRTS;
-    FakeSerialLine& l = state_->lines[path];
-    l.modemLines = (l.modemLines & outputs) | (lines & ~outputs);
-}
-
-void FakeSerialDevices::setHasModemLines(const std::string& path, bool has)
-{
-    std::lock_guard lock(state_->mutex);
-    state_->lines[path].hasModemLines = has;
-}
-
-void FakeSerialDevices::setCounters(const std::string& path, const platform::SerialCounters& counters)
-{
-    std::lock_guard lock(state_->mutex);
-    state_->lines[path].counters = counters;
-}
-
-void FakeSerialDevices::setWriteRoom(const std::string& path, int bytes)
-{
-    std::lock_guard lock(state_->mutex);
-    state_->lines[path].writeRoom = bytes;
-}
-
-void FakeSerialDevices::setOutputQueued(const std::string& path, int bytes)
-{
-    std::lock_guard lock(state_->mutex);
-    state_->lines[path].outputQueued = bytes;
+    if (change)
+        change(state_->lines[path]);
+    return state_->lines[path];
 }
 
 bool FakeSerialDevices::pushInput(const std::string& path, const std::string& bytes)
 {
-    std::lock_guard lock(state_->mutex);
-    auto it = state_->inputWriteEnds.find(path);
-    if (it == state_->inputWriteEnds.end())
-        return false;
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(it->second, bytes.data() + done, bytes.size() - done);
-        if (n <= 0)
-            return false;  // the pipe is full: tests feed less at a time
-        done += static_cast<std::size_t>(n);
-    }
-    state_->lines[path].counters.rx += static_cast<std::uint32_t>(bytes.size());
-    return true;
+    const int input = line(path).input;
+    return input >= 0 && ::write(input, bytes.data(), bytes.size()) == ssize_t(bytes.size());
 }
 
 } // namespace testenv

@@ -2,10 +2,11 @@
 // Serial devices for tests, without hardware or a pseudo-terminal.
 //
 // While a FakeSerialDevices object lives, every port the code under test
-// opens gets a fake device. The fakes record each call, keep what was set
-// per device path (a "line"), keep ports exclusive, and fail on demand. Input
-// is fed through a pipe, so pollFd() works as with a real device.
-#include <map>
+// opens gets a fake device with modem lines. The fakes record the calls that
+// set a line up, keep what was set per device path (a "line"), keep ports
+// exclusive, and fail on demand. Input arrives through a pipe, so pollFd() works as with a
+// real device.
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,26 +19,19 @@ namespace testenv {
 // What the fakes know of one device path.
 struct FakeSerialLine {
     bool open = false;
-    int opens = 0;
-    std::optional<platform::SerialLineState> state;   // last state set
-    std::optional<platform::SerialTimeouts> timeouts; // last time-outs set
-    int inputSize = -1, outputSize = -1;               // last queue sizes set
+    int input = -1;  // while open: the write end of the pipe the device reads
+    std::optional<platform::SerialLineState> state;    // last state set
+    std::optional<platform::SerialTimeouts> timeouts;  // last time-outs set
     std::string written;                               // every byte written
-    unsigned modemLines = 0;     // kModemCTS.. inputs and kModemDTR/RTS outputs
-    bool hasModemLines = true;
+    unsigned modemLines = 0;  // kModemCTS.. inputs and kModemDTR/RTS outputs
     platform::SerialCounters counters;
-    bool breakOn = false;
-    bool outputHeld = false;
-    int writeRoom = -1;        // bytes a write may still take (-1: any number)
-    int outputQueued = 0;      // what the output queue reports; purged to 0
+    int writeRoom = -1;    // bytes writes may still take (-1: any number)
+    int outputQueued = 0;  // what the output queue reports; purged to 0
 };
 
 class FakeSerialDevices {
 public:
-    enum class Op {
-        Open, Queues, State, Timeouts, Read, Write, InputWaiting, OutputWaiting,
-        Purge, ModemLines, SetModemLines, Break, HoldOutput, Counters
-    };
+    enum class Op { Open, Queues, State, Timeouts, Read, Write, OutputWaiting };
 
     FakeSerialDevices();   // puts the fakes in place
     ~FakeSerialDevices();  // puts the system devices back
@@ -45,25 +39,15 @@ public:
     FakeSerialDevices& operator=(const FakeSerialDevices&) = delete;
 
     // The next `times` calls of `op` (any path) fail with `error`; times < 0
-    // means every call until clearFailures().
+    // means every call, error 0 none.
     void fail(Op op, int error, int times = 1);
-    void clearFailures();
-
-    // Calls in order, as text: "open /dev/COM1", "queues 1024 1024",
-    // "state", "timeouts", "modem +DTR", "modem -RTS", "close /dev/COM1", ...
-    std::vector<std::string> calls() const;
-    void clearCalls();
-
-    // A copy of what is known of `path` (a full device path).
-    FakeSerialLine line(const std::string& path) const;
-    // Changes the inputs of a line: modem lines, whether it has any, counters.
-    void setModemInputs(const std::string& path, unsigned lines);
-    void setHasModemLines(const std::string& path, bool has);
-    void setCounters(const std::string& path, const platform::SerialCounters& counters);
-    // Limits what writes may still take (-1: no limit) and what the output
-    // queue reports as still waiting.
-    void setWriteRoom(const std::string& path, int bytes);
-    void setOutputQueued(const std::string& path, int bytes);
+    // The calls that open, set up and close lines, in order ("open /dev/COM1",
+    // "queues 1024 1024", "state", "modem +DTR", "timeouts", "purge in", ...);
+    // `clear` forgets them.
+    std::vector<std::string> calls(bool clear = false);
+    // What is known of `path` (a full device path), after `change` (modem
+    // inputs, counters, write room, ...) when given.
+    FakeSerialLine line(const std::string& path, const std::function<void(FakeSerialLine&)>& change = {});
     // Makes `bytes` arrive on the open device of `path`; false when none is open.
     bool pushInput(const std::string& path, const std::string& bytes);
 

@@ -1,0 +1,358 @@
+// Opening, setting up and closing a port on the fake device (the order of
+// calls and notifications, the ways it fails); and on a pseudo-terminal, with
+// the test playing the far end: the kernel's line, bytes both ways, the read
+// time-outs, the event thread's delivery of the receive flag, every way of
+// closing, and the far end going away.
+#include <termios.h>
+
+#include <atomic>
+
+#include "platform/SerialTermbits_posix.h"
+#include "serial/SerialTestSupport.h"
+
+using namespace serialtest;
+using platform::SerialLineState;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// A port that logs its opening and closing notifications and those of a
+// link, and whose event start can be made to fail.
+struct LoggedPort : TComPort {
+    Log log;
+    TComLink link;
+    bool failStart = false;  // StartEvents fails
+    int stops = 0;           // StopEvents calls
+    LoggedPort()
+    {
+        for (auto [event, name] : {std::pair{&OnBeforeOpen, "BeforeOpen"}, {&OnAfterOpen, "AfterOpen"},
+                                   {&OnBeforeClose, "BeforeClose"}, {&OnAfterClose, "AfterClose"}})
+            *event = log.Note(name);
+        for (auto [event, name] : {std::pair{&OnCTSChange, "CTS"}, {&OnRLSDChange, "RLSD"}, {&link.OnConn, "link Conn"},
+                                   {&link.OnCTSChange, "link CTS"}, {&link.OnDSRChange, "link DSR"}})
+            *event = log.Signal(name);
+        RegisterLink(&link);
+    }
+    ~LoggedPort() override { Close(), UnRegisterLink(&link); }
+
+protected:
+    void StartEvents() override { failStart ? throw std::runtime_error("no event thread") : TComPort::StartEvents(); }
+    void StopEvents() override { ++stops, TComPort::StopEvents(); }
+};
+
+// A port on the slave side of a pty that watches the event character CR, as
+// the application's ports do.
+struct PtyPort : ::testing::Test {
+    testenv::PtyPair pty;
+    TComPort port;
+
+    void Open(TSyncMethod sync, TComEvents events = {TComEvent::evRxFlag})
+    {
+        port.SetPort(pty.path());
+        port.SetEventChar('\r');
+        port.SetEvents(events);
+        port.SetSyncMethod(sync);
+        port.Open();
+    }
+    // Reads what has arrived, as the application's receive handler does.
+    std::string ReadAll(int count = 200)
+    {
+        std::string s;
+        port.ReadStr(s, count);
+        return s;
+    }
+};
+
+} // namespace
+
+// Opening sets the device up (queues, line, time-outs) before anyone hears of
+// it and then reports the modem lines; closing reports them down before the
+// device closes. Opening an open port, or closing a closed one, does nothing.
+TEST(ComPort, OpenSetsTheDeviceUpAndNotifiesInOrder)
+{
+    FakeSerialDevices devices;
+    devices.line(kPath, [](auto& l) { l.modemLines = platform::kModemCTS | platform::kModemRLSD; });
+    LoggedPort port;
+    port.FlowControl().SetControlDTR(TDTRFlowControl::dtrEnable);
+    port.SetConnected(true);
+    port.Open();
+    EXPECT_EQ(devices.calls(true), (Strings{"open /dev/COM1", "queues 1024 1024", "state", "modem +DTR", "modem -RTS", "timeouts"}));
+    EXPECT_EQ(port.log.Take(), (Strings{"BeforeOpen", "link Conn+", "AfterOpen", "link CTS+", "CTS+", "link DSR-", "RLSD+"}));
+    port.SetConnected(false);
+    port.Close();
+    EXPECT_EQ(port.log.Take(), (Strings{"link CTS-", "link DSR-", "CTS-", "RLSD-", "BeforeClose", "link Conn-", "AfterClose"}));
+    EXPECT_EQ(devices.calls(), (Strings{"purge in", "close /dev/COM1"}));
+}
+
+// A failed opening raises its code and errno, closes the device again, stops
+// what was started, tells no one the port opened, and leaves the port fit to
+// open once the cause is gone.
+TEST(ComPort, AFailedOpeningIsRolledBack)
+{
+    // The device call `op` fails, unless a `cause` is given.
+    const struct { const char* what; Op op; std::function<void(LoggedPort&)> cause; std::pair<int, int> raised; } cases[] = {
+        {"no device", Op::Open, nullptr, {CError_OpenFailed, ENOENT}},
+        {"line state", Op::State, nullptr, {CError_SetStateFailed, ENOENT}},
+        {"event thread", Op::Read, [](auto& p) { p.failStart = true; }, {-1, -1}},
+        {"custom rate -9600", Op::Read, [](auto& p) { p.SetBaudRate(TBaudRate::brCustom), p.SetCustomBaudRate(-9600); },
+         {CError_SetStateFailed, EINVAL}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeSerialDevices devices;
+        LoggedPort port;
+        c.cause ? c.cause(port) : devices.fail(c.op, ENOENT);
+        EXPECT_EQ(Raised([&] { port.Open(); }), c.raised);
+        EXPECT_FALSE(port.Connected());
+        EXPECT_FALSE(devices.line(kPath).open);
+        EXPECT_EQ(port.stops, c.op == Op::Open ? 0 : 1);
+        EXPECT_EQ(port.log.Take(), Strings{"BeforeOpen"});
+        port.failStart = false;
+        port.SetCustomBaudRate(9600);
+        EXPECT_EQ(Raised([&] { port.Open(); }), std::make_pair(0, 0));
+    }
+}
+
+// While loading, setters only store; Loaded() opens a port stored as
+// connected, and a failure to do so goes to the exception hook.
+TEST(ComPort, LoadingDefersEverythingToLoaded)
+{
+    FakeSerialDevices devices;
+    HookMessages hook;
+    TComPort port;
+    port.BeginLoading();
+    port.SetConnected(true);
+    port.SetBaudRate(TBaudRate::br4800);
+    EXPECT_TRUE(devices.calls().empty());
+    devices.fail(Op::Open, EBUSY);
+    port.Loaded();  // a failure to open goes to the hook
+    EXPECT_EQ(hook.Take(), Strings{"COM Port Error: Unable to open com port on COM1"});
+    port.Open();
+    EXPECT_EQ(devices.line(kPath).state->BaudRate, 4800u);
+}
+
+// Freeing an open port never throws, and the device is closed all the same.
+TEST(ComPort, DestructorNeverThrowsAndAlwaysClosesTheDevice)
+{
+    FakeSerialDevices devices;
+    HookMessages hook;
+    {
+        TComPort port;
+        port.Open();
+        port.OnBeforeClose = [](TCustomComPort*) { throw std::runtime_error("handler failed"); };
+    }
+    EXPECT_EQ(hook.Take(), Strings{"handler failed"});
+    EXPECT_FALSE(devices.line(kPath).open);
+}
+
+// The main window's port (9600 8N1, DTR on, RTS off, events on CR) reaches
+// the line bit for bit, and each setting changed while open reaches it at once.
+TEST(ComPort, SettingsReachTheOpenLineBitForBit)
+{
+    FakeSerialDevices devices;
+    TComPort port;
+    port.FlowControl().SetControlDTR(TDTRFlowControl::dtrEnable);
+    port.SetEventChar('\r');
+    port.Open();
+    // Length, speed, flags, reserved, XON/XOFF limits, byte size, parity, stop
+    // bits, XON, XOFF, error, end-of-file and event characters, reserved.
+    EXPECT_EQ(devices.line(kPath).state, (SerialLineState{28, 9600, 0x11, 0, 256, 256, 8, 0, 0, 17, 19, 0, 0, 13, 0}));
+    EXPECT_EQ(devices.line(kPath).timeouts, (platform::SerialTimeouts{0xFFFFFFFFu, 0, 0, 100, 1000}));
+    const struct { const char* what; std::function<void()> set; std::uint32_t flags; } cases[] = {
+        {"CTS flow, continue on XOFF", [&] { port.FlowControl().SetOutCTSFlow(true), port.FlowControl().SetTxContinueOnXoff(true); }, 0x95},
+        {"RTS handshake", [&] { port.FlowControl().SetControlRTS(TRTSFlowControl::rtsHandshake); }, 0x2095},
+        {"software preset", [&] { port.FlowControl().SetFlowControl(TFlowControl::fcSoftware); }, 0x391},
+        {"discard NUL, parity checked", [&] { port.SetDiscardNull(true), port.Parity().SetCheck(true); }, 0xB93},
+        {"errors replaced", [&] { port.Parity().SetReplace(true); }, 0xF93},
+    };
+    for (const auto& c : cases) {
+        c.set();
+        EXPECT_EQ(devices.line(kPath).state->Flags, c.flags) << c.what;
+    }
+    port.Buffer().SetInputSize(4098);  // the XON/XOFF limits follow at the next line change
+    port.SetBaudRate(TBaudRate::brCustom);
+    port.SetCustomBaudRate(31250);
+    port.SetDataBits(TDataBits::dbFive);
+    port.SetStopBits(TStopBits::sbOne5StopBits);
+    port.Parity().SetBits(TParityBits::prSpace);
+    port.Parity().SetReplaceChar('?');
+    EXPECT_EQ(devices.line(kPath).state, (SerialLineState{28, 31250, 0xF93, 0, 1024, 1024, 5, 4, 1, 17, 19, '?', 0, 13, 0}));
+}
+
+// On a real line: raw mode already when opened inside an update, before
+// anything is applied; then the settings as termios (an arbitrary speed
+// among them), changed at once.
+TEST(ComPortPty, ConfiguresTheKernelsLine)
+{
+    testenv::PtyPair pty;  // cooked and echoing as the kernel makes it
+    TComPort port;
+    port.SetPort(pty.path());
+    port.SetBaudRate(TBaudRate::br14400);
+    port.SetStopBits(TStopBits::sbTwoStopBits);
+    port.FlowControl().SetFlowControl(TFlowControl::fcHardware);
+    port.BeginUpdate();
+    port.Open();
+    platform::KernelTermios k;
+    ASSERT_EQ(platform::readKernelTermios(pty.slave(), k), 0);
+    EXPECT_EQ(k.lflag & (ICANON | ECHO | ISIG), 0u);
+    EXPECT_EQ(k.oflag & OPOST, 0u);
+    EXPECT_EQ(k.cflag & (CLOCAL | CREAD), static_cast<std::uint32_t>(CLOCAL | CREAD));
+    pty.send("\xff\xff");  // nothing is marked before the settings are applied
+    EXPECT_TRUE(WaitWithoutEvents([&] { return port.InputCount() == 2; }));
+    port.EndUpdate();
+    ASSERT_EQ(platform::readKernelTermios(pty.slave(), k), 0);
+    EXPECT_EQ(k.ospeed, 14400u);
+    EXPECT_EQ(k.cflag & (CSTOPB | CRTSCTS), static_cast<std::uint32_t>(CSTOPB | CRTSCTS));
+    port.FlowControl().SetXoffChar('\x02');  // a change reaches the line at once
+    ASSERT_EQ(platform::readKernelTermios(pty.slave(), k), 0);
+    EXPECT_EQ(k.cc[VSTOP], 2);
+}
+
+// Every byte value passes both ways unchanged, also on a checked line, which
+// marks errors and doubles FF on the way in.
+TEST_F(PtyPort, AllByteValuesPassBothWays)
+{
+    std::string all(256, '\0');
+    for (int i = 0; i < 256; ++i)
+        all[i] = static_cast<char>(i);
+    Open(TSyncMethod::smThreadSync, {});
+    port.Timeouts().SetReadInterval(0);
+    port.Timeouts().SetReadTotalConstant(3000);  // wait for the count, at most 3 s
+    for (const bool checked : {false, true}) {
+        port.Parity().SetCheck(checked);
+        ASSERT_EQ(port.WriteStr(all), 256);
+        EXPECT_EQ(pty.receive(256, 3000), all) << checked;
+        pty.send(all);
+        EXPECT_EQ(ReadAll(256), all) << checked;
+    }
+}
+
+// A read ends as the read time-outs say: at once by default, after the
+// interval behind the last byte, or at its total time; once the far end has
+// gone it cannot start.
+TEST_F(PtyPort, ReadStrFollowsTheReadTimeouts)
+{
+    Open(TSyncMethod::smThreadSync, {});
+    EXPECT_EQ(ReadAll(), "");
+    port.Timeouts().SetReadInterval(300);
+    std::thread far([&] {
+        pty.send("AB");
+        std::this_thread::sleep_for(milliseconds(50));  // a gap shorter than the interval
+        pty.send("C");
+    });
+    auto start = Clock::now();
+    EXPECT_EQ(ReadAll(10), "ABC");
+    EXPECT_GE(Clock::now() - start, milliseconds(300));
+    EXPECT_LT(Clock::now() - start, milliseconds(2000));
+    far.join();
+    port.Timeouts().SetReadTotalMultiplier(10);
+    port.Timeouts().SetReadTotalConstant(40);
+    start = Clock::now();
+    EXPECT_EQ(ReadAll(2), "");
+    EXPECT_GE(Clock::now() - start, milliseconds(60));
+    pty.closeMaster();  // the far end has gone: a read cannot start
+    EXPECT_EQ(ReadAll(), "");
+    EXPECT_EQ(port.ReadAsyncLastError(), static_cast<unsigned>(EIO));
+}
+
+// Each line ending in CR calls OnRxFlag once, links first, in the GUI thread
+// unless the sync method is smNone; smDisableEvents calls nothing.
+TEST_F(PtyPort, OnRxFlagRunsOncePerLineWhereTheSyncMethodSays)
+{
+    const std::thread::id gui = std::this_thread::get_id();
+    for (const TSyncMethod sync : {TSyncMethod::smThreadSync, TSyncMethod::smWindowSync, TSyncMethod::smNone,
+                                   TSyncMethod::smDisableEvents}) {
+        SCOPED_TRACE(Ord(sync));
+        const bool delivered = sync != TSyncMethod::smDisableEvents;
+        Log log;
+        std::atomic<int> calls{0}, wrongThread{0};
+        TComLink link;
+        link.OnRxFlag = [&](TCustomComPort*) { log.Add("link"); };
+        port.RegisterLink(&link);
+        port.OnRxFlag = [&](TCustomComPort*) {
+            wrongThread += (std::this_thread::get_id() == gui) == (sync == TSyncMethod::smNone);
+            log.Add("port " + ReadAll());
+            ++calls;
+        };
+        Open(sync);
+        for (int i = 0; i < 5; ++i) {
+            pty.send("line " + std::to_string(i) + "\r");
+            EXPECT_TRUE(!delivered || WaitFor([&] { return calls == i + 1; })) << i;
+        }
+        QTest::qWait(50);  // room for a call too many
+        EXPECT_EQ(calls, delivered ? 5 : 0);
+        EXPECT_EQ(wrongThread, 0);
+        const Strings l = log.Take();
+        EXPECT_EQ(l.size(), delivered ? 10u : 0u);
+        const Strings first{"link", "port line 0\r"};
+        EXPECT_EQ(Strings(l.begin(), l.begin() + std::min<std::size_t>(l.size(), 2)), delivered ? first : Strings());
+        port.Close();
+        port.UnRegisterLink(&link);
+    }
+}
+
+// A handler that throws is reported and delivery goes on; one that closes
+// its own port does not hang, and the port opens and delivers again.
+TEST_F(PtyPort, HandlersThatThrowOrCloseTheirPort)
+{
+    for (const TSyncMethod sync : {TSyncMethod::smThreadSync, TSyncMethod::smWindowSync, TSyncMethod::smNone}) {
+        SCOPED_TRACE(Ord(sync));
+        HookMessages reported;
+        std::atomic<int> calls{0};
+        std::atomic<bool> closed{false};
+        port.OnRxFlag = [&](TCustomComPort* p) {
+            ReadAll();
+            if (++calls == 1)
+                throw std::runtime_error("handler failed");
+            if (calls == 2)
+                p->Close(), closed = true;
+        };
+        Open(sync);
+        pty.send("1\r");
+        ASSERT_TRUE(WaitFor([&] { return reported.Size() == 1; }));
+        pty.send("2\r");
+        ASSERT_TRUE(WaitFor([&] { return closed.load() && !port.Connected(); }));
+        port.Open();
+        pty.send("3\r");
+        EXPECT_TRUE(WaitFor([&] { return calls == 3; }));
+        EXPECT_EQ(reported.Take(), Strings{"handler failed"});
+        port.Close();
+    }
+}
+
+// Closing while the thread waits for the GUI thread to run a delivery runs
+// that delivery in place, with the port still open, and ends at once.
+TEST_F(PtyPort, CloseWhileTheThreadWaitsInAHandOverRunsItAndEndsQuickly)
+{
+    Strings reads;
+    port.OnRxFlag = [&](TCustomComPort*) { reads.push_back(ReadAll()); };
+    Open(TSyncMethod::smThreadSync);
+    pty.send("x\r");
+    ASSERT_TRUE(WaitWithoutEvents([&] { return port.EventThread()->HandingOver(); }));
+    const auto start = Clock::now();
+    port.Close();
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(reads, Strings{"x\r"});
+    QTest::qWait(20);  // the posted hand-over finds nothing to run
+    EXPECT_EQ(reads.size(), 1u);
+}
+
+// When the far end goes away mid-stream the thread stops watching (no busy
+// loop), writes fail with their code, and Close ends at once.
+TEST_F(PtyPort, FarEndGoneStopsTheWatchAndFailsReadsAndWrites)
+{
+    std::atomic<int> calls{0};
+    port.OnRxFlag = [&](TCustomComPort*) { ReadAll(), ++calls; };
+    Open(TSyncMethod::smThreadSync, {TComEvent::evRxChar, TComEvent::evRxFlag});
+    for (int i = 0; i < 20; ++i)
+        pty.send("data " + std::to_string(i) + "\r");
+    ASSERT_TRUE(WaitFor([&] { return calls > 0; }));
+    pty.send("half a li");
+    pty.closeMaster();
+    QTest::qWait(100);  // the thread notices the hang-up
+    EXPECT_LT(ThreadCpuDuring(port, 1000), milliseconds(20)) << "thread busy after the far end went away";
+    EXPECT_EQ(Raised([&] { port.WriteStr("x"); }), std::make_pair(int(CError_WriteFailed), EIO));
+    const auto start = Clock::now();
+    port.Close();
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
+}
