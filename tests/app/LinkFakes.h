@@ -15,37 +15,34 @@ namespace linkfakes {
 
 inline const std::string kAck{"\x06\r"};  // ACK as the clock and the program send it
 
-class FakePort : public app::LinkPort {
-public:
-    explicit FakePort(app::LinkPort* line = nullptr) : line_(line) {}
+struct FakePort : app::LinkPort {
+    explicit FakePort(app::LinkPort* through = nullptr) : line(through) {}
+    app::LinkPort* line;              // a real line the port passes through to; nullptr: none
     std::vector<std::string> writes;  // each write made
     std::vector<TTid> writeTimes;     // the PC time of day as it began
     int failingWrites = 0;            // the next this many writes fail (-1: all)
     std::string pending;              // what arrives for the link to read
 
     std::string last() const { return writes.empty() ? std::string() : writes.back(); }
-    bool connected() const override { return !line_ || line_->connected(); }
+    bool connected() const override { return !line || line->connected(); }
     void write(const std::string& bytes) override
     {
         const TTid at = TidNow();
         if (failingWrites < 0 || (failingWrites > 0 && failingWrites--))  // counts down to 0
             throw std::runtime_error("write failed");
-        if (line_)
-            line_->write(bytes);
+        if (line)
+            line->write(bytes);
         writes.push_back(bytes);
         writeTimes.push_back(at);
     }
     std::string read(std::size_t maxCount) override
     {
-        if (line_)
-            return line_->read(maxCount);
+        if (line)
+            return line->read(maxCount);
         std::string out = pending.substr(0, maxCount);
         pending.erase(0, out.size());
         return out;
     }
-
-private:
-    app::LinkPort* line_;
 };
 
 struct FakeLabels : app::LinkLabels {

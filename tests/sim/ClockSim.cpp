@@ -1,5 +1,6 @@
 #include "sim/ClockSim.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "timevalues/TextRut.h"

@@ -6,17 +6,11 @@
 // records the commands and the program's 06 0D answers, and answers by
 // script: ACK, NAK or nothing; after acknowledging "VER" it sends its
 // identification line. It runs its own thread; every wait is bounded.
-#include <algorithm>
-#include <chrono>
-#include <condition_variable>
-#include <functional>
 #include <map>
-#include <mutex>
 #include <optional>
-#include <string>
 #include <vector>
 
-#include "sim/PeerIo.h"
+#include "sim/PeerIo.h"  // threads, locks and waits
 #include "support/PtyPair.h"
 
 namespace clocksim {

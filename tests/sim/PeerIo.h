@@ -17,10 +17,7 @@ public:
     using Take = std::function<void(const char* bytes, std::size_t count)>;
     using Fault = std::function<void(const std::string& what)>;
 
-    PeerThread() = default;
     ~PeerThread() { stop(); }
-    PeerThread(const PeerThread&) = delete;
-    PeerThread& operator=(const PeerThread&) = delete;
 
     // Reads the descriptor `fd` and hands each chunk that arrives to `take`
     // until stop(); a failed read is told to `fault` and tried again later.
