@@ -4,20 +4,22 @@
 // and over a pty to the simulated clock. Then the PC clock shift.
 #include <gtest/gtest.h>
 
+#include <QTest>
+#include <QToolButton>
+
 #include <algorithm>
 #include <functional>
 
 #include "LinkFakes.h"
 #include "app/ClockShift.h"
 #include "app/ComLinkPort.h"
+#include "app/ShiftArrows.h"
 #include "app/StartTableEncoders.h"
 #include "app/TransferSequence.h"
 #include "serial/ComPort.h"
 #include "sim/ClockSim.h"
 
-using clocksim::framed;
-using clocksim::kIdentification2003;
-using clocksim::kIdentification2004;
+using namespace clocksim;
 using namespace linkfakes;
 using namespace std::chrono_literals;
 using platform::LocalDateTime;
@@ -142,6 +144,22 @@ TEST_F(ClockLinkTest, ReceivePathCutsLinesAtCR)
     }
 }
 
+// A line longer than 1 KiB is noise: the buffer stops there and the rest is
+// thrown away up to its CR; a line of exactly the limit is still a line.
+TEST_F(ClockLinkTest, OverlongLineIsDiscardedUpToItsCR)
+{
+    link.Sand("VER");
+    rig.arrive(std::string(app::kMaxLineLength, 'x') + kAck);
+    EXPECT_EQ(make_tuple(link.busy(), link.Inar()), make_tuple(true, std::string()));
+    rig.arrive(std::string(5000, 'y'));
+    EXPECT_LE(link.Inar().size(), app::kMaxLineLength);
+    rig.arrive("\r" + kAck);
+    EXPECT_FALSE(link.busy());
+    port.writes.clear();
+    rig.arrive(framed(std::string(app::kMaxLineLength - 1, 'z')));
+    EXPECT_EQ(port.writes, Lines{kAck});
+}
+
 // "Set Klocka": after the identification the first tick with no command
 // outstanding waits for the next whole second of the PC clock, sends "SET-"
 // with it, and then pauses 0.5 ms so the written frame goes out before the
@@ -256,7 +274,7 @@ TEST(TransferSequence, SendsTheSettingsThenTheRecords)
             rig.arrive(framed(kIdentification2003));
         rig.link.startTransfer(c.records);
         Lines sent;
-        for (int i = 0; i < 100 && rig.link.TidSand() > 0; ++i) {
+        for (int i = 0; i < 60; ++i) {  // on past the end: a finished transfer sends nothing more
             if (!rig.ticksWithWrites(1).empty()) {
                 sent.push_back(rig.port.last().substr(0, rig.port.last().size() - 2));
                 rig.arrive(kAck);
@@ -311,8 +329,8 @@ TEST_F(ClockLinkPtyTest, SetsTheClockWithinTheFirstFourMillisecondsOfASecond)
 
 // Date and time come from one reading: a clock passing midnight right after
 // it must not get yesterday's time on today's date. A shift out of the day
-// sets and tells nothing. A clock that cannot be set is told once, and again
-// only after a success.
+// (to midnight itself, too) sets and tells nothing. A clock that cannot be
+// set is told once, and again only after a success.
 TEST(ClockShift, ShiftsWithinTheDayFromOneReadingAndTellsAFailureOnce)
 {
     testenv::FakeLocalClock pc{at(23, 59, 59, 990)};
@@ -323,7 +341,7 @@ TEST(ClockShift, ShiftsWithinTheDayFromOneReadingAndTellsAFailureOnce)
     EXPECT_EQ(shift.Settiddiff(-1000), app::ClockShift::Outcome::Shifted);
     EXPECT_EQ(make_tuple(pc.reads(), pc.setCalls()), make_tuple(1, std::vector{at(23, 59, 59, 890)}));
     pc.setStepPerRead(0);
-    EXPECT_EQ(shift.Settiddiff(10000), app::ClockShift::Outcome::OutsideDay);
+    EXPECT_EQ(shift.Settiddiff(1100), app::ClockShift::Outcome::OutsideDay);  // midnight itself is the next day
     EXPECT_EQ(make_tuple(pc.setCalls().size(), told.size()), make_tuple(1u, 0u));
     pc.failSetWith("no right to set the clock");
     for (int i = 0; i < 5; ++i)
@@ -334,6 +352,21 @@ TEST(ClockShift, ShiftsWithinTheDayFromOneReadingAndTellsAFailureOnce)
     pc.failSetWith("again");
     shift.Settiddiff(-1000);
     EXPECT_EQ(told.size(), 2u);
+}
+
+// Each arrow reports its press (+1 up, -1 down) and its release once: held,
+// it does not repeat on its own (the shift's own repeat does).
+TEST(ShiftArrows, ReportOnePressAndReleasePerClickEvenWhenHeld)
+{
+    app::ShiftArrows arrows;
+    std::vector<int> seen;  // the directions pressed, 0 for a release
+    QObject::connect(&arrows, &app::ShiftArrows::pressed, [&](int direction) { seen.push_back(direction); });
+    QObject::connect(&arrows, &app::ShiftArrows::released, [&] { seen.push_back(0); });
+    QTest::mousePress(arrows.upHalf(), Qt::LeftButton);
+    QTest::qWait(700);
+    QTest::mouseRelease(arrows.upHalf(), Qt::LeftButton);
+    QTest::mouseClick(arrows.downHalf(), Qt::LeftButton);
+    EXPECT_EQ(seen, (std::vector<int>{1, 0, -1, 0}));
 }
 
 } // namespace

@@ -13,10 +13,7 @@
 #include "app/StartTableEncoders.h"
 
 using app::IntervalEntry;
-using gridtest::columnOf;
-using gridtest::gridOf;
-using gridtest::hms;
-using gridtest::Row;
+using namespace gridtest;
 using std::make_tuple;
 using Lines = std::vector<std::string>;
 using Rows = std::vector<Row>;
@@ -73,14 +70,15 @@ TEST(Encoders, NewSetIntervalGivesTheRecords)
     }
 }
 
-// Old command set, interval start: one line per start.
+// Old command set, interval start: one line per start, up to the last moment
+// the five-digit seconds field holds.
 TEST(Encoders, OldSetIntervalGivesOneLinePerStart)
 {
     const Lines lines = app::BuildOldVanlig(intervalGrid({kRow1To100}));
     ASSERT_EQ(lines.size(), 100u);
     EXPECT_EQ(lines[1], "S-0002-36030");
     EXPECT_EQ(lines[99], "S-0100-38970");
-    const Rows pairs = {{"1", "10", "10.00.00", " 1.00", "2"}, {"9999", "9999", "27.46.39", "", "1"}};
+    const Rows pairs = {{"1", "10", "10.00.00", " 1.00", "2"}, {"9999", "9999", "27.46.39,9999", "", "1"}};
     EXPECT_EQ(app::BuildOldVanlig(intervalGrid(pairs)),
               (Lines{"S-0001-36000", "S-0003-36060", "S-0005-36120", "S-0007-36180", "S-0009-36240", "S-9999-99999"}));
 }
@@ -130,7 +128,7 @@ TEST(Encoders, RefusedTableRaisesNamingTheRow)
         {negativeQueue, {}, "Sänd Kö -1 är ingen kö"},
     };
     for (const auto& [build, rows, message] : cases)
-        EXPECT_EQ(gridtest::errorOf<app::StartTableError>([&] { build(rows); }), message);
+        EXPECT_EQ(errorOf<app::StartTableError>([&] { build(rows); }), message);
 }
 
 // The three-digit index holds 1000 records, the end record among them.

@@ -19,7 +19,7 @@
 
 using app::ImportedStarter;
 using app::MemoryGrid;
-using gridtest::errorOf;
+using namespace gridtest;
 using Texts = std::vector<std::string>;
 
 namespace {
@@ -111,7 +111,7 @@ TEST(StartListFile, GridLinesFillTheirRowAndNoOther)
                                               {3, {"a\rb", "x=y", "", "", ""}}, {4, {"1", "2", "3", "4", "5"}},
                                               {5, {"\xC3\x85sa", "\xC3\x96\xC3\xA4", "\xE2\x82\xAC", "", ""}},
                                               {6, {"0", "", "10.00.00", "", ""}}, {9999, {"1", "2", "3", "4", "5"}}});
-    EXPECT_EQ(gridtest::cellsOf(grid, -1, 0, 9999), gridtest::cellsOf(expected, -1, 0, 9999));
+    EXPECT_EQ(cellsOf(grid, -1, 0, 9999), cellsOf(expected, -1, 0, 9999));
     EXPECT_EQ(settings, app::IntervalTableSettings{});
 }
 
@@ -177,18 +177,6 @@ TEST(StartTimeImport, LineIsAcceptedOrRefused)
         EXPECT_EQ(app::importLine(line, fmt), expected) << what;
 }
 
-// The separator is the first character of its box as a Windows-1252 byte;
-// none when empty or outside the code page.
-TEST(StartTimeImport, SeparatorIsTheFirstCharacterInTheCodePage)
-{
-    const std::pair<const char*, std::optional<char>> cases[] = {
-        {",;", ','}, {"?", '?'}, {"é", '\xE9'}, {"€x", '\x80'},
-        {"", std::nullopt}, {"→;", std::nullopt}, {"😀", std::nullopt},
-    };
-    for (const auto& [text, expected] : cases)
-        EXPECT_EQ(app::separatorOf(QString::fromUtf8(text)), expected) << text;
-}
-
 // Lines end at LF (a CR before it dropped), as views into the file's bytes;
 // a UTF-8 byte-order mark at the start is dropped.
 TEST(StartTimeImport, LinesEndAtLineFeed)
@@ -206,23 +194,6 @@ TEST(StartTimeImport, LinesEndAtLineFeed)
         }
         EXPECT_EQ(lines, expected) << bytes;
     }
-}
-
-// The raw-lines rows keep the accepted lines together, a refused line
-// standing below the last; at most 9999 starters are taken.
-TEST(StartTimeImport, ReadKeepsAcceptedRowsTogether)
-{
-    const app::ImportOutcome out = app::importStarters("12;0:00\njunk\n7;0:45\ntrailer\n\n", format(1, 2, kTen));
-    EXPECT_EQ(std::tie(out.starters, out.lineRows, out.cutShort),
-              std::make_tuple(std::vector<ImportedStarter>{{"12", "10.00.00"}, {"7", "10.00.45"}},
-                              Texts{"12;0:00", "7;0:45", ""}, false));
-
-    std::string full;
-    for (int i = 0; i < app::kImportMaxStarters; ++i)
-        full += "5;1:00\n";
-    EXPECT_FALSE(app::importStarters(full, format()).cutShort);
-    const app::ImportOutcome over = app::importStarters(full + "6;1:00\n", format());
-    EXPECT_EQ(std::make_pair(over.cutShort, over.starters.size()), std::make_pair(true, std::size_t{9999}));
 }
 
 // Every byte decodes to one character (the five undefined ones to the C1
