@@ -166,37 +166,24 @@ TEST_F(ClockLinkTest, OverlongLineIsDiscardedUpToItsCR)
 // window goes on.
 TEST_F(ClockLinkTest, SetKlockaSendsTheSecondStartingJustAfterTheIdentification)
 {
-    const std::pair<platform::LocalDateTime, std::string> cases[] = {
-        {{2026, 6, 15, 9, 59, 59, 500}, "SET-36000"},
-        {{2026, 6, 15, 23, 59, 59, 700}, "SET-00000"},  // across midnight
-        {{2026, 6, 15, 9, 59, 59, 999}, "SET-36001"},   // in the first 4 ms by the tick: the next second
-    };
-    for (const auto& [at, command] : cases) {
-        SCOPED_TRACE(command);
-        testenv::FakeLocalClock clock(at);
-        testenv::ScopedFakeClock inPlace(clock);
-        clock.setStepPerRead(1);
-        FakeWaitClock w(&clock);
-        LinkRig fresh(w);
-        w.port = &fresh.port;
-        fresh.link.SetKlockaClick();
-        EXPECT_EQ(make_tuple(fresh.port.last(), fresh.link.SetKlsw()), make_tuple(framed("VER"), true));
-        fresh.arrive(framed(kIdentification2004));  // before the ACK of "VER"
-        EXPECT_EQ(make_tuple(fresh.link.SetKlsw(), fresh.link.TidSet()), make_tuple(false, 1));
-        fresh.link.Tick();  // not while "VER" is outstanding
-        EXPECT_EQ(make_tuple(fresh.port.last(), fresh.link.TidSet()), make_tuple(kAck, 1));
-        fresh.arrive(kAck);
-        fresh.link.Tick();
-        const TTid sentAt = fresh.port.writeTimes.back();
-        EXPECT_EQ(make_tuple(fresh.port.last(), TidToSecStr(sentAt, 0)), make_tuple(framed(command), command.substr(4)));
-        EXPECT_LT(sentAt % kTidSecond, app::kSecondStartWindow) << sentAt;
-        // The wait slept before the frame, and the pause came after it.
-        ASSERT_GE(w.sleeps.size(), 2u);
-        EXPECT_EQ(w.sleeps.back(), std::make_pair(fresh.port.writes.size(),
-                                                  std::chrono::nanoseconds(app::kAfterSetFramePause)));
-        for (std::size_t i = 0; i + 1 < w.sleeps.size(); ++i)
-            EXPECT_LT(w.sleeps[i].first, fresh.port.writes.size());
-    }
+    pc.setStepPerRead(1);
+    wait.port = &port;
+    link.SetKlockaClick();
+    EXPECT_EQ(make_tuple(port.last(), link.SetKlsw()), make_tuple(framed("VER"), true));
+    rig.arrive(framed(kIdentification2004));  // before the ACK of "VER"
+    EXPECT_EQ(make_tuple(link.SetKlsw(), link.TidSet()), make_tuple(false, 1));
+    link.Tick();  // not while "VER" is outstanding
+    EXPECT_EQ(make_tuple(port.last(), link.TidSet()), make_tuple(kAck, 1));
+    rig.arrive(kAck);
+    link.Tick();
+    const TTid sentAt = port.writeTimes.back();
+    EXPECT_EQ(make_tuple(port.last(), TidToSecStr(sentAt, 0)), make_tuple(framed("SET-36000"), std::string("36000")));
+    EXPECT_LT(sentAt % kTidSecond, app::kSecondStartWindow) << sentAt;
+    // The wait slept before the frame, and the pause came after it.
+    ASSERT_GE(wait.sleeps.size(), 2u);
+    EXPECT_EQ(wait.sleeps.back(), std::make_pair(port.writes.size(), std::chrono::nanoseconds(app::kAfterSetFramePause)));
+    for (std::size_t i = 0; i + 1 < wait.sleeps.size(); ++i)
+        EXPECT_LT(wait.sleeps[i].first, port.writes.size());
 }
 
 // A failed write (the answer to a line, a command, each resend) is reported,
@@ -246,6 +233,17 @@ TEST(WholeSecondWait, AnswersTheFirstReadingOfTheNextSecond)
         EXPECT_EQ(make_tuple(t / kTidSecond, t % kTidSecond < app::kSecondStartWindow), make_tuple(second, inWindow)) << name;
         EXPECT_LE(wait.now, std::chrono::nanoseconds(maxWait) + 1ms) << name;
     }
+}
+
+// On the real monotonic clock too, a PC clock that stands still ends the
+// wait at its bound, not never.
+TEST(WholeSecondWait, EndsOnTheRealMonotonicClockWhenThePcClockStandsStill)
+{
+    testenv::FakeLocalClock pc(at(9, 59, 59, 500));
+    testenv::ScopedFakeClock scope(pc);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(app::waitForWholeSecond(app::systemWaitClock()) / kTidSecond, 35999);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
 }
 
 constexpr int kInterval = app::kIntervalStartTab;

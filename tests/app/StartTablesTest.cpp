@@ -83,8 +83,9 @@ TEST(Encoders, OldSetIntervalGivesOneLinePerStart)
               (Lines{"S-0001-36000", "S-0003-36060", "S-0005-36120", "S-0007-36180", "S-0009-36240", "S-9999-99999"}));
 }
 
-// Pursuit start: the queue's starters in both sets; every queue start is
-// sent; a starter out of time order is left out of the new set and named.
+// Pursuit start: the queue's starters in both sets, the queue start up to the
+// last moment the old set's seconds field holds; every queue start is sent; a
+// starter out of time order is left out of the new set and named.
 TEST(Encoders, PursuitInBothSets)
 {
     std::vector<int> leftOut;
@@ -92,6 +93,10 @@ TEST(Encoders, PursuitInBothSets)
               (Lines{"000-508C63", "001-700C3D", "002-70034B", "003-608DCB", "004-70283D"}));
     EXPECT_EQ(leftOut, std::vector<int>{41});
     EXPECT_EQ(app::leftOutMessage({8, 9}), "Nr 8, 9 startar före föregående start och sänds inte till klockan.");
+    EXPECT_EQ(app::BuildOldJakt(pursuitGrid({{"0", "", "27.46.39,9999"}}), 1, "1"), Lines{"ELAPSE-1-99999"});
+    // No integer in "Sänd Kö:" is queue 0: the starters without a queue.
+    const app::MemoryGrid noQueue = pursuitGrid({{"3", "", "10.00.00"}, {"4", "1", "10.00.10"}});
+    EXPECT_EQ(app::buildSendList(true, app::kPursuitStartTab, noQueue, noQueue, "?"), Lines{"S-0003-36000"});
     EXPECT_EQ(app::BuildOldJakt(pursuitGrid(kPursuit), 1, "1"),
               (Lines{"ELAPSE-1-36000", "S-0012-36000", "S-0003-36075", "S-0040-36360", "S-0041-36300"}));
     // The new set ends at an empty "Nr", the old set at an empty "Tid" (an

@@ -20,16 +20,15 @@
 using app::ImportedStarter;
 using app::MemoryGrid;
 using namespace gridtest;
-using Texts = std::vector<std::string>;
 
 namespace {
 
 // Grids of the window's size (data rows 1..9999) with their headers in row 0;
 // rows given by number.
-using Numbered = std::vector<std::pair<int, Texts>>;
-const Texts kInterval{"Från nr", "Till nr", "Tid", "Difftid", "Ant/sta"};
-const Texts kPursuit{"Nr", "F", "Tid", "Diff"};
-MemoryGrid gridWith(const Texts& headers, Numbered rows = {})
+using Numbered = std::vector<std::pair<int, Row>>;
+const Row kInterval{"Från nr", "Till nr", "Tid", "Difftid", "Ant/sta"};
+const Row kPursuit{"Nr", "F", "Tid", "Diff"};
+MemoryGrid gridWith(const Row& headers, Numbered rows = {})
 {
     MemoryGrid grid(static_cast<int>(headers.size()), 10000);
     rows.insert(rows.begin(), {0, headers});
@@ -74,7 +73,7 @@ TEST(StartListFile, PursuitLayoutIsWrittenLineForLine)
 
 // A written text with ";", a line break or a character without a byte in
 // Windows-1252 would not read back: the save is refused naming the cell.
-TEST(StartListFile, RefusesTextsThatWouldNotReadBackAsWritten)
+TEST(StartListFile, RefusesRowThatWouldNotReadBackAsWritten)
 {
     const std::pair<std::string, const char*> cases[] = {
         {"12;13", "innehåller \";\", som skiljer cellerna åt i filen."},
@@ -181,12 +180,12 @@ TEST(StartTimeImport, LineIsAcceptedOrRefused)
 // a UTF-8 byte-order mark at the start is dropped.
 TEST(StartTimeImport, LinesEndAtLineFeed)
 {
-    const std::pair<std::string, Texts> cases[] = {
+    const std::pair<std::string, Row> cases[] = {
         {"", {}}, {"a\nb\r\n", {"a", "b"}}, {"a\n\nb\n", {"a", "", "b"}}, {"a\rb\n", {"a\rb"}},
         {"\xEF\xBB\xBF" "12;1\n", {"12;1"}},
     };
     for (const auto& [bytes, expected] : cases) {
-        Texts lines;
+        Row lines;
         app::ImportLines reader(bytes);
         while (const std::optional<std::string_view> line = reader.next()) {
             EXPECT_TRUE(line->data() >= bytes.data() && line->data() + line->size() <= bytes.data() + bytes.size());
