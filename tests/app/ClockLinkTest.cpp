@@ -1,7 +1,8 @@
 // The clock link: framing, the one outstanding command, the resend and poll
 // rhythms, replies, the receive path, the setting of the clock's time on a
 // whole second of the PC clock, and the table transfer's commands; on fakes,
-// and over a pty to the simulated clock. Then the PC clock shift.
+// and over a pty to the simulated clock. Then the PC clock shift and its
+// arrows.
 #include <gtest/gtest.h>
 
 #include <QTest>

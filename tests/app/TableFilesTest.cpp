@@ -1,6 +1,6 @@
-// The files: start-list files (the exact bytes written, the readers line by
-// line, the files on disk), the lines of an import file, and Windows-1252,
-// their code page and the clock's.
+// The files: start-list files (the exact bytes written, the rows read back,
+// the files on disk), the lines of an import file, and Windows-1252, their
+// code page and the clock's.
 #include <gtest/gtest.h>
 
 #include <QDir>
