@@ -5,6 +5,7 @@
 // arrows.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QTest>
 #include <QToolButton>
 
@@ -14,6 +15,7 @@
 #include "LinkFakes.h"
 #include "app/ClockShift.h"
 #include "app/ComLinkPort.h"
+#include "app/PcTimeText.h"
 #include "app/ShiftArrows.h"
 #include "app/StartTableEncoders.h"
 #include "app/TransferSequence.h"
@@ -351,6 +353,14 @@ TEST(ClockShift, ShiftsWithinTheDayFromOneReadingAndTellsAFailureOnce)
     pc.failSetWith("again");
     shift.Settiddiff(-1000);
     EXPECT_EQ(told.size(), 2u);
+}
+
+// The PC time is shown as a time of day only: no time zone follows it.
+TEST(PcTimeText, ShowsTheTimeOfDayWithoutItsZone)
+{
+    const QString text = app::pcTimeText(10 * kTidHour + 5 * kTidSecond);
+    EXPECT_TRUE(text.contains("10") && text.contains("05")) << text.toStdString();
+    EXPECT_FALSE(text.contains(QDateTime::currentDateTime().timeZoneAbbreviation())) << text.toStdString();
 }
 
 // Each arrow reports its press (+1 up, -1 down) and its release once: held,

@@ -208,8 +208,7 @@ TEST(PursuitTable, ImportIsCutOffAtTheLastDataRow)
         {0, 50, 4, true, {"0", "1", "2", "3", "4"}}, {4, 1, 0, true, {"91", "92", "93", "94", ""}},
     };
     for (const auto& [used, offered, starters, cutOff, nrs] : cases) {
-        app::MemoryGrid grid(4, 6);
-        app::MemoryGrid result(2, offered + 1);
+        app::MemoryGrid grid(4, 6), result(2, offered + 1);
         for (int r = 1; r <= used; ++r)
             grid.SetCell(0, r, "9" + std::to_string(r));
         for (int r = 1; r <= offered; ++r)
