@@ -1,17 +1,34 @@
-// The clock link on fakes: framing, the one outstanding command, the resend
-// rhythm, replies, the receive path, identification and the clock setting.
+// The clock link: framing, the one outstanding command, the resend and poll
+// rhythms, replies, the receive path, the setting of the clock's time on a
+// whole second of the PC clock, and the table transfer's commands; on fakes,
+// and over a pty to the simulated clock. Then the PC clock shift and its
+// arrows.
 #include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QTest>
+#include <QToolButton>
 
 #include <algorithm>
 #include <functional>
 
 #include "LinkFakes.h"
-#include "app/ClockLink.h"
+#include "app/ClockShift.h"
+#include "app/ComLinkPort.h"
+#include "app/PcTimeText.h"
+#include "app/ShiftArrows.h"
+#include "app/StartTableEncoders.h"
+#include "app/TransferSequence.h"
+#include "serial/ComPort.h"
 #include "sim/ClockSim.h"
 
-using clocksim::framed;
-using clocksim::hexBytes;
+using namespace clocksim;
 using namespace linkfakes;
+using namespace std::chrono_literals;
+using platform::LocalDateTime;
+using std::make_tuple;
+using Ticks = std::vector<int>;
+using Lines = std::vector<std::string>;
 
 namespace {
 
@@ -19,483 +36,346 @@ class ClockLinkTest : public ::testing::Test {
 protected:
     testenv::FakeLocalClock pc{{2026, 6, 15, 9, 59, 59, 500}};
     testenv::ScopedFakeClock scope{pc};
-    FakePort port;
-    FakeLabels labels;
     FakeWaitClock wait{&pc};
-    std::vector<std::string> errors;
-    app::ClockLink link{port, labels,
-                        [this](std::exception_ptr e) {
-                            try {
-                                std::rethrow_exception(e);
-                            } catch (const std::exception& x) {
-                                errors.push_back(x.what());
-                            }
-                        },
-                        wait};
-
-    void arrive(const std::string& bytes)
-    {
-        port.arrive(bytes);
-        link.receive();
-    }
-    // Runs `n` ticks; answers the tick numbers (from 1) at which something was written.
-    std::vector<int> ticksWithWrites(int n)
-    {
-        std::vector<int> at;
-        for (int i = 1; i <= n; ++i) {
-            const std::size_t before = port.writes.size();
-            link.Tick();
-            if (port.writes.size() != before)
-                at.push_back(i);
-        }
-        return at;
-    }
-    std::string lastWrite() const { return port.writes.empty() ? std::string() : port.writes.back(); }
+    LinkRig rig{wait};
+    FakePort& port = rig.port;
+    app::ClockLink& link = rig.link;
 };
 
+// A command leaves as its text, its check character and CR, and waits 0.6 s
+// for its first resend.
 TEST_F(ClockLinkTest, FramesCommandsWithCheckCharacterAndCR)
 {
-    struct Case { std::function<void(app::ClockLink&)> send; std::string wire; };
-    const Case cases[] = {
-        {[](app::ClockLink& l) { l.Sand("VER"); }, "56 45 52 93 0D"},
-        {[](app::ClockLink& l) { l.Sand("RESET"); }, "52 45 53 45 54 7D 0D"},
-        {[](app::ClockLink& l) { l.Sand("SET-36000"); }, "53 45 54 2D 33 36 30 30 30 6E 0D"},
-        {[](app::ClockLink& l) { l.BSaveClick(); }, hexBytes(framed("SAVE"))},
-        {[](app::ClockLink& l) { l.BLoadClick(); }, hexBytes(framed("LOAD"))},
+    const std::pair<std::function<void()>, std::string> cases[] = {
+        {[&] { link.Sand("VER"); }, "VER\x93\r"}, {[&] { link.Sand("RESET"); }, "RESET}\r"},
+        {[&] { link.Sand("SET-36000"); }, "SET-36000n\r"}, {[&] { link.BSaveClick(); }, framed("SAVE")},
+        {[&] { link.BLoadClick(); }, framed("LOAD")},
     };
-    for (const Case& c : cases) {
+    for (const auto& [send, wire] : cases) {
         port.writes.clear();
-        c.send(link);
-        ASSERT_EQ(port.writes.size(), 1u);
-        EXPECT_EQ(hexBytes(port.writes[0]), c.wire);
-        EXPECT_EQ(link.Utar() + '\r', port.writes[0]);
-        EXPECT_EQ(link.Tid2(), app::kFirstResendTicks);
-        link.HandleReply(kAck);
+        send();
+        EXPECT_EQ(make_tuple(port.writes, link.Utar() + '\r', link.Tid2()),
+                  make_tuple(Lines{wire}, wire, app::kFirstResendTicks));
+        link.HandleReply("\x06");
     }
 }
 
-TEST_F(ClockLinkTest, OutstandingCommandDropsOthersAndShowsAsWindows1252)
-{
-    link.Sand("VER");
-    EXPECT_TRUE(link.busy());
-    // The check character 0x93 is a left double quotation mark in Windows-1252.
-    EXPECT_EQ(labels.sent, QString::fromUtf16(u"VER\u201C"));
-    link.Tick();
-    link.Sand("RESET");
-    EXPECT_EQ(port.writes.size(), 1u);
-    EXPECT_EQ(link.Utar(), "VER\x93");
-    EXPECT_EQ(link.Tid2(), app::kFirstResendTicks - 1);
-    EXPECT_EQ(labels.sentCount, 1);
-}
-
-TEST_F(ClockLinkTest, ResendRhythm)
-{
-    // A command offered from outside the tick is resent at the 6th tick,
-    // then every 4th.
-    link.Sand("RESET");
-    EXPECT_EQ(ticksWithWrites(15), (std::vector<int>{6, 10, 14}));
-    for (const std::string& w : port.writes)
-        EXPECT_EQ(w, framed("RESET"));
-}
-
-TEST_F(ClockLinkTest, PollSendsVerEveryTenSecondsAndResendsItAtTheFifthTick)
+// An unanswered command is resent at the 6th tick, then every 4th. The poll
+// sends "VER" every 10 s; one that finds a command outstanding is dropped
+// (as is any command then) but reloads; the resend step of the poll's own
+// tick already counts.
+TEST_F(ClockLinkTest, ResendAndPollRhythms)
 {
     link.startPolling();
-    EXPECT_EQ(lastWrite(), framed("VER"));
-    link.HandleReply(kAck);
+    Ticks resends;
+    for (int t = 6; t <= 102; t += 4)
+        resends.push_back(t);
+    EXPECT_EQ(rig.ticksWithWrites(102), resends);  // the poll dropped at tick 100 changed nothing
+    EXPECT_EQ(port.writes, Lines(resends.size() + 1, framed("VER")));
+    EXPECT_EQ(make_tuple(link.Tid1(), link.Utar()), make_tuple(app::kPollTicks - 2, std::string("VER\x93")));
+    rig.arrive(kAck);
     port.writes.clear();
-    // The poll's "VER" leaves at tick 100; the resend step of that same tick
-    // already counts, so the first resend comes at tick 105.
-    EXPECT_EQ(ticksWithWrites(113), (std::vector<int>{100, 105, 109, 113}));
+    EXPECT_EQ(rig.ticksWithWrites(111), (Ticks{98, 103, 107, 111}));
     EXPECT_EQ(link.Tid1(), 100 - 13);
 }
 
-TEST_F(ClockLinkTest, PollIsDroppedWhileBusyButStillReloads)
-{
-    link.startPolling();  // "VER" outstanding, never acknowledged
-    port.writes.clear();
-    for (int i = 0; i < 100; ++i)
-        link.Tick();
-    EXPECT_EQ(link.Tid1(), app::kPollTicks);
-    EXPECT_EQ(link.Utar(), "VER\x93");
-}
-
-TEST_F(ClockLinkTest, ClosedPortHoldsTheFrameAndTheResendWritesItOnceOpen)
-{
-    port.open = false;
-    link.startPolling();
-    EXPECT_TRUE(port.writes.empty());
-    EXPECT_EQ(labels.sent, QString::fromUtf16(u"VER\u201C"));
-    EXPECT_TRUE(ticksWithWrites(7).empty());
-    EXPECT_EQ(link.Tid2(), 3);  // the 0.4 s rhythm runs on while closed
-    port.open = true;
-    EXPECT_EQ(ticksWithWrites(4), (std::vector<int>{3}));
-    EXPECT_EQ(lastWrite(), framed("VER"));
-}
-
+// ACK ends the outstanding command, NAK writes it again at once; both by
+// their first byte, and neither does anything while idle.
 TEST_F(ClockLinkTest, AckAndNak)
 {
-    struct Case { const char* name; bool busy; std::string reply; bool rewritten; bool busyAfter; };
-    const Case cases[] = {
-        {"ACK", true, kAck, false, false},
-        {"ACK with more bytes", true, kAck + "xyz", false, false},
-        {"NAK", true, kNak, true, true},
-        {"NAK with more bytes", true, kNak + "1", true, true},
-        {"ACK while idle", false, kAck, false, false},
-        {"NAK while idle", false, kNak, false, false},
+    // Outstanding command before; reply; NAK: rewritten and still outstanding.
+    const std::tuple<bool, std::string, bool> cases[] = {
+        {true, "\x06", false}, {true, "\x06xyz", false}, {true, "\x15", true},
+        {true, "\x15" "1", true}, {false, "\x06", false}, {false, "\x15", false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        FakePort p;
-        FakeLabels l;
-        app::ClockLink fresh(p, l, {}, wait);
-        if (c.busy)
-            fresh.Sand("RESET");
-        p.writes.clear();
-        p.arrive(c.reply + '\r');
-        fresh.receive();
-        EXPECT_EQ(p.writes, c.rewritten ? std::vector<std::string>{framed("RESET")} : std::vector<std::string>{});
-        EXPECT_EQ(fresh.busy(), c.busyAfter);
-        if (c.busy) {
-            EXPECT_EQ(fresh.Tid2(), app::kResendTicks);
+    for (const auto& [busy, reply, nak] : cases) {
+        LinkRig fresh(wait);
+        if (busy)
+            fresh.link.Sand("RESET");
+        fresh.port.writes.clear();
+        fresh.arrive(reply + '\r');
+        EXPECT_EQ(make_tuple(fresh.port.writes, fresh.link.busy()), make_tuple(nak ? Lines{framed("RESET")} : Lines{}, nak))
+            << reply;
+        if (busy) {
+            EXPECT_EQ(fresh.link.Tid2(), app::kResendTicks);
         }
     }
 }
 
-TEST_F(ClockLinkTest, AckStopsTheResend)
-{
-    link.Sand("RESET");
-    arrive(kAck + '\r');
-    EXPECT_TRUE(ticksWithWrites(20).empty());
-}
-
+// A text line of the clock is answered 06 0D only when its check character
+// holds; "In:" shows every line without its CR.
 TEST_F(ClockLinkTest, TextLinesAreAnsweredOnlyWhenTheirCheckHolds)
 {
     std::string badCheck = framed("HELLO");
     badCheck[badCheck.size() - 2] ^= 1;
-    std::string twoBytes = "A";
-    twoBytes += static_cast<char>(128 - 'A');  // sums to 0 modulo 128, but too short
-    struct Case { const char* name; std::string bytes; bool answered; };
-    const Case cases[] = {
-        {"valid text", framed("HELLO"), true},
-        {"valid with bytes above 127", framed("K\xC4LLA"), true},
-        {"bad check character", badCheck, false},
-        {"one byte summing to 0", std::string("\x80\r"), false},
-        {"two bytes summing to 0", twoBytes + '\r', false},
+    const std::string twoBytes = std::string("A") + static_cast<char>(128 - 'A') + '\r';  // sums to 0, too short
+    const std::tuple<const char*, std::string, bool> cases[] = {
+        {"valid text", framed("HELLO"), true}, {"valid with bytes above 127", framed("K\xC4LLA"), true},
+        {"bad check character", badCheck, false}, {"one byte summing to 0", "\x80\r", false},
+        {"two bytes summing to 0", twoBytes, false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, bytes, answered] : cases) {
         port.writes.clear();
-        arrive(c.bytes);
-        EXPECT_EQ(port.writes, c.answered ? std::vector<std::string>{"\x06\r"} : std::vector<std::string>{});
-        // "In:" shows every line, valid or not, without its CR.
-        EXPECT_EQ(labels.received.size(), static_cast<qsizetype>(c.bytes.size() - 1));
-        EXPECT_FALSE(link.busy());
+        rig.arrive(bytes);
+        EXPECT_EQ(make_tuple(port.writes, rig.labels.received.size(), link.busy()),
+                  make_tuple(answered ? Lines{kAck} : Lines{}, static_cast<qsizetype>(bytes.size() - 1), false))
+            << name;
     }
 }
 
+// Lines are cut at CR whatever the reads; one receive event reads until
+// nothing is left; a CR with nothing before it ends no line.
 TEST_F(ClockLinkTest, ReceivePathCutsLinesAtCR)
 {
-    const std::string ident = framed(clocksim::kIdentification2003);
-    struct Case { const char* name; std::vector<std::string> reads; int answers; bool idleAfter; };
-    const Case cases[] = {
+    const std::string ident = framed(kIdentification2003);
+    const std::tuple<const char*, Lines, int, bool> cases[] = {
         {"line split over two reads", {ident.substr(0, 7), ident.substr(7)}, 1, false},
-        {"ACK and a line in one read", {kAck + '\r' + ident}, 1, true},
-        {"more than 200 bytes in one read", {framed(std::string(300, 'x')) + kAck + '\r' + ident}, 2, true},
-        {"lone CR before an ACK", {"\r" + kAck + "\r"}, 0, true},
-        {"CRs between lines", {"\r\r" + ident + "\r\r" + kAck + "\r"}, 1, true},
+        {"ACK and a line in one read", {kAck + ident}, 1, true},
+        {"more in one event than one read takes", {framed(std::string(300, 'x')) + kAck + ident}, 2, true},
+        {"lone CRs before and between lines", {"\r" + kAck + "\r\r" + ident}, 1, true},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        FakePort p;
-        FakeLabels l;
-        app::ClockLink fresh(p, l, {}, wait);
-        fresh.Sand("VER");
-        p.writes.clear();
-        for (const std::string& r : c.reads) {
-            p.arrive(r);
-            fresh.receive();
-        }
-        EXPECT_EQ(std::count(p.writes.begin(), p.writes.end(), "\x06\r"), c.answers);
-        EXPECT_EQ(fresh.busy(), !c.idleAfter);
-        EXPECT_EQ(p.waiting(), 0u);
-        EXPECT_TRUE(fresh.Inar().empty());
+    for (const auto& [name, reads, answers, idleAfter] : cases) {
+        LinkRig fresh(wait);
+        fresh.link.Sand("VER");
+        fresh.port.writes.clear();
+        for (const std::string& r : reads)
+            fresh.arrive(r);
+        const auto answered = std::count(fresh.port.writes.begin(), fresh.port.writes.end(), kAck);
+        EXPECT_EQ(make_tuple(answered, fresh.link.busy(), fresh.port.pending, fresh.link.Inar()),
+                  make_tuple(answers, !idleAfter, std::string(), std::string()))
+            << name;
     }
 }
 
-TEST_F(ClockLinkTest, OneReceiveEventReadsUntilNothingIsLeft)
-{
-    link.Sand("VER");
-    port.arrive(std::string(700, 'n') + "\r" + kAck + "\r");
-    link.receive();
-    EXPECT_FALSE(link.busy());
-    EXPECT_EQ(port.waiting(), 0u);
-}
-
+// A line longer than 1 KiB is noise: the buffer stops there and the rest is
+// thrown away up to its CR; a line of exactly the limit is still a line.
 TEST_F(ClockLinkTest, OverlongLineIsDiscardedUpToItsCR)
 {
     link.Sand("VER");
-    // 1024 bytes of noise and then what looks like an ACK: still noise.
-    arrive(std::string(app::kMaxLineLength, 'x') + kAck + "\r");
-    EXPECT_TRUE(link.busy());
-    EXPECT_TRUE(link.Inar().empty());
-    arrive(std::string(5000, 'y'));
+    rig.arrive(std::string(app::kMaxLineLength, 'x') + kAck);
+    EXPECT_EQ(make_tuple(link.busy(), link.Inar()), make_tuple(true, std::string()));
+    rig.arrive(std::string(5000, 'y'));
     EXPECT_LE(link.Inar().size(), app::kMaxLineLength);
-    arrive("\r" + kAck + "\r");
+    rig.arrive("\r" + kAck);
     EXPECT_FALSE(link.busy());
-    // A line of exactly the limit is still a line.
-    std::string longest = framed(std::string(app::kMaxLineLength - 1, 'z'));
     port.writes.clear();
-    arrive(longest);
-    EXPECT_EQ(port.writes, std::vector<std::string>{"\x06\r"});
+    rig.arrive(framed(std::string(app::kMaxLineLength - 1, 'z')));
+    EXPECT_EQ(port.writes, Lines{kAck});
 }
 
-TEST_F(ClockLinkTest, IdentificationSelectsTheCommandSet)
-{
-    struct Case { std::string text; bool oldSet; };
-    // The version numbers themselves: ClockVersionTest.
-    const Case cases[] = {
-        {"VILO CORVALINDER VER 2003", true},
-        {"vilo corvalinder ver 2004", false},
-        {"Vilo Corvalinder", true},  // no "VER": version 0
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        // Start from the other set, so the line must change it.
-        arrive(framed(c.oldSet ? "VILO CORVALINDER VER 2010" : "VILO CORVALINDER VER 1999"));
-        ASSERT_EQ(link.OldKlsw(), !c.oldSet);
-        arrive(framed(c.text));
-        EXPECT_EQ(link.OldKlsw(), c.oldSet);
-        EXPECT_EQ(labels.version, QString::fromLatin1(c.text.c_str()));
-    }
-    // A valid line that is no identification changes nothing of it.
-    arrive(framed("VER 2004 VILO CORVALINDER"));
-    EXPECT_TRUE(link.OldKlsw());
-    EXPECT_EQ(labels.version, QString("Vilo Corvalinder"));
-}
-
+// "Set Klocka": after the identification the first tick with no command
+// outstanding waits for the next whole second of the PC clock, sends "SET-"
+// with it, and then pauses 0.5 ms so the written frame goes out before the
+// window goes on.
 TEST_F(ClockLinkTest, SetKlockaSendsTheSecondStartingJustAfterTheIdentification)
 {
-    // Every reading of the PC clock advances it by 1 ms; three readings come
-    // before the wait (the two writes and the tick's label).
-    struct Case { platform::LocalDateTime at; std::string command; };
-    const Case cases[] = {
-        {{2026, 6, 15, 9, 59, 59, 500}, "SET-36000"},   // half a second before 10:00:00
-        {{2026, 6, 15, 23, 59, 59, 700}, "SET-00000"},  // across midnight
-        // Already within the first 4 ms when the tick comes: the next whole
-        // second, as where in those 4 ms the second began is not known.
-        {{2026, 6, 15, 9, 59, 59, 999}, "SET-36001"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.command);
-        testenv::FakeLocalClock clock(c.at);
-        testenv::ScopedFakeClock inPlace(clock);
-        clock.setStepPerRead(1);
-        FakeWaitClock w(&clock);
-        FakePort p;
-        FakeLabels l;
-        app::ClockLink fresh(p, l, {}, w);
-        fresh.SetKlockaClick();
-        EXPECT_EQ(p.writes.back(), framed("VER"));
-        EXPECT_TRUE(fresh.SetKlsw());
-        p.arrive(kAck + "\r" + framed(clocksim::kIdentification2004));
-        fresh.receive();
-        EXPECT_FALSE(fresh.SetKlsw());
-        EXPECT_EQ(fresh.TidSet(), 1);
-        fresh.Tick();
-        EXPECT_EQ(p.writes.back(), framed(c.command));
-        const TTid sentAt = p.writeTimes.back();
-        EXPECT_LT(sentAt % kTidSecond, app::kSecondStartWindow) << sentAt;
-        EXPECT_EQ(TidToSecStr(sentAt, 0), c.command.substr(4));
-        // The wait sleeps most of the time away instead of spinning.
-        EXPECT_GT(w.slept.count(), 0);
-    }
-}
-
-TEST_F(ClockLinkTest, StuckPcClockEndsTheWaitWithinItsBound)
-{
-    pc.setStepPerRead(0);
-    wait.pcClockStuck = true;
-    link.SetKlockaClick();
-    arrive(kAck + "\r" + framed(clocksim::kIdentification2004));
-    const auto before = wait.now;
-    link.Tick();
-    // Half a second was left in the PC clock's second; the wait gives up
-    // after that and its margin, and sends with the latest reading.
-    EXPECT_LE(wait.now - before, std::chrono::milliseconds(500) + app::kWaitMargin + std::chrono::milliseconds(5));
-    EXPECT_EQ(lastWrite(), framed("SET-35999"));
-}
-
-TEST_F(ClockLinkTest, SetFrameIsFollowedByAPauseBeforeTheTickGoesOn)
-{
-    // Each sleep, with the number of writes made before it.
-    struct LoggingWait : FakeWaitClock {
-        using FakeWaitClock::FakeWaitClock;
-        const FakePort* port = nullptr;
-        std::vector<std::pair<std::size_t, std::chrono::nanoseconds>> sleeps;
-        void sleepFor(std::chrono::nanoseconds d) override
-        {
-            sleeps.emplace_back(port->writes.size(), d);
-            FakeWaitClock::sleepFor(d);
-        }
-    };
     pc.setStepPerRead(1);
-    LoggingWait w(&pc);
-    w.port = &port;
-    app::ClockLink fresh(port, labels, {}, w);
-    fresh.SetKlockaClick();
-    port.arrive(kAck + "\r" + framed(clocksim::kIdentification2004));
-    fresh.receive();
-    fresh.Tick();
-    ASSERT_EQ(port.writes.back(), framed("SET-36000"));
-    ASSERT_FALSE(w.sleeps.empty());
-    EXPECT_EQ(w.sleeps.back().first, port.writes.size());
-    EXPECT_EQ(w.sleeps.back().second, app::kAfterSetFramePause);
-    // Only the whole-second wait slept before the frame.
-    for (std::size_t i = 0; i + 1 < w.sleeps.size(); ++i)
-        EXPECT_LT(w.sleeps[i].first, port.writes.size());
-}
-
-TEST_F(ClockLinkTest, SetKlockaWhileBusyWaitsForTheNextPoll)
-{
-    link.Sand("RESET");
+    wait.port = &port;
     link.SetKlockaClick();
-    EXPECT_EQ(port.writes.size(), 1u);  // "VER" dropped
-    EXPECT_TRUE(link.SetKlsw());
-    EXPECT_EQ(link.Tid1(), app::kPollTicks);
-    arrive(kAck + "\r");
-    pc.setStepPerRead(1);
-    EXPECT_EQ(ticksWithWrites(100), (std::vector<int>{100}));
-    EXPECT_EQ(lastWrite(), framed("VER"));
-    arrive(kAck + "\r" + framed(clocksim::kIdentification2004));
+    EXPECT_EQ(make_tuple(port.last(), link.SetKlsw()), make_tuple(framed("VER"), true));
+    rig.arrive(framed(kIdentification2004));  // before the ACK of "VER"
+    EXPECT_EQ(make_tuple(link.SetKlsw(), link.TidSet()), make_tuple(false, 1));
+    link.Tick();  // not while "VER" is outstanding
+    EXPECT_EQ(make_tuple(port.last(), link.TidSet()), make_tuple(kAck, 1));
+    rig.arrive(kAck);
     link.Tick();
-    EXPECT_EQ(lastWrite().substr(0, 4), "SET-");
+    const TTid sentAt = port.writeTimes.back();
+    EXPECT_EQ(make_tuple(port.last(), TidToSecStr(sentAt, 0)), make_tuple(framed("SET-36000"), std::string("36000")));
+    EXPECT_LT(sentAt % kTidSecond, app::kSecondStartWindow) << sentAt;
+    // The wait slept before the frame, and the pause came after it.
+    ASSERT_GE(wait.sleeps.size(), 2u);
+    EXPECT_EQ(wait.sleeps.back(), std::make_pair(port.writes.size(), std::chrono::nanoseconds(app::kAfterSetFramePause)));
+    for (std::size_t i = 0; i + 1 < wait.sleeps.size(); ++i)
+        EXPECT_LT(wait.sleeps[i].first, port.writes.size());
 }
 
-TEST_F(ClockLinkTest, ClockSettingWaitsWhileACommandIsOutstanding)
-{
-    link.SetKlockaClick();
-    // The identification comes before the ACK of "VER".
-    arrive(framed(clocksim::kIdentification2004));
-    EXPECT_EQ(ticksWithWrites(3), std::vector<int>{});
-    EXPECT_EQ(link.TidSet(), 1);
-    arrive(kAck + "\r");
-    pc.setStepPerRead(1);
-    link.Tick();
-    EXPECT_EQ(lastWrite().substr(0, 4), "SET-");
-}
-
+// A failed write (the answer to a line, a command, each resend) is reported,
+// never raised; the resend rhythm runs on and the frame gets through once
+// writes work again.
 TEST_F(ClockLinkTest, WriteFailuresAreReportedAndTheLinkGoesOn)
 {
-    // The answer to a text line fails: reported, not raised.
     port.failingWrites = 1;
-    EXPECT_NO_THROW(arrive(framed("HELLO")));
-    EXPECT_EQ(errors.size(), 1u);
-
-    // Every write fails (adapter unplugged): each resend reports once, the
-    // rhythm runs on and the frame gets through when writes work again.
+    EXPECT_NO_THROW(rig.arrive(framed("HELLO")));
+    EXPECT_EQ(rig.errors, Lines{"write failed"});
     port.failingWrites = -1;
     link.Sand("RESET");
-    EXPECT_TRUE(link.busy());
-    EXPECT_EQ(link.Tid2(), app::kFirstResendTicks);
-    EXPECT_TRUE(ticksWithWrites(14).empty());
-    EXPECT_EQ(errors.size(), 1u + 1 + 3);
+    EXPECT_EQ(make_tuple(link.busy(), link.Tid2()), make_tuple(true, app::kFirstResendTicks));
+    EXPECT_EQ(rig.ticksWithWrites(14), Ticks{});
+    EXPECT_EQ(rig.errors.size(), 1u + 1 + 3);
     port.failingWrites = 0;
-    EXPECT_EQ(ticksWithWrites(4), std::vector<int>{4});
-    EXPECT_EQ(lastWrite(), framed("RESET"));
+    EXPECT_EQ(rig.ticksWithWrites(4), Ticks{4});
+    EXPECT_EQ(port.last(), framed("RESET"));
 }
 
-TEST_F(ClockLinkTest, TickShowsThePcTime)
+constexpr LocalDateTime at(int h, int m, int s, int ms)
 {
-    pc.setStepPerRead(0);
-    link.Tick();
-    EXPECT_TRUE(labels.pcTime.startsWith("9:59:59") || labels.pcTime.startsWith("09:59:59")) << labels.pcTime.toStdString();
+    return {2026, 6, 15, h, m, s, ms};
 }
 
-// A transfer that sends its records one per step and records which routine ran.
-class FakeTransfer : public app::TransferStep {
-public:
-    std::vector<char> calls;  // 'T' for SendStepTab, 'O' for SendStepOld
-    bool throwNext = false;
-    void SendStepTab(app::ClockLink& link) override { step(link, 'T'); }
-    void SendStepOld(app::ClockLink& link) override { step(link, 'O'); }
-
-private:
-    void step(app::ClockLink& link, char which)
-    {
-        calls.push_back(which);
-        if (throwNext) {
-            throwNext = false;
-            throw std::runtime_error("step failed");
-        }
-        if (link.Sandlista().empty()) {
-            link.setTidSand(0);
-            return;
-        }
-        link.setTidSand(1);
-        link.Sand(link.Sandlista().front());
-        link.Sandlista().erase(link.Sandlista().begin());
+// The wait answers the first reading in the next second, also from within
+// the first 4 ms of one; the monotonic clock bounds it when the PC clock
+// stands still.
+TEST(WholeSecondWait, AnswersTheFirstReadingOfTheNextSecond)
+{
+    // The PC clock's start and step per reading (0: it stands still); the
+    // whole second of the answer, whether it lies in the first 4 ms, and the
+    // longest the wait may take.
+    const std::tuple<const char*, LocalDateTime, int, TTid, bool, std::chrono::milliseconds> cases[] = {
+        {"already within the first 4 ms", at(10, 0, 0, 3), 1, 36001, true, 997ms},
+        {"just before midnight", at(23, 59, 59, 990), 1, 0, true, 11ms},
+        {"coarse clock: 7 ms per reading", at(9, 59, 59, 500), 7, 36000, false, 501ms},
+        {"stuck clock", at(9, 59, 59, 500), 0, 35999, false, 500ms + app::kWaitMargin + 1ms},
+    };
+    for (const auto& [name, start, msPerRead, second, inWindow, maxWait] : cases) {
+        testenv::FakeLocalClock pc(start);
+        testenv::ScopedFakeClock scope(pc);
+        pc.setStepPerRead(msPerRead);
+        FakeWaitClock wait(&pc);
+        wait.pcClockStuck = msPerRead == 0;
+        const TTid t = app::waitForWholeSecond(wait);
+        EXPECT_EQ(make_tuple(t / kTidSecond, t % kTidSecond < app::kSecondStartWindow), make_tuple(second, inWindow)) << name;
+        EXPECT_LE(wait.now, std::chrono::nanoseconds(maxWait) + 1ms) << name;
     }
+}
+
+// On the real monotonic clock too, a PC clock that stands still ends the
+// wait at its bound, not never.
+TEST(WholeSecondWait, EndsOnTheRealMonotonicClockWhenThePcClockStandsStill)
+{
+    testenv::FakeLocalClock pc(at(9, 59, 59, 500));
+    testenv::ScopedFakeClock scope(pc);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(app::waitForWholeSecond(app::systemWaitClock()) / kTidSecond, 35999);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+}
+
+constexpr int kInterval = app::kIntervalStartTab;
+constexpr int kPursuit = app::kPursuitStartTab;
+
+// "Sänd tider": the setting commands of the table kind and command set, then
+// the records, one per tick after each ACK.
+TEST(TransferSequence, SendsTheSettingsThenTheRecords)
+{
+    struct Case { const char* name; bool oldSet; app::TransferSettings settings; Lines records; Lines expected; };
+    const Case cases[] = {
+        {"new interval, beeps and tree", false, {kInterval, 3, true, "1"}, {}, {"RESET", "TOOT-3", "TREE-1"}},
+        {"new pursuit ignores beeps and tree", false, {kPursuit, 2, true, "2"}, {"000-508C63"},
+         {"RESET", "TOOT-0", "LINE-2", "TREE-0", "TAB-000-508C63"}},
+        {"new, other tab: pursuit settings", false, {2, 1, true, "7"}, {}, {"RESET", "TOOT-0", "LINE-7", "TREE-0"}},
+        {"old interval", true, {kInterval, 3, true, "1"}, {"S-0001-36000", "S-0002-36030"},
+         {"RESET", "TUTA=3", "TUTH=064", "TUTL=128", "S-0001-36000", "S-0002-36030"}},
+        {"old pursuit", true, {kPursuit, 3, true, "1"}, {"ELAPSE-1-36000"}, {"RESET", "TUTA=0", "ELAPSE-1-36000"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LinkRig rig(app::systemWaitClock());
+        app::TransferSequence sequence([&] { return c.settings; });
+        rig.link.setTransferStep(&sequence);
+        if (c.oldSet)
+            rig.arrive(framed(kIdentification2003));
+        rig.link.startTransfer(c.records);
+        Lines sent;
+        for (int i = 0; i < 60; ++i) {  // on past the end: a finished transfer sends nothing more
+            if (!rig.ticksWithWrites(1).empty()) {
+                sent.push_back(rig.port.last().substr(0, rig.port.last().size() - 2));
+                rig.arrive(kAck);
+            }
+        }
+        EXPECT_EQ(make_tuple(sent, rig.link.TidSand()), make_tuple(c.expected, 0));
+    }
+}
+
+// Over a pty to the simulated clock, through the main window's port
+// component, on the real clocks.
+class ClockLinkPtyTest : public ::testing::Test {
+protected:
+    ClockLinkPtyTest()
+    {
+        com.SetPort(sim.slavePath());
+        com.SetEvents({});
+        com.Open();
+    }
+    clocksim::ClockSim sim;
+    serial::TComPort com;
+    app::ComLinkPort line{com};
+    LinkRig rig{app::systemWaitClock(), &line};
+    app::ClockLink& link = rig.link;
+    // The port's receive event, as the window's event loop would deliver it.
+    std::function<void()> pump = [this] { link.receive(); };
 };
 
-TEST_F(ClockLinkTest, TransferStepsWaitForEachAcknowledgement)
+// "SET-" is written within the first 4 ms of the second it names. Timed
+// where the program writes; a loaded machine may preempt the program between
+// reading the PC clock and writing, so five tries must not all miss.
+TEST_F(ClockLinkPtyTest, SetsTheClockWithinTheFirstFourMillisecondsOfASecond)
 {
-    FakeTransfer transfer;
-    link.setTransferStep(&transfer);
-    link.startTransfer({"A", "B"});
-    EXPECT_EQ(link.SandRad(), 0);
-    EXPECT_EQ(ticksWithWrites(1), std::vector<int>{1});
-    EXPECT_EQ(lastWrite(), framed("A"));
-    // No ACK yet: the step looks again every 0.4 s while "A" is resent
-    // (first 0.6 s after it was sent, in tick 1).
-    EXPECT_EQ(ticksWithWrites(6), std::vector<int>{6});
-    EXPECT_EQ(transfer.calls.size(), 1u);
-    EXPECT_EQ(link.TidSand(), 3);
-    arrive(kAck + "\r");
-    EXPECT_EQ(ticksWithWrites(3), std::vector<int>{3});
-    EXPECT_EQ(lastWrite(), framed("B"));
-    arrive(kAck + "\r");
-    link.Tick();  // finds the list empty
-    EXPECT_EQ(link.TidSand(), 0);
-    EXPECT_EQ(transfer.calls, (std::vector<char>{'T', 'T', 'T'}));
-}
-
-TEST_F(ClockLinkTest, TransferUsesTheRoutineOfTheIdentifiedCommandSet)
-{
-    FakeTransfer transfer;
-    link.setTransferStep(&transfer);
-    arrive(framed(clocksim::kIdentification2003));
-    link.startTransfer({"A"});
-    link.Tick();
-    arrive(kAck + "\r");
-    arrive(framed(clocksim::kIdentification2004));
-    link.Tick();
-    EXPECT_EQ(transfer.calls, (std::vector<char>{'O', 'T'}));
-}
-
-TEST_F(ClockLinkTest, PollInTheTickOfATransferStepGoesFirst)
-{
-    FakeTransfer transfer;
-    link.setTransferStep(&transfer);
-    link.startPolling();
-    arrive(kAck + "\r");
-    for (int i = 0; i < 99; ++i)
+    int hits = 0;
+    for (int attempt = 0; attempt < 5 && hits == 0; ++attempt) {
+        sim.clearRecords();
+        rig.port.writes.clear();
+        rig.port.writeTimes.clear();
+        link.SetKlockaClick();
+        ASSERT_TRUE(sim.waitUntil([&] { return link.TidSet() == 1; }, 3000ms, pump));
         link.Tick();
-    link.startTransfer({"A"});
-    link.Tick();  // the poll and the step fall in one tick
-    EXPECT_EQ(lastWrite(), framed("VER"));
-    EXPECT_TRUE(transfer.calls.empty());
-    EXPECT_EQ(link.TidSand(), app::kTransferWaitTicks);
+        ASSERT_TRUE(sim.waitUntil([&] { return sim.copiesOf("VER") == 1 && sim.commands().size() == 2; }, 3000ms, pump));
+        for (std::size_t i = 0; i < rig.port.writes.size(); ++i) {
+            const TTid t = rig.port.writeTimes[i];
+            hits += t % kTidSecond < app::kSecondStartWindow && rig.port.writes[i] == framed("SET-" + TidToSecStr(t, 0));
+        }
+        ASSERT_TRUE(sim.waitUntil([&] { return !link.busy(); }, 3000ms, pump));
+    }
+    EXPECT_EQ(hits, 1);
+    EXPECT_TRUE(sim.failures().empty());
 }
 
-TEST_F(ClockLinkTest, FailingTransferStepIsReported)
+// Date and time come from one reading: a clock passing midnight right after
+// it must not get yesterday's time on today's date. A shift out of the day
+// (to midnight itself, too) sets and tells nothing. A clock that cannot be
+// set is told once, and again only after a success.
+TEST(ClockShift, ShiftsWithinTheDayFromOneReadingAndTellsAFailureOnce)
 {
-    FakeTransfer transfer;
-    transfer.throwNext = true;
-    link.setTransferStep(&transfer);
-    link.startTransfer({"A"});
-    EXPECT_NO_THROW(link.Tick());
-    EXPECT_EQ(errors, std::vector<std::string>{"step failed"});
+    testenv::FakeLocalClock pc{at(23, 59, 59, 990)};
+    testenv::ScopedFakeClock scope{pc};
+    Lines told;
+    app::ClockShift shift{keepTexts(told)};
+    pc.setStepPerRead(20);
+    EXPECT_EQ(shift.Settiddiff(-1000), app::ClockShift::Outcome::Shifted);
+    EXPECT_EQ(make_tuple(pc.reads(), pc.setCalls()), make_tuple(1, std::vector{at(23, 59, 59, 890)}));
+    pc.setStepPerRead(0);
+    EXPECT_EQ(shift.Settiddiff(1100), app::ClockShift::Outcome::OutsideDay);  // midnight itself is the next day
+    EXPECT_EQ(make_tuple(pc.setCalls().size(), told.size()), make_tuple(1u, 0u));
+    pc.failSetWith("no right to set the clock");
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(shift.Settiddiff(-1000), app::ClockShift::Outcome::SetFailed);
+    EXPECT_EQ(told, Lines{"Datorns klocka kunde inte ställas.\nno right to set the clock"});
+    pc.failSetWith(std::nullopt);
+    EXPECT_EQ(shift.Settiddiff(-1000), app::ClockShift::Outcome::Shifted);
+    pc.failSetWith("again");
+    shift.Settiddiff(-1000);
+    EXPECT_EQ(told.size(), 2u);
+}
+
+// The PC time is shown as a time of day only: no time zone follows it.
+TEST(PcTimeText, ShowsTheTimeOfDayWithoutItsZone)
+{
+    const QString text = app::pcTimeText(10 * kTidHour + 5 * kTidSecond);
+    EXPECT_TRUE(text.contains("10") && text.contains("05")) << text.toStdString();
+    EXPECT_FALSE(text.contains(QDateTime::currentDateTime().timeZoneAbbreviation())) << text.toStdString();
+}
+
+// Each arrow reports its press (+1 up, -1 down) and its release once: held,
+// it does not repeat on its own (the shift's own repeat does).
+TEST(ShiftArrows, ReportOnePressAndReleasePerClickEvenWhenHeld)
+{
+    app::ShiftArrows arrows;
+    std::vector<int> seen;  // the directions pressed, 0 for a release
+    QObject::connect(&arrows, &app::ShiftArrows::pressed, [&](int direction) { seen.push_back(direction); });
+    QObject::connect(&arrows, &app::ShiftArrows::released, [&] { seen.push_back(0); });
+    QTest::mousePress(arrows.upHalf(), Qt::LeftButton);
+    QTest::qWait(700);
+    QTest::mouseRelease(arrows.upHalf(), Qt::LeftButton);
+    QTest::mouseClick(arrows.downHalf(), Qt::LeftButton);
+    EXPECT_EQ(seen, (std::vector<int>{1, 0, -1, 0}));
 }
 
 } // namespace

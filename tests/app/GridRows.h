@@ -1,5 +1,6 @@
 #pragma once
-// Start grids in memory, filled and read a row at a time.
+// Start grids in memory, filled and read a row at a time, and the texts of
+// the failures that tables and files raise.
 #include <string>
 #include <vector>
 
@@ -19,31 +20,36 @@ constexpr TTid hms(int h, int m, int s)
 inline app::MemoryGrid gridOf(int cols, int dataRows, const std::vector<Row>& rows)
 {
     app::MemoryGrid grid(cols, dataRows + 1);
-    int r = 1;
-    for (const Row& row : rows) {
-        for (int c = 0; c < static_cast<int>(row.size()); ++c)
-            grid.SetCell(c, r, row[static_cast<std::size_t>(c)]);
-        ++r;
-    }
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        for (std::size_t c = 0; c < rows[r].size(); ++c)
+            grid.SetCell(static_cast<int>(c), static_cast<int>(r) + 1, rows[r][c]);
     return grid;
 }
 
-// The cells of data row `row`.
-inline Row rowOf(const app::StringGrid& grid, int row)
+// The cells of column `col` (-1: of every column) of rows `first` to `last`.
+inline Row cellsOf(const app::StringGrid& grid, int col, int first, int last)
 {
     Row out;
-    for (int c = 0; c < grid.ColCount(); ++c)
-        out.push_back(grid.Cell(c, row));
+    for (int r = first; r <= last; ++r)
+        for (int c = col < 0 ? 0 : col; c <= (col < 0 ? grid.ColCount() - 1 : col); ++c)
+            out.push_back(grid.Cell(c, r));
     return out;
 }
 
-// One column of data rows 1 to `last`.
-inline std::vector<std::string> columnOf(const app::StringGrid& grid, int col, int last)
+// The cells of data row `row`; one column of data rows 1 to `last`.
+inline Row rowOf(const app::StringGrid& grid, int row) { return cellsOf(grid, -1, row, row); }
+inline Row columnOf(const app::StringGrid& grid, int col, int last) { return cellsOf(grid, col, 1, last); }
+
+// The what() of the E that `f` raises; empty when it raises none.
+template <class E, class F>
+std::string errorOf(F f)
 {
-    std::vector<std::string> out;
-    for (int r = 1; r <= last; ++r)
-        out.push_back(grid.Cell(col, r));
-    return out;
+    try {
+        f();
+    } catch (const E& e) {
+        return e.what();
+    }
+    return {};
 }
 
 } // namespace gridtest

@@ -1,7 +1,8 @@
 #pragma once
 // Fakes around the clock link: a port whose arrivals and failures the test
-// controls, labels that remember what they showed, and a monotonic clock whose
-// sleeps move a fake PC clock along.
+// controls (or that passes through to a real line and only records), labels
+// that remember what they showed, a monotonic clock whose sleeps move a fake
+// PC clock along, and an error reporter that keeps the texts.
 #include <chrono>
 #include <stdexcept>
 #include <string>
@@ -9,89 +10,112 @@
 
 #include "app/ClockLink.h"
 #include "support/FakeLocalClock.h"
-#include "timevalues/TidRut.h"
 
 namespace linkfakes {
 
-inline constexpr char kCR = 13;
-inline const std::string kAck{6};
-inline const std::string kNak{21};
+inline const std::string kAck{"\x06\r"};  // ACK as the clock and the program send it
 
-class FakePort : public app::LinkPort {
-public:
-    bool open = true;
-    // Each write, and the PC time of day at the moment it was made.
-    std::vector<std::string> writes;
-    std::vector<TTid> writeTimes;
-    // The next this many writes fail (-1: every write fails).
-    int failingWrites = 0;
-    int readCalls = 0;
+struct FakePort : app::LinkPort {
+    explicit FakePort(app::LinkPort* through = nullptr) : line(through) {}
+    app::LinkPort* line;              // a real line the port passes through to; nullptr: none
+    std::vector<std::string> writes;  // each write made
+    std::vector<TTid> writeTimes;     // the PC time of day as it began
+    int failingWrites = 0;            // the next this many writes fail (-1: all)
+    std::string pending;              // what arrives for the link to read
 
-    void arrive(const std::string& bytes) { pending_ += bytes; }
-    std::size_t waiting() const { return pending_.size(); }
-
-    bool connected() const override { return open; }
+    std::string last() const { return writes.empty() ? std::string() : writes.back(); }
+    bool connected() const override { return !line || line->connected(); }
     void write(const std::string& bytes) override
     {
-        if (failingWrites != 0) {
-            if (failingWrites > 0)
-                --failingWrites;
+        const TTid at = TidNow();
+        if (failingWrites < 0 || (failingWrites > 0 && failingWrites--))  // counts down to 0
             throw std::runtime_error("write failed");
-        }
+        if (line)
+            line->write(bytes);
         writes.push_back(bytes);
-        writeTimes.push_back(TidNow());
+        writeTimes.push_back(at);
     }
     std::string read(std::size_t maxCount) override
     {
-        ++readCalls;
-        const std::string out = pending_.substr(0, maxCount);
-        pending_.erase(0, out.size());
+        if (line)
+            return line->read(maxCount);
+        std::string out = pending.substr(0, maxCount);
+        pending.erase(0, out.size());
         return out;
     }
-
-private:
-    std::string pending_;
 };
 
-class FakeLabels : public app::LinkLabels {
-public:
+struct FakeLabels : app::LinkLabels {
     QString pcTime, sent, received, version;
-    int sentCount = 0;
     void showPcTime(const QString& t) override { pcTime = t; }
-    void showSent(const QString& t) override { sent = t; ++sentCount; }
+    void showSent(const QString& t) override { sent = t; }
     void showReceived(const QString& t) override { received = t; }
     void showVersion(const QString& t) override { version = t; }
 };
 
 // Every reading of the monotonic clock takes 10 us; a sleep passes its whole
-// duration, and the fake PC clock (when given) moves with it unless it stands
-// still.
-class FakeWaitClock : public app::WaitClock {
-public:
-    explicit FakeWaitClock(testenv::FakeLocalClock* pcClock = nullptr) : pcClock_(pcClock) {}
-    std::chrono::nanoseconds now{0};
-    std::chrono::nanoseconds slept{0};
+// duration and moves the fake PC clock (when given and not stuck) with it.
+// Each sleep is kept with the number of writes `port` (when set) had made.
+struct FakeWaitClock : app::WaitClock {
+    explicit FakeWaitClock(testenv::FakeLocalClock* pc = nullptr) : pcClock(pc) {}
+    testenv::FakeLocalClock* pcClock;
     bool pcClockStuck = false;
+    std::chrono::nanoseconds now{0}, carry{0};
+    const FakePort* port = nullptr;
+    std::vector<std::pair<std::size_t, std::chrono::nanoseconds>> sleeps;
 
-    std::chrono::nanoseconds monotonicNow() override
-    {
-        now += std::chrono::microseconds(10);
-        return now;
-    }
+    std::chrono::nanoseconds monotonicNow() override { return now += std::chrono::microseconds(10); }
     void sleepFor(std::chrono::nanoseconds d) override
     {
+        sleeps.emplace_back(port ? port->writes.size() : 0, d);
         now += d;
-        slept += d;
-        carry_ += d;
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(carry_);
-        carry_ -= ms;
-        if (pcClock_ && !pcClockStuck)
-            pcClock_->advance(ms.count());
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(carry += d);
+        carry -= ms;
+        if (pcClock && !pcClockStuck)
+            pcClock->advance(ms.count());
     }
+};
 
-private:
-    testenv::FakeLocalClock* pcClock_;
-    std::chrono::nanoseconds carry_{0};
+// A reporter that keeps the what() of every failure handed to it.
+inline app::ReportError keepTexts(std::vector<std::string>& texts)
+{
+    return [&texts](std::exception_ptr e) {
+        try {
+            std::rethrow_exception(e);
+        } catch (const std::exception& x) {
+            texts.push_back(x.what());
+        }
+    };
+}
+
+// A link on a fake port, with what it showed and reported.
+struct LinkRig {
+    explicit LinkRig(app::WaitClock& wait, app::LinkPort* line = nullptr)
+        : port(line), link(port, labels, keepTexts(errors), wait)
+    {
+    }
+    FakePort port;
+    FakeLabels labels;
+    std::vector<std::string> errors;
+    app::ClockLink link;
+
+    void arrive(const std::string& bytes)
+    {
+        port.pending += bytes;
+        link.receive();
+    }
+    // Runs `n` ticks; answers those (from 1) in which something was written.
+    std::vector<int> ticksWithWrites(int n)
+    {
+        std::vector<int> at;
+        for (int i = 1; i <= n; ++i) {
+            const std::size_t before = port.writes.size();
+            link.Tick();
+            if (port.writes.size() != before)
+                at.push_back(i);
+        }
+        return at;
+    }
 };
 
 } // namespace linkfakes
