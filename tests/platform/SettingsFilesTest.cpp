@@ -10,6 +10,7 @@
 
 #include "platform/FileBytes.h"
 #include "platform/IniDocument.h"
+#include "platform/IntegerText.h"
 #include "platform/LocalClock.h"
 #include "platform/SettingsStore.h"
 #include "support/TestFiles.h"
@@ -29,7 +30,8 @@ struct Roots {
 };
 
 // Keys become ini files and sections under the root's folder; names match
-// folders, files, sections and values whatever their letter case.
+// folders, files, sections and values whatever their letter case; values are
+// listed in file order and deleted by name.
 TEST(SettingsStore, KeysMapToIniFilesUnderTheRootFolder)
 {
     struct Case { const char* key; const char* file; std::string text; };
@@ -55,10 +57,11 @@ TEST(SettingsStore, KeysMapToIniFilesUnderTheRootFolder)
     ASSERT_TRUE(store.openKey("software\\VILO\\k4721\\corvalinder\\MAIN", false));
     EXPECT_EQ(store.readString("vidd"), "300");
     EXPECT_EQ(store.readString("big"), "dword:123456789");  // more than eight digits: no integer
+    EXPECT_EQ(store.valueNames(), QStringList({"Vidd", "Big"}));
     store.writeString("VIDD", "310");
     store.writeString("hojd", "400");
-    EXPECT_EQ(fileText(roots.user + "/Vilo/K4721/Corvalinder.ini"),
-              "[Main]\nVidd=310\r\nBig=dword:123456789\nhojd=400\r\n");
+    EXPECT_TRUE(store.deleteValue("BIG"));
+    EXPECT_EQ(fileText(roots.user + "/Vilo/K4721/Corvalinder.ini"), "[Main]\nVidd=310\r\nhojd=400\r\n");
     EXPECT_EQ(tree(roots.user), (Tree{"Vilo", "Vilo/K4721", "Vilo/K4721/Corvalinder.ini"}));
 }
 
@@ -89,6 +92,9 @@ TEST(SettingsStore, ValuesReadBackExactly)
         EXPECT_THROW(reader.readString("V"), SettingsError);
     }
     EXPECT_THROW(IniDocument("[S]\n").setValue("S", "K", "1\r\nInjected=1"), SettingsError);
+    // Ini files hold integers as decimal or hex text; hex is a 32-bit pattern.
+    EXPECT_EQ(std::tuple(parseInt32(u"0xFFFFFFFF"), parseInt32(u"-0x10"), parseInt32(u"$80000000")),
+              std::tuple(-1, -16, INT32_MIN));
 }
 
 // A missing key does not open without `create`, a path that is not valid or
@@ -98,6 +104,7 @@ TEST(SettingsStore, MissingOrInvalidKeysDoNotOpenAndMakeNothing)
     const Roots roots;
     SettingsStore store = roots.store();
     EXPECT_FALSE(store.openKey("Software\\Demo\\ComPort1", false));
+    EXPECT_FALSE(store.hasCurrentKey());
     EXPECT_EQ(store.readString("Port"), "");
     EXPECT_THROW(store.readInteger("Port"), SettingsError);
     EXPECT_THROW(store.writeString("Port", "x"), SettingsError);

@@ -5,7 +5,6 @@
 #include <QByteArray>
 
 #include <climits>
-#include <string>
 
 #include "timevalues/TextRut.h"
 #include "timevalues/TidRut.h"
