@@ -1,29 +1,53 @@
 #pragma once
 // A local clock for tests: starts at a chosen time, can advance by a fixed
-// step on every read, and records what the code under test tried to set.
-#include "platform/LocalClock.h"
+// step after every read, and records what the code under test tried to set.
+#include <QDateTime>
 
 #include <optional>
+#include <string>
 #include <vector>
+
+#include "platform/LocalClock.h"
 
 namespace testenv {
 
 class FakeLocalClock : public platform::LocalClock {
 public:
-    explicit FakeLocalClock(platform::LocalDateTime start = {2026, 6, 15, 10, 0, 0, 0});
-    ~FakeLocalClock() override;
+    explicit FakeLocalClock(platform::LocalDateTime start = {2026, 6, 15, 10, 0, 0, 0}) : now_(start) {}
+    ~FakeLocalClock() override
+    {
+        if (&platform::localClock() == this)
+            platform::setLocalClock(nullptr);
+    }
 
-    platform::LocalDateTime now() override;
-    void set(const platform::LocalDateTime& when) override;
-
-    // Moves the clock forward by `ms` milliseconds (calendar-aware).
-    void advance(long long ms);
+    platform::LocalDateTime now() override
+    {
+        const platform::LocalDateTime t = now_;
+        ++reads_;
+        advance(step_);
+        return t;
+    }
+    // Records the time, or raises LocalClockError after failSetWith().
+    void set(const platform::LocalDateTime& when) override
+    {
+        if (failSet_)
+            throw platform::LocalClockError(*failSet_);
+        sets_.push_back(when);
+        now_ = when;
+    }
+    // Moves the clock forward by `ms` milliseconds, across days and months.
+    void advance(long long ms)
+    {
+        const QDateTime t = QDateTime(QDate(now_.year, now_.month, now_.day),
+                                      QTime(now_.hour, now_.minute, now_.second, now_.millisecond), Qt::UTC)
+                                .addMSecs(ms);
+        now_ = {t.date().year(), t.date().month(), t.date().day(),
+                t.time().hour(), t.time().minute(), t.time().second(), t.time().msec()};
+    }
     // Every later read advances the clock by `ms` after returning.
     void setStepPerRead(long long ms) { step_ = ms; }
-    // Makes set() raise LocalClockError with this text.
     void failSetWith(std::optional<std::string> message) { failSet_ = std::move(message); }
 
-    platform::LocalDateTime current() const { return now_; }
     const std::vector<platform::LocalDateTime>& setCalls() const { return sets_; }
     int reads() const { return reads_; }
 
@@ -36,12 +60,9 @@ private:
 };
 
 // Installs a fake clock for the life of the scope.
-class ScopedFakeClock {
-public:
+struct ScopedFakeClock {
     explicit ScopedFakeClock(FakeLocalClock& clock) { platform::setLocalClock(&clock); }
     ~ScopedFakeClock() { platform::setLocalClock(nullptr); }
-    ScopedFakeClock(const ScopedFakeClock&) = delete;
-    ScopedFakeClock& operator=(const ScopedFakeClock&) = delete;
 };
 
 } // namespace testenv

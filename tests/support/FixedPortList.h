@@ -4,8 +4,6 @@
 // up names) and a test can make reading the list fail.
 #include <QStringList>
 
-#include <string>
-
 #include "platform/PortList.h"
 
 namespace testenv {

@@ -2,9 +2,6 @@
 // Files the tests put down and look at.
 #include <gtest/gtest.h>
 
-#include <QByteArray>
-#include <QFile>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -12,21 +9,30 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 namespace testfiles {
 
-inline QByteArray read(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    return QByteArray::fromStdString(bytes);
-}
-
-inline void write(const std::string& path, const QByteArray& bytes)
+// Writes `bytes` to `path`, making the folders it needs.
+inline void putFile(const std::string& path, const std::string& bytes)
 {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary).write(bytes.constData(), bytes.size());
+    std::ofstream out(path, std::ios::binary);
+    ASSERT_TRUE(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) << path;
+}
+
+// The bytes of the regular file at `path`, or "<none>".
+inline std::string fileText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!std::filesystem::is_regular_file(path) || !in)
+        return "<none>";
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A file of `size` zero bytes that takes no room on disk.
+inline void putSparseFile(const std::string& path, std::size_t size)
+{
+    putFile(path, "");
+    std::filesystem::resize_file(path, size);
 }
 
 // Every file and folder under `root`, as sorted paths relative to it.
@@ -39,25 +45,10 @@ inline std::vector<std::string> tree(const std::string& root)
     return paths;
 }
 
-inline void putFile(const std::string& path, const std::string& bytes)
+// How many descriptors the process has open.
+inline std::ptrdiff_t openDescriptors()
 {
-    QFile file(QString::fromStdString(path));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path;
-    ASSERT_EQ(file.write(bytes.data(), static_cast<qint64>(bytes.size())), static_cast<qint64>(bytes.size()));
-}
-
-// The file's bytes, or "<none>" when it cannot be read.
-inline std::string fileText(const std::string& path)
-{
-    QFile file(QString::fromStdString(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string("<none>");
-}
-
-// A file of `size` zero bytes that takes no room on disk.
-inline void putSparseFile(const std::string& path, std::size_t size)
-{
-    putFile(path, "");
-    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(size)), 0);
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator());
 }
 
 } // namespace testfiles

@@ -3,13 +3,10 @@
 
 namespace testenv {
 
-// Sets the environment every test relies on; called once by the test main.
+// Makes the process safe to test in; called once by the test main. The
+// folders it makes go when the process ends.
 void prepareProcess();
-// Removes the private folders made by prepareProcess().
 void cleanupProcess();
-
-// A private configuration folder (XDG_CONFIG_HOME) for this test program.
-std::string configHome();
 
 // A fresh, empty temporary folder, removed when the process ends.
 std::string makeTempDir(const std::string& tag);

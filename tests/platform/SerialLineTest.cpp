@@ -1,0 +1,91 @@
+// The system serial device on a pseudo-terminal: the line settings the kernel
+// reads back, and a port that one opener holds at a time.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include <termios.h>
+
+#include <cerrno>
+#include <tuple>
+
+#include "platform/SerialDevice.h"
+#include "platform/SerialTermbits_posix.h"
+#include "support/PtyPair.h"
+#include "support/TestFiles.h"
+
+using namespace platform;
+
+namespace {
+
+SerialLineState Line(std::uint32_t baud, std::uint8_t bits, std::uint8_t parity, std::uint8_t stop, std::uint32_t flags,
+                     std::uint8_t xon = 17, std::uint8_t xoff = 19)
+{
+    SerialLineState s;
+    std::tie(s.BaudRate, s.ByteSize, s.Parity, s.StopBits, s.Flags, s.XonChar, s.XoffChar) =
+        std::tuple(baud, bits, parity, stop, kLineBinary | flags, xon, xoff);
+    return s;
+}
+
+// Each setting reads back with both speeds, also a standard speed after an
+// arbitrary one; raw mode stays; a refused setting changes nothing. (A
+// pseudo-terminal always reads back 8 bits without parity.)
+TEST(SerialDevicePty, LineSettingsReadBackFromTheKernel)
+{
+    testenv::PtyPair pty;
+    std::unique_ptr<SerialDevice> device = createSystemSerialDevice();
+    ASSERT_EQ(device->open(pty.path()), 0);
+    struct Case { const char* what; SerialLineState state; std::uint32_t cflagOn, cflagOff, iflagOn; };
+    const Case cases[] = {
+        {"9600 8N1", Line(9600, 8, kParityNone, kOneStopBit, 0), 0, CSTOPB | CRTSCTS | PARODD | CMSPAR, 0},
+        {"14400 7E2", Line(14400, 7, kParityEven, kTwoStopBits, 0), CSTOPB, PARODD, 0},
+        {"56000 RTS/CTS", Line(56000, 8, kParityOdd, kOneStopBit, kLineOutxCtsFlow | kLineRtsHandshake),
+         PARODD | CRTSCTS, CSTOPB, 0},
+        {"256000 mark", Line(256000, 8, kParityMark, kOneStopBit, 0), PARODD | CMSPAR, CRTSCTS, 0},
+        {"31250 custom", Line(31250, 8, kParityNone, kOneStopBit, 0), 0, CMSPAR, 0},
+        {"115200 after a custom rate", Line(115200, 5, kParityNone, kOne5StopBits, 0), CSTOPB, 0, 0},
+        {"XON/XOFF", Line(9600, 8, kParityNone, kOneStopBit, kLineOutX | kLineInX, 11, 12), 0, CRTSCTS, IXON | IXOFF},
+    };
+    KernelTermios k;
+    for (const Case& c : cases) {
+        ASSERT_EQ(device->setLineState(c.state), 0) << c.what;
+        ASSERT_EQ(readKernelTermios(pty.slave(), k), 0);
+        EXPECT_EQ(std::tuple(k.ospeed, k.ispeed, k.cc[VSTART], k.cc[VSTOP]),
+                  std::tuple(c.state.BaudRate, c.state.BaudRate, c.state.XonChar, c.state.XoffChar)) << c.what;
+        EXPECT_EQ(std::tuple(k.cflag & c.cflagOn, k.cflag & c.cflagOff, k.iflag & (IXON | IXOFF)),
+                  std::tuple(c.cflagOn, 0u, c.iflagOn)) << c.what;
+        // Raw binary mode stays whatever else changes.
+        EXPECT_EQ(std::tuple(k.lflag & (ICANON | ECHO | ISIG | IEXTEN), k.oflag & OPOST,
+                             k.iflag & (ICRNL | INLCR | IGNCR | ISTRIP), k.cflag & (CLOCAL | CREAD)),
+                  std::tuple(0u, 0u, 0u, std::uint32_t{CLOCAL | CREAD})) << c.what;
+    }
+    EXPECT_EQ(device->setLineState(Line(0, 8, kParityNone, kOneStopBit, 0)), EINVAL);
+    EXPECT_EQ(device->setLineState(Line(9600, 8, kParityNone, kOneStopBit, kLineOutxDsrFlow)), EINVAL);
+    ASSERT_EQ(readKernelTermios(pty.slave(), k), 0);
+    EXPECT_EQ(k.ospeed, 9600u);
+}
+
+// A second opener is refused and keeps no descriptor; what waits is counted
+// and purged; a closed device answers EBADF and the port opens again.
+TEST(SerialDevicePty, OneOpenerAtATime)
+{
+    testenv::PtyPair pty;
+    std::unique_ptr<SerialDevice> first = createSystemSerialDevice();
+    std::unique_ptr<SerialDevice> second = createSystemSerialDevice();
+    ASSERT_EQ(first->open(pty.path()), 0);
+    const auto descriptors = testfiles::openDescriptors();
+    EXPECT_NE(second->open(pty.path()), 0);
+    EXPECT_EQ(testfiles::openDescriptors(), descriptors);
+    int waiting = -1;
+    pty.send("abc");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return first->inputWaiting(waiting) == 0 && waiting == 3; }, 2000)) << waiting;
+    EXPECT_EQ(first->purge(true, true), 0);
+    EXPECT_EQ(first->inputWaiting(waiting), 0);
+    EXPECT_EQ(waiting, 0);
+    first->close();
+    EXPECT_EQ(std::tuple(first->inputWaiting(waiting), first->setBreak(true), first->pollFd()),
+              std::tuple(EBADF, EBADF, -1));
+    EXPECT_EQ(second->open(pty.path()), 0);
+}
+
+} // namespace

@@ -1,0 +1,158 @@
+// Settings on disk: keys kept as ini files a user can read and edit, the
+// crash-safe file writes under them, and the test program's own folders.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include <system_error>
+
+#include <sys/stat.h>
+
+#include "platform/FileBytes.h"
+#include "platform/IniDocument.h"
+#include "platform/IntegerText.h"
+#include "platform/LocalClock.h"
+#include "platform/SettingsStore.h"
+#include "support/TestFiles.h"
+#include "support/test_env.h"
+
+using namespace platform;
+using namespace testfiles;
+
+namespace {
+
+using Tree = std::vector<std::string>;
+
+struct Roots {
+    std::string user = testenv::makeTempDir("user");
+    std::string machine = testenv::makeTempDir("machine");
+    SettingsStore store(SettingsRoot root = SettingsRoot::CurrentUser) const { return {root, {user, machine}}; }
+};
+
+// Keys become ini files and sections under the root's folder; names match
+// folders, files, sections and values whatever their letter case; values are
+// listed in file order and deleted by name.
+TEST(SettingsStore, KeysMapToIniFilesUnderTheRootFolder)
+{
+    struct Case { const char* key; const char* file; std::string text; };
+    const Case cases[] = {
+        {"Software\\Vilo\\K4721\\Corvalinder\\Main", "Vilo/K4721/Corvalinder.ini", "[Main]\r\nName=value\r\n"},
+        {"Software\\Demo\\ComPort1", "Demo.ini", "[ComPort1]\r\nName=value\r\n"},
+        {"\\Demo\\ComPort1\\", "Demo.ini", "[ComPort1]\r\nName=value\r\n"},
+        {"SOFTWARE\\ComPort1", "ComPort1.ini", "Name=value\r\n"},
+        {"HARDWARE\\DEVICEMAP\\SERIALCOMM", "HARDWARE/DEVICEMAP.ini", "[SERIALCOMM]\r\nName=value\r\n"},
+    };
+    for (const Case& c : cases) {
+        const Roots roots;
+        SettingsStore store = roots.store();
+        ASSERT_TRUE(store.openKey(c.key, true)) << c.key;
+        store.writeString("Name", "value");
+        EXPECT_EQ(fileText(roots.user + "/" + c.file), c.text) << c.key;
+        EXPECT_TRUE(roots.store().openKey(c.key, false)) << c.key;
+        EXPECT_EQ(tree(roots.machine), Tree{});
+    }
+    const Roots roots;
+    putFile(roots.user + "/Vilo/K4721/Corvalinder.ini", "[Main]\nVidd = 300 \nBig=dword:123456789\n");
+    SettingsStore store = roots.store();
+    ASSERT_TRUE(store.openKey("software\\VILO\\k4721\\corvalinder\\MAIN", false));
+    EXPECT_EQ(store.readString("vidd"), "300");
+    EXPECT_EQ(store.readString("big"), "dword:123456789");  // more than eight digits: no integer
+    EXPECT_EQ(store.valueNames(), QStringList({"Vidd", "Big"}));
+    store.writeString("VIDD", "310");
+    store.writeString("hojd", "400");
+    EXPECT_TRUE(store.deleteValue("BIG"));
+    EXPECT_EQ(fileText(roots.user + "/Vilo/K4721/Corvalinder.ini"), "[Main]\nVidd=310\r\nhojd=400\r\n");
+    EXPECT_EQ(tree(roots.user), (Tree{"Vilo", "Vilo/K4721", "Vilo/K4721/Corvalinder.ini"}));
+}
+
+// Every string reads back exactly: plain ones stay plain, those with blanks at
+// an end, control characters, quotes or a "dword:" look are quoted, and a
+// leading byte-order mark is kept; integers are "dword:" and eight hex digits.
+TEST(SettingsStore, ValuesReadBackExactly)
+{
+    struct Case { QString text; std::string line; };
+    const Case cases[] = {
+        {"ttyUSB0", "V=ttyUSB0"}, {"", "V="}, {";", "V=;"}, {"a \"b\" c", "V=a \"b\" c"}, {"Förste", "V=Förste"},
+        {" ", "V=\" \""}, {"\t", "V=\"\\t\""}, {"a\r\nb", "V=\"a\\r\\nb\""}, {"\"q\"", "V=\"\\\"q\\\"\""},
+        {"dword:5", "V=\"dword:5\""}, {"x\\y ", "V=\"x\\\\y \""}, {QString(QChar(u'\x01')), "V=\"\\x01\""},
+        {QChar(0xFEFF) + QStringLiteral("x"), "V=\xEF\xBB\xBFx"},
+    };
+    for (const Case& c : cases) {
+        const Roots roots;
+        SettingsStore store = roots.store();
+        ASSERT_TRUE(store.openKey("Software\\T\\K", true));
+        store.writeString("V", c.text);
+        EXPECT_EQ(fileText(roots.user + "/T.ini"), "[K]\r\n" + c.line + "\r\n") << c.line;
+        SettingsStore reader = roots.store();
+        ASSERT_TRUE(reader.openKey("Software\\T\\K", false));
+        EXPECT_EQ(reader.readString("V"), c.text) << c.line;
+        reader.writeInteger("V", -2);
+        EXPECT_EQ(fileText(roots.user + "/T.ini"), "[K]\r\nV=dword:fffffffe\r\n");
+        EXPECT_EQ(reader.readInteger("v"), -2);
+        EXPECT_THROW(reader.readString("V"), SettingsError);
+    }
+    EXPECT_THROW(IniDocument("[S]\n").setValue("S", "K", "1\r\nInjected=1"), SettingsError);
+    // Ini files hold integers as decimal or hex text; hex is a 32-bit pattern.
+    EXPECT_EQ(std::tuple(parseInt32(u"0xFFFFFFFF"), parseInt32(u"-0x10"), parseInt32(u"$80000000")),
+              std::tuple(-1, -16, INT32_MIN));
+}
+
+// A missing key does not open without `create`, a path that is not valid or
+// leads through a file never opens, and nothing is made on disk.
+TEST(SettingsStore, MissingOrInvalidKeysDoNotOpenAndMakeNothing)
+{
+    const Roots roots;
+    SettingsStore store = roots.store();
+    EXPECT_FALSE(store.openKey("Software\\Demo\\ComPort1", false));
+    EXPECT_FALSE(store.hasCurrentKey());
+    EXPECT_EQ(store.readString("Port"), "");
+    EXPECT_THROW(store.readInteger("Port"), SettingsError);
+    EXPECT_THROW(store.writeString("Port", "x"), SettingsError);
+    for (const char* path : {"A\\\\B", "A\\..\\B", "A/B\\C", "A]\\B", " A\\B", "A\\B ", "A\\B\nC", "\\\\"})
+        EXPECT_FALSE(store.openKey(path, true)) << path;
+    putFile(roots.user + "/Blocked", "a file where a folder must go");
+    EXPECT_FALSE(store.openKey("Software\\Blocked\\K\\Sub", true));
+    EXPECT_EQ(tree(roots.user), Tree{"Blocked"});
+    ASSERT_TRUE(store.openKey("Software\\Demo", true));
+    ASSERT_TRUE(store.openKey("ComPort1", true));
+    EXPECT_EQ(store.currentPath(), "Software\\Demo\\ComPort1");
+}
+
+// A file is replaced by a new one renamed into place: a link is followed, the
+// mode kept, an old reader keeps the old bytes; a failed write leaves no
+// temporary file, and no descriptor stays open.
+TEST(FileBytes, ReplacesTheFileByRename)
+{
+    const std::string dir = testenv::makeTempDir("atomic");
+    const std::string target = dir + "/real.ini";
+    putFile(target, "old");
+    ::chmod(target.c_str(), 0640);
+    std::filesystem::create_hard_link(target, dir + "/old-reader");
+    std::filesystem::create_symlink("real.ini", dir + "/link.ini");
+    std::filesystem::create_directory(dir + "/folder.ini");
+    const auto descriptors = testfiles::openDescriptors();
+    writeFileBytesAtomically(dir + "/link.ini", "new");
+    EXPECT_THROW(writeFileBytesAtomically(dir + "/folder.ini", "x"), std::system_error);
+    EXPECT_EQ(testfiles::openDescriptors(), descriptors);
+    EXPECT_EQ(fileText(target), "new");
+    EXPECT_EQ(fileText(dir + "/old-reader"), "old");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir + "/link.ini"));
+    EXPECT_EQ(std::filesystem::status(target).permissions(), std::filesystem::perms(0640));
+    EXPECT_EQ(tree(dir), (Tree{"folder.ini", "link.ini", "old-reader", "real.ini"}));
+    EXPECT_EQ(readFileBytes(dir + "/none"), std::nullopt);
+    EXPECT_THROW(readFileBytes(dir), std::system_error);
+}
+
+// Tests never touch the machine: the real clock refuses to be set, and the
+// user's settings folder and the display are private to the test program.
+TEST(TestEnvironment, IsIsolatedFromTheMachine)
+{
+    setLocalClock(nullptr);
+    EXPECT_THROW(localClock().set(localClock().now()), LocalClockError);
+    const std::string config = settingsFolder(SettingsRoot::CurrentUser);
+    EXPECT_EQ(config, std::getenv("XDG_CONFIG_HOME"));
+    EXPECT_NE(config.find("/startclock-test-"), std::string::npos);
+    EXPECT_EQ(QApplication::platformName(), "offscreen");
+}
+
+} // namespace
