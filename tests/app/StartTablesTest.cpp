@@ -178,6 +178,29 @@ TEST(IntervalTable, ProposalCompletesTheRowFromTheRowAbove)
     }
 }
 
+// Queues are dealt out in row order and begin again below each queue start;
+// "Diff" is the time behind the queue start above; a shift moves only the
+// selected rows with a number, and may make a time negative.
+TEST(PursuitTable, QueuesDiffAndShiftFollowTheQueueStarts)
+{
+    app::MemoryGrid grid = gridOf(4, 8,
+                                  {{"5", "", "0.00.20", ""}, {"0", "F", "10.00.00", "keep"}, {"1", "", "10.00.30", ""},
+                                   {"", "x", "10.00.40", "x"}, {"2", "", "10.01.00", ""}, {"3", "", "10.02.00", ""},
+                                   {"0", "", "11.00.00", ""}, {"4", "", "10.59.00", ""}});
+    app::numberQueues(grid, 2);
+    EXPECT_EQ(columnOf(grid, 1, 8), (Row{"1", "F", "1", "x", "2", "1", "", "1"}));
+    app::numberQueues(grid, 0);
+    EXPECT_EQ(columnOf(grid, 1, 8), (Row{"1", "F", "1", "x", "1", "1", "", "1"}));
+
+    app::fixDiff(grid);
+    EXPECT_EQ(columnOf(grid, 3, 8), (Row{"    0.20", "keep", "    0.30", "x", "    1.00", "    2.00", "", "   -1.00"}));
+
+    grid.SetSelection(1, 4);
+    app::shiftSelectedStarts(grid, -30 * kTidSecond);
+    EXPECT_EQ(columnOf(grid, 2, 8),
+              (Row{"    -.10", " 9.59.30", "10.00.00", "10.00.40", "10.01.00", "10.02.00", "11.00.00", "10.59.00"}));
+}
+
 // An import ("Id", "Tid" down to the first empty "Id") goes below the last
 // row with a number, as a queue start with the first time and its
 // starters; an earlier time is an offset from the first.
