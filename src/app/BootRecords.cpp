@@ -30,8 +30,8 @@ std::string pageRecord(int page)
 
 std::string spillRecord(const HexRecord& record, int page)
 {
-    const int spilled = record.end() % 256;
-    const int first = 256 - record.address % 256;  // index of the first byte in `page`
+    const int spilled = record.end() % kPageSize;
+    const int first = kPageSize - record.address % kPageSize;  // index of the first byte in `page`
     std::string text = ":";
     text += ByteToHex(static_cast<unsigned>(spilled));
     text += ByteToHex(static_cast<unsigned>(page));

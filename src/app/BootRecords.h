@@ -2,8 +2,8 @@
 // The lines the firmware loader builds for the clock's boot loader, and the
 // check that a firmware file can go to it page by page without losing bytes.
 //
-// A page is the 256 bytes of clock memory that share the high byte of their
-// address. Every line here is without its CR; hex digits are upper case.
+// A page (kPageSize bytes) is the clock memory that shares the high byte of
+// its address. Every line here is without its CR; hex digits are upper case.
 #include <string>
 #include <vector>
 
@@ -37,7 +37,7 @@ std::string spillRecord(const HexRecord& record, int page);
 // The last page a data record touches.
 inline int lastPageOf(const HexRecord& r)
 {
-    return r.count > 0 ? (r.end() - 1) / 256 : r.page();
+    return r.count > 0 ? (r.end() - 1) / kPageSize : r.page();
 }
 
 // Raises HexFileError when the loader could not bring every data byte of

@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "app/BootRecords.h"
+#include "app/LinkBytes.h"
 
 namespace app {
 namespace {
 
-constexpr char kCR = 13;
 constexpr std::size_t kReplySize = 3;
 
 } // namespace
@@ -153,7 +153,7 @@ void BootUpload::examineData(const HexRecord& r)
         closePage(Awaiting::PageChange);
         page_ = recordPage;
     } else {
-        if (r.end() / 256 == page_)
+        if (r.end() / kPageSize == page_)
             sendLine(spillRecord(r, page_));
         else if (events_.strangeAddress)
             events_.strangeAddress();
@@ -225,7 +225,7 @@ void BootUpload::replyCame()
         return;
     }
     if (awaiting_ == Awaiting::PageChange)
-        sendPage();
+        SendPage();
     if (svar == "OK")
         pageTaken();
     else
@@ -268,7 +268,7 @@ void BootUpload::pageRefused()
     line_ = pageFirst_;
     if (awaiting_ != Awaiting::EndOfFile) {
         page_ = records_[line_].page();
-        sendPage();
+        SendPage();
     }
     // The page goes again from its first record, and with the part of the
     // record before that runs into it.
@@ -310,7 +310,7 @@ void BootUpload::awaitReply(Awaiting what)
     state_ = what == Awaiting::Ready ? State::WakingUp : State::Replying;
 }
 
-void BootUpload::sendPage()
+void BootUpload::SendPage()
 {
     sendLine(pageRecord(page_));
     if (events_.pageOpened)

@@ -128,7 +128,7 @@ private:
     template <class Step>
     void step(Step&& body);
     void sendLine(const std::string& line);
-    void sendPage();
+    void SendPage();
     void wakeUp();
     void fail(std::string why);
 

@@ -2,6 +2,7 @@
 
 #include "app/ClockVersion.h"
 #include "app/Cp1252.h"
+#include "app/LinkBytes.h"
 #include "app/PcTimeText.h"
 #include "timevalues/TextRut.h"
 #include "timevalues/TidRut.h"
@@ -9,7 +10,6 @@
 namespace app {
 namespace {
 
-constexpr char kCR = 13;
 constexpr char kACK = 6;
 constexpr char kNAK = 21;
 // The answer to every valid text line of the clock: ACK, CR, no check character.
@@ -143,7 +143,7 @@ void ClockLink::takeTextLine(const std::string& line)
     }
 }
 
-void ClockLink::Tick()
+void ClockLink::tick()
 {
     labels_.showPcTime(pcTimeText(TidNow()));
     pollStep();

@@ -14,9 +14,8 @@
 
 namespace app {
 
-// Shift amounts in 1/10000 s.
-inline constexpr TTid kShiftSecond = 10000;
-inline constexpr TTid kShiftTenth = 1000;
+// The shift of "1 / 10Sek." (a second's is kTidSecond).
+inline constexpr TTid kShiftTenth = kTidSecond / 10;
 
 // The local date and time `diff` (1/10000 s) after `now`, on the date of
 // `now`, to the millisecond (the part below a millisecond is cut off); nullopt
@@ -40,8 +39,8 @@ public:
     // Shifts the PC's local clock (platform::localClock()) by `diff`.
     Outcome Settiddiff(TTid diff);
 
-    void SESekundUpClick() { Settiddiff(kShiftSecond); }
-    void SESekundDownClick() { Settiddiff(-kShiftSecond); }
+    void SESekundUpClick() { Settiddiff(kTidSecond); }
+    void SESekundDownClick() { Settiddiff(-kTidSecond); }
     void SETiondelUpClick() { Settiddiff(kShiftTenth); }
     void SETiondelDownClick() { Settiddiff(-kShiftTenth); }
 

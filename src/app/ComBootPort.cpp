@@ -2,12 +2,9 @@
 
 #include <stdexcept>
 
+#include "app/LinkBytes.h"
+
 namespace app {
-namespace {
-
-constexpr char kCR = 13;
-
-} // namespace
 
 void setUpLoaderPort(serial::TComPort& port)
 {

@@ -57,7 +57,7 @@ HexRecord parseRecord(const std::string& text, int line)
         sum += byte(i);
     if (sum % 256 != 0)
         throw HexFileError(line, "felaktig checksumma");
-    r.address = byte(1) * 256 + byte(2);
+    r.address = byte(1) * kPageSize + byte(2);
     const int type = byte(3);
     if (type > static_cast<int>(HexType::StartLinear))
         throw HexFileError(line, "okänd posttyp " + text.substr(7, 2));

@@ -12,6 +12,10 @@
 
 namespace app {
 
+// The clock's memory is loaded page by page: a page is the bytes whose
+// addresses share their high byte.
+inline constexpr int kPageSize = 256;
+
 enum class HexType : int {
     Data = 0x00,
     EndOfFile = 0x01,
@@ -31,8 +35,8 @@ struct HexRecord {
     std::string data;    // the data bytes
 
     bool isData() const { return type == HexType::Data; }
-    // The 256-byte page of the address field (its high byte).
-    int page() const { return address / 256; }
+    // The page of the address field (its high byte).
+    int page() const { return address / kPageSize; }
     // The address just past the last data byte.
     int end() const { return address + count; }
 };

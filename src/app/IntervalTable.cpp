@@ -21,7 +21,7 @@ int clampInt(std::int64_t value)
 int ownNumber(const StringGrid& grid, int col, int row)
 {
     const std::string text = grid.Cell(col, row);
-    return text.empty() ? 0 : StrToInt(text);
+    return text.empty() ? 0 : strictInt(text);
 }
 
 } // namespace
@@ -35,11 +35,11 @@ IntervalEntry proposeIntervalRow(const StringGrid& grid, int row)
     TTid ps = 0;
     TTid pd = 0;
     if (row > 1) {
-        pf = StrToInt(grid.Cell(kFranNrCol, row - 1));
-        pt = StrToInt(grid.Cell(kTillNrCol, row - 1));
+        pf = strictInt(grid.Cell(kFranNrCol, row - 1));
+        pt = strictInt(grid.Cell(kTillNrCol, row - 1));
         ps = StrToTid(grid.Cell(kTidCol, row - 1), 0);
         pd = StrToTid(grid.Cell(kDifftidCol, row - 1), 0);
-        pa = StrToInt(grid.Cell(kAntStaCol, row - 1));
+        pa = strictInt(grid.Cell(kAntStaCol, row - 1));
     }
 
     IntervalEntry e;

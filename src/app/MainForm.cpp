@@ -170,7 +170,7 @@ void TMainForm::Button3Click()
 
 void TMainForm::Timer1Timer()
 {
-    guarded([this] { link_.Tick(); });
+    guarded([this] { link_.tick(); });
 }
 
 void TMainForm::ComPortRxFlag()

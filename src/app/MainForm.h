@@ -139,8 +139,8 @@ public slots:
     void ComComboBoxChange();
     // Hands the serial line to the firmware loader and takes it back.
     void Button3Click();
-    void SESekundUpClick() { Settiddiff(kShiftSecond); }
-    void SESekundDownClick() { Settiddiff(-kShiftSecond); }
+    void SESekundUpClick() { Settiddiff(kTidSecond); }
+    void SESekundDownClick() { Settiddiff(-kTidSecond); }
     void SETiondelUpClick() { Settiddiff(kShiftTenth); }
     void SETiondelDownClick() { Settiddiff(-kShiftTenth); }
 

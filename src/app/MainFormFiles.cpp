@@ -111,7 +111,7 @@ void TMainForm::setAntalKoText(const std::string& text)
 {
     if (text.empty())
         return;
-    AntalKo->setValue(SpinTextValue(text, AntalKo->minimum()));
+    AntalKo->setValue(spinTextValue(text, AntalKo->minimum()));
 }
 
 void TMainForm::Button12Click()

@@ -334,7 +334,7 @@ void TMainForm::wireHandlers()
 
     // An arrow shifts once when pressed and repeats while it is held.
     connect(SESekund, &ShiftArrows::pressed, &sekundRepeat_,
-            [this](int direction) { sekundRepeat_.press(direction * kShiftSecond); });
+            [this](int direction) { sekundRepeat_.press(direction * kTidSecond); });
     connect(SESekund, &ShiftArrows::released, &sekundRepeat_, &ShiftRepeat::release);
     connect(SETiondel, &ShiftArrows::pressed, &tiondelRepeat_,
             [this](int direction) { tiondelRepeat_.press(direction * kShiftTenth); });

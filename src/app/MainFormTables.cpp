@@ -106,7 +106,7 @@ void TMainForm::AntalKoChange()
         if (text.empty())
             return;
         TableWidgetGrid grid(StringGrid2);
-        numberQueues(grid, SpinTextValue(text, AntalKo->minimum()));
+        numberQueues(grid, spinTextValue(text, AntalKo->minimum()));
     });
 }
 

@@ -32,7 +32,7 @@ struct PursuitRow {
 int requiredInteger(const StringGrid& grid, int col, int row, const char* header)
 {
     const std::string text = grid.Cell(col, row);
-    const std::optional<int> value = TryStrToInt(text);
+    const std::optional<int> value = tryStrictInt(text);
     if (!value)
         throw StartTableError(std::string("\"") + text + "\" i " + header + " är inget heltal");
     return *value;
@@ -221,7 +221,7 @@ std::vector<std::string> BuildOldJakt(const StringGrid& grid, int queue, const s
 
 int queueValue(const std::string& queueText)
 {
-    return TryStrToInt(queueText).value_or(0);
+    return tryStrictInt(queueText).value_or(0);
 }
 
 std::vector<std::string> buildSendList(bool oldCommandSet, int tabIndex, const StringGrid& intervalGrid,

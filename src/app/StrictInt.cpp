@@ -6,7 +6,7 @@
 
 namespace app {
 
-std::optional<int> TryStrToInt(const std::string& text)
+std::optional<int> tryStrictInt(const std::string& text)
 {
     const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     if (const std::optional<std::int32_t> value = platform::parseInt32(s))
@@ -14,16 +14,16 @@ std::optional<int> TryStrToInt(const std::string& text)
     return std::nullopt;
 }
 
-int StrToInt(const std::string& text)
+int strictInt(const std::string& text)
 {
-    if (const std::optional<int> value = TryStrToInt(text))
+    if (const std::optional<int> value = tryStrictInt(text))
         return *value;
     throw InvalidInteger("\"" + text + "\" är inget heltal");
 }
 
-int SpinTextValue(const std::string& text, int minValue)
+int spinTextValue(const std::string& text, int minValue)
 {
-    return TryStrToInt(text).value_or(minValue);
+    return tryStrictInt(text).value_or(minValue);
 }
 
 } // namespace app

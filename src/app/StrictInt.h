@@ -17,13 +17,13 @@ public:
 // the number, an optional "+" or "-", decimal digits within the 32-bit range
 // (or hexadecimal after "$" or "0x"). An empty text, blanks only and
 // trailing text are no integer.
-std::optional<int> TryStrToInt(const std::string& text);
+std::optional<int> tryStrictInt(const std::string& text);
 
 // The same, throwing InvalidInteger when the text is no integer.
-int StrToInt(const std::string& text);
+int strictInt(const std::string& text);
 
 // The value of a spin box that keeps its number only as text: the integer
 // of the text, or `minValue` when the text is none.
-int SpinTextValue(const std::string& text, int minValue);
+int spinTextValue(const std::string& text, int minValue);
 
 } // namespace app

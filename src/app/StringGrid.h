@@ -41,7 +41,6 @@ public:
     int SelectionTop() const override { return top_; }
     int SelectionBottom() const override { return bottom_; }
 
-    void SetRow(int row) { row_ = row; }
     void SetSelection(int top, int bottom) { top_ = top; bottom_ = bottom; }
 
 private:
