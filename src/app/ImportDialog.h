@@ -14,7 +14,7 @@
 #include <functional>
 
 #include "app/MainSettings.h"
-#include "app/StringGrid.h"
+#include "app/TableWidgetGrid.h"
 
 class QLineEdit;
 class QPushButton;

@@ -20,7 +20,7 @@
 #include "app/LinkInterfaces.h"
 #include "app/MainSettings.h"
 #include "app/ShiftRepeat.h"
-#include "app/StringGrid.h"
+#include "app/TableWidgetGrid.h"
 #include "app/TransferSequence.h"
 #include "app/TableFileDialog.h"
 #include "serial/ComComboBox.h"

@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-class QTableWidget;
-
 namespace app {
 
 class StringGrid {
@@ -50,26 +48,6 @@ private:
     int top_ = 1;
     int bottom_ = 1;
     std::vector<std::string> cells_;
-};
-
-// The same grid over a QTableWidget whose row 0 is the widget's header: data
-// row r is the widget's row r - 1, and Cell(c, 0) is the header text.
-class TableWidgetGrid : public StringGrid {
-public:
-    explicit TableWidgetGrid(QTableWidget* table);
-
-    int ColCount() const override;
-    int RowCount() const override;
-    std::string Cell(int col, int row) const override;
-    void SetCell(int col, int row, const std::string& text) override;
-    int Row() const override;
-    int SelectionTop() const override;
-    int SelectionBottom() const override;
-
-    QTableWidget* table() const { return table_; }
-
-private:
-    QTableWidget* table_;
 };
 
 } // namespace app
