@@ -26,7 +26,7 @@ AtExit(F) -> AtExit<F>;
 
 TMainForm::TMainForm(QWidget* parent)
     : QMainWindow(parent),
-      link_(linkPort_, *this, ErrorReporter::instance().errorHandler()),
+      link_(linkPort_, *this, ErrorReporter::instance().errorHandler(), systemWaitClock(), &transfer_),
       clockShift_(ErrorReporter::instance().errorHandler()),
       sekundRepeat_([this](int amount) { Settiddiff(amount); }),
       tiondelRepeat_([this](int amount) { Settiddiff(amount); }),

@@ -80,6 +80,7 @@ public:
     const MainSettings& settings() const { return settings_; }
     serial::TComPort& ComPort() { return ComPort_; }
     ClockLink& link() { return link_; }
+    const TransferSequence& transfer() const { return transfer_; }
     QTimer& Timer1() { return Timer1_; }
 
     // The port selector's text: the chosen port name, empty when none.
@@ -169,6 +170,7 @@ private:
     MainSettings settings_;
     serial::TComPort ComPort_;
     ComLinkPort linkPort_{ComPort_};
+    TransferSequence transfer_{[this] { return transferSettings(); }};
     ClockLink link_;
     ClockShift clockShift_;
     ShiftRepeat sekundRepeat_;
@@ -223,7 +225,6 @@ public slots:
 private:
     void wireTransfer();
     TransferSettings transferSettings() const;
-    TransferSequence transfer_{[this] { return transferSettings(); }};
     // ---- start-table files: "Läs" and "Spara" on both table tabs ----
 public:
     // The dialogs the readers and the writers share, with the names they

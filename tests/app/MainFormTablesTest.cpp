@@ -200,7 +200,7 @@ TEST_F(MainFormTablesTest, SendsTheTableOfTheActiveTabWithTheWindowsSettings)
     w.Timer1().stop();  // the test runs the ticks, the clock acknowledging at once
     const auto transfer = [&w] {
         Lines sent;
-        for (int i = 0; i < 50 && w.link().TidSand() > 0; ++i) {
+        for (int i = 0; i < 50 && w.transfer().TidSand() > 0; ++i) {
             w.Timer1Timer();
             if (w.link().busy()) {
                 sent.push_back(w.link().Utar().substr(0, w.link().Utar().size() - 1));
@@ -231,13 +231,13 @@ TEST_F(MainFormTablesTest, SendsTheTableOfTheActiveTabWithTheWindowsSettings)
     w.Button5->click();
     w.Timer1Timer();
     w.Timer1Timer();  // "RESET" outstanding
-    const Lines before = w.link().Sandlista();
+    const Lines before = w.transfer().Sandlista();
     fill(w.StringGrid1, 2, {"3", "4", "10.00.10", " 0.30", "1"});
     w.Button5->click();
     settle();
     EXPECT_EQ(errors, Lines{"Rad 2: första starten 10.00.10 ligger före föregående start 10.00.30"});
-    EXPECT_EQ(w.link().Sandlista(), before);
-    EXPECT_EQ(w.link().SandRad(), 2);
+    EXPECT_EQ(w.transfer().Sandlista(), before);
+    EXPECT_EQ(w.transfer().SandRad(), 2);
 }
 
 } // namespace
