@@ -2,16 +2,14 @@
 // The start-time import dialog "Läs in en fil": the operator picks the
 // separator, the columns of the start number and the start time and a first
 // start, reads a file, and sees the lines read and the starters accepted.
-// Made once at program start; its entries keep their values from one
-// showing to the next, and the separator and the columns are kept in the
-// settings between runs.
+// Made once at program start by the main window; its entries keep their
+// values from one showing to the next, and the separator and the columns are
+// kept in the settings between runs.
 //
 // The reading itself lives in StartTimeImport and ImportFile; the dialog
 // wires its controls to them.
 #include <QDialog>
 #include <QString>
-
-#include <functional>
 
 #include "app/MainSettings.h"
 #include "app/StringGrid.h"
@@ -24,6 +22,7 @@ class TTidEdit;
 
 namespace app {
 
+class Desktop;
 struct ImportOutcome;
 
 inline constexpr const char* kImportDialogCaption = "Läs in en fil";
@@ -36,14 +35,10 @@ inline constexpr int kImportCancel = 2;
 class TFLasin : public QDialog {
     Q_OBJECT
 public:
-    // The file chooser: the chosen path, or an empty text when cancelled.
-    using OpenFile = std::function<QString(QWidget* parent)>;
-    // Runs the dialog modally and answers its modal result.
-    using ModalRun = std::function<int(TFLasin& dialog)>;
-
     // Builds the dialog and runs FormCreate: the separator and the columns
-    // from the settings, the result headers.
-    explicit TFLasin(QWidget* parent = nullptr);
+    // from `settings`, the result headers. Files are chosen and the dialog is
+    // run through `desktop`.
+    TFLasin(const MainSettings& settings, Desktop& desktop, QWidget* parent = nullptr);
     ~TFLasin() override;
 
     // Empties both grids and runs the dialog modally: 1 for "Ok", 2 for
@@ -59,9 +54,6 @@ public:
     // The two column numbers as the boxes hold them now (the main window
     // writes them when it closes).
     ImportColumns columns() const;
-
-    void setOpenFile(OpenFile openFile) { openFile_ = std::move(openFile); }
-    void setModalRun(ModalRun modalRun) { modalRun_ = std::move(modalRun); }
 
     // ---- components ----
     QLineEdit* SEdit = nullptr;
@@ -85,15 +77,14 @@ public slots:
 
 private:
     void buildWindow();
-    void FormCreate();
+    void FormCreate(const MainSettings& settings);
     void FormClose();
     void readFile(const QString& path);
     void showOutcome(const ImportOutcome& outcome);
 
     TableWidgetGrid resultGrid_;
     TableWidgetGrid linesGrid_;
-    OpenFile openFile_;
-    ModalRun modalRun_;
+    Desktop& desktop_;
 };
 
 } // namespace app

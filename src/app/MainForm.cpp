@@ -5,6 +5,8 @@
 #include <QTableWidget>
 
 #include "app/ErrorReporter.h"
+#include "app/ImportDialog.h"
+#include "app/LoaderDialog.h"
 #include "platform/SettingsStore.h"
 #include "serial/ComComboBox.h"
 
@@ -24,13 +26,18 @@ AtExit(F) -> AtExit<F>;
 
 } // namespace
 
-TMainForm::TMainForm(QWidget* parent)
+TMainForm::TMainForm(const MainSettings& settings, Desktop& desktop, QWidget* parent)
     : QMainWindow(parent),
+      settings_(settings),
+      desktop_(desktop),
+      // The import dialog keeps its entries from one showing to the next; the
+      // loader takes the window's serial line while it is shown.
+      FLasin_(std::make_unique<TFLasin>(settings, desktop, this)),
+      FLoader_(std::make_unique<TFLoader>(desktop, this)),
       link_(linkPort_, *this, ErrorReporter::instance().errorHandler(), systemWaitClock(), &transfer_),
       clockShift_(ErrorReporter::instance().errorHandler()),
       sekundRepeat_([this](int amount) { Settiddiff(amount); }),
-      tiondelRepeat_([this](int amount) { Settiddiff(amount); }),
-      loaderRun_([](const std::string&) {})
+      tiondelRepeat_([this](int amount) { Settiddiff(amount); })
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QString::fromUtf8(kMainFormCaption));
@@ -90,14 +97,6 @@ void TMainForm::setUpComPort()
 
 void TMainForm::FormCreate()
 {
-    try {
-        platform::SettingsStore store;
-        settings_ = readMainSettings(store);
-    } catch (...) {
-        // An unreadable settings file: the defaults serve, and the user is told.
-        settings_ = MainSettings{};
-        ErrorReporter::instance().reportError(std::current_exception());
-    }
     // The same quantities are written back on close, so the window keeps
     // its place and size from run to run.
     resize(settings_.Vidd, settings_.hojd);
@@ -113,11 +112,8 @@ void TMainForm::FormClose()
     s.Top = y();
     s.Left = x();
     s.Comport = comComboBoxText();
-    std::optional<ImportColumns> columns;
-    if (importColumns_)
-        columns = importColumns_();
     platform::SettingsStore store;
-    writeMainWindowSettings(store, s, columns);
+    writeMainWindowSettings(store, s, FLasin_->columns());
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)
@@ -160,7 +156,7 @@ void TMainForm::Button3Click()
         // the run because the port could not be had back.
         AtExit restart{[this] { Timer1_.start(); }};
         try {
-            loaderRun_(ComPort_.Port());
+            FLoader_->execOn(ComPort_.Port());
         } catch (...) {
             ErrorReporter::instance().reportError(std::current_exception());
         }

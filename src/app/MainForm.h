@@ -21,8 +21,8 @@
 #include "app/MainSettings.h"
 #include "app/ShiftRepeat.h"
 #include "app/StringGrid.h"
-#include "app/TransferSequence.h"
 #include "app/TableFileDialog.h"
+#include "app/TransferSequence.h"
 #include "serial/ComComboBox.h"
 #include "serial/ComLed.h"
 #include "serial/ComPort.h"
@@ -41,23 +41,24 @@ class TViloSpinnEdit;
 
 namespace app {
 
+class Desktop;
 class ShiftArrows;
+class TFLasin;
+class TFLoader;
 
 inline constexpr const char* kMainFormCaption = "Ladda VILO Corvalinder ver:10021";
 inline constexpr int kTimer1IntervalMs = 100;
 // Data rows of the two start grids (the grids' rows 1 to 9999).
 inline constexpr int kGridDataRows = 9999;
 
-// The firmware loader shown modally on the given port name; returns when it
-// has closed.
-using LoaderRun = std::function<void(const std::string& portName)>;
-
 class TMainForm : public QMainWindow, private LinkLabels {
     Q_OBJECT
 public:
-    // Builds the window and runs FormCreate: geometry and the remembered port
-    // from the settings, the grids' headers, an empty send list.
-    explicit TMainForm(QWidget* parent = nullptr);
+    // Builds the window with its two dialogs, the import dialog "FLasin" and
+    // the firmware loader "FLoader", and runs FormCreate: geometry and the
+    // remembered port from `settings`, the grids' headers, an empty send
+    // list. Files are chosen and dialogs run through `desktop`.
+    TMainForm(const MainSettings& settings, Desktop& desktop, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     // Called once after every window of the program exists: opens the port
@@ -70,13 +71,7 @@ public:
     // Shifts the PC's local clock by `diff` units of 1/10000 s.
     void Settiddiff(int diff);
 
-    // The loader's modal run for "Init laddning" (the default does nothing).
-    void setLoaderRun(LoaderRun run) { loaderRun_ = std::move(run); }
-    // The import dialog's current column numbers, written on close; without
-    // them "Tabid" and "Tabtid" are left as they are.
-    void setImportColumns(std::function<ImportColumns()> columns) { importColumns_ = std::move(columns); }
-
-    // The settings read when the window was made.
+    // The settings the window was made with.
     const MainSettings& settings() const { return settings_; }
     serial::TComPort& ComPort() { return ComPort_; }
     ClockLink& link() { return link_; }
@@ -168,6 +163,9 @@ private:
     void wireHandlers();
 
     MainSettings settings_;
+    Desktop& desktop_;
+    std::unique_ptr<TFLasin> FLasin_;
+    std::unique_ptr<TFLoader> FLoader_;
     serial::TComPort ComPort_;
     ComLinkPort linkPort_{ComPort_};
     TransferSequence transfer_{[this] { return transferSettings(); }};
@@ -176,17 +174,9 @@ private:
     ShiftRepeat sekundRepeat_;
     ShiftRepeat tiondelRepeat_;
     QTimer Timer1_;
-    LoaderRun loaderRun_;
-    std::function<ImportColumns()> importColumns_;
 
     // ---- start tables ----
 public:
-    // The import dialog shown modally: points `result` at its result grid
-    // ("Id" and "Tid" from row 1 down) and returns its modal result, 1 for
-    // "Ok". The default shows nothing and returns 2.
-    using ImportRun = std::function<int(StringGrid*& result)>;
-    void setImportRun(ImportRun run) { importRun_ = std::move(run); }
-
     // Loads data row ARow of StringGrid1 into the entry fields, with
     // proposals from the row above, and moves the focus to SEFnr. Returns
     // false when the rows hold no integer where one is needed: the failure
@@ -213,7 +203,6 @@ private:
     // Puts StringGrid1's current row back after a row failed to load.
     void restoreGrid1Row(int row, int col);
 
-    ImportRun importRun_ = [](StringGrid*&) { return 2; };
     bool restoringGrid1Row_ = false;
     // ---- start-table transfer: "Sänd tider" and the transfer steps ----
 public slots:
@@ -231,11 +220,6 @@ public:
     // propose next.
     TableFileDialog OpenDialog1 = makeOpenDialog1();
     TableFileDialog SaveDialog1 = makeSaveDialog1();
-    // Replaces the file dialogs (by default a modal QFileDialog).
-    void setTableFileChooser(TableFileChooser chooser) { chooseTableFile_ = std::move(chooser); }
-    // What recomputes the pursuit grid's "Diff" column (FixDiff) after "Läs" on
-    // "Jaktstart" (also when its dialog is cancelled).
-    void setFixDiffHook(std::function<void()> fixDiff) { fixDiff_ = std::move(fixDiff); }
 
 public slots:
     void Button12Click();  // "Spara" on "Vanlig"
@@ -249,9 +233,6 @@ private:
     void saveTableFile(const std::string& bytes);
     std::optional<std::string> readChosenTableFile();
     void setAntalKoText(const std::string& text);
-
-    TableFileChooser chooseTableFile_;
-    std::function<void()> fixDiff_ = [this] { FixDiff(); };
 };
 
 } // namespace app

@@ -11,6 +11,7 @@
 
 #include <array>
 
+#include "app/Desktop.h"
 #include "app/ErrorReporter.h"
 #include "app/StartListFile.h"
 #include "app/StartListFileIo.h"
@@ -65,7 +66,6 @@ PursuitTableSettings pursuitTableSettings(const TMainForm& w)
 
 void TMainForm::wireFiles()
 {
-    chooseTableFile_ = [this](const TableFileDialog& dialog) { return execTableFileDialog(this, dialog); };
     connect(Button12, &QPushButton::clicked, this, &TMainForm::Button12Click);
     connect(Button11, &QPushButton::clicked, this, &TMainForm::Button11Click);
     connect(Button10, &QPushButton::clicked, this, &TMainForm::Button10Click);
@@ -76,7 +76,7 @@ void TMainForm::wireFiles()
 // dialog is cancelled.
 QString TMainForm::chooseTableFile(TableFileDialog& dialog)
 {
-    const QString chosen = chooseTableFile_ ? chooseTableFile_(dialog) : QString();
+    const QString chosen = desktop_.chooseTableFile(this, dialog);
     if (!chosen.isEmpty())
         dialog.fileName = chosen;
     return chosen;
@@ -153,8 +153,7 @@ void TMainForm::Button9Click()
             EStartTid->setTid(settings.forstaStart);
             CBGran->setChecked(settings.gran);
         }
-        if (fixDiff_)
-            fixDiff_();
+        FixDiff();
     });
 }
 

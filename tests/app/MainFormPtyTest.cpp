@@ -94,7 +94,7 @@ TEST_F(MainFormPtyTest, AnswersTheNextLineAfterNoiseLongerThanTheInputQueue)
 }
 
 // "Init laddning" hands the line to the loader closed, with the timer
-// stopped and nobody holding the line, and takes it back. When the line
+// stopped and nobody else holding the line, and takes it back. When the line
 // cannot be had back, or the loader fails, the error is reported and the
 // timer runs on all the same: the outstanding command goes out again once a
 // port opens, and the buttons reach the clock.
@@ -109,17 +109,22 @@ TEST_F(MainFormPtyTest, TheHandOverToTheLoaderAlwaysEndsWithTheTimerRunning)
         w.Init();
         ASSERT_TRUE(waitForClock([&] { return sim.copiesOf("VER") == 1; }));
         int held = -1;  // another program's hold on the line
-        w.setLoaderRun([&](const std::string& port) {
+        desktop.modal = [&](QDialog& dialog) {
+            serial::TComPort& loaderPort = static_cast<app::TFLoader&>(dialog).ComPort();
+            const std::string port = loaderPort.Port();
             EXPECT_EQ(port, sim.slavePath());
+            EXPECT_TRUE(loaderPort.Connected());
             EXPECT_FALSE(w.ComPort().Connected());
             EXPECT_FALSE(w.Timer1().isActive());
+            loaderPort.Close();
             held = ::open(port.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
             EXPECT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0) << "the line is free";
             if (!lineTaken)
                 ::close(std::exchange(held, -1));
             if (loaderThrows)
                 throw std::runtime_error("loader failed");
-        });
+            return 0;
+        };
         QTest::mouseClick(w.Button3, Qt::LeftButton);
         settle();
         EXPECT_TRUE(w.Timer1().isActive());
@@ -149,15 +154,18 @@ protected:
     {
         WindowTest::SetUp();
         makeWindow().ComPort().SetPort(sim.slavePath());
+        loader = window->findChild<app::TFLoader*>(QStringLiteral("FLoader"));
+        ASSERT_NE(loader, nullptr);
         loader->setTiming({.replyInterval = 200ms, .readyWait = 200ms, .readyTries = 3, .pageReplyWait = 1000ms,
                            .drainQuiet = 100ms, .drainLimit = 2000ms, .refusalLimit = 4});
-        loader->setFileChooser([this](QWidget*) { return chosen; });
-        loader->setMessageBox([this](QWidget*, const QString& text) {
+        desktop.message = [this](const QString& text) {
             boxes.push_back(text.toStdString());
             QTest::qWait(100);  // the box is up for a while, and the event loop runs
-        });
-        loader->setModalRun([this](app::TFLoader& d) { clickAfterWakeUps(d); });
-        window->setLoaderRun([this](const std::string& port) { loader->execOn(port); });
+        };
+        desktop.modal = [this](QDialog& d) {
+            clickAfterWakeUps(static_cast<app::TFLoader&>(d));
+            return 0;
+        };
     }
     // On the boot loader's line (9600 8N1, DTR and RTS off, no flow control),
     // the user waits for the wake-up bytes to reach the clock, clicks "Ladda
@@ -193,8 +201,8 @@ protected:
 
     bootsim::BootSim sim;
     std::string folder = testenv::makeTempDir("loader");
-    std::unique_ptr<app::TFLoader> loader = std::make_unique<app::TFLoader>();
-    QString chosen;
+    app::TFLoader* loader = nullptr;  // the main window's
+    QString& chosen = desktop.chosen;
     std::vector<std::string> boxes;
     std::chrono::steady_clock::duration uploadTook{};
 };
@@ -250,10 +258,12 @@ TEST_F(LoaderDialogTest, NothingGoesToTheClockUnlessAFileCanBeLoaded)
         {QString::fromStdString(folder + "/pipe.hex"), "kan inte läsas"},
         {huge, "Fel i hexfilen: filen " + huge.toStdString() + " är för stor"},
     };
-    loader->setModalRun([&](app::TFLoader& d) {
+    desktop.modal = [](QDialog& dialog) {
+        auto& d = static_cast<app::TFLoader&>(dialog);
         d.Button1->click();
         EXPECT_TRUE(d.TimerBoot().isActive());  // the clock keeps waiting for a file
-    });
+        return 0;
+    };
     for (const auto& [file, says] : cases) {
         SCOPED_TRACE(says);
         errors.clear();
@@ -268,7 +278,10 @@ TEST_F(LoaderDialogTest, NothingGoesToTheClockUnlessAFileCanBeLoaded)
 
     errors.clear();
     bool shown = false;
-    loader->setModalRun([&](app::TFLoader&) { shown = true; });
+    desktop.modal = [&](QDialog&) {
+        shown = true;
+        return 0;
+    };
     window->ComPort().Close();
     window->ComPort().SetPort(folder + "/no-such-tty");
     window->Button3Click();

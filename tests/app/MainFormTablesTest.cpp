@@ -60,15 +60,14 @@ TEST_F(MainFormTablesTest, AnImportTheGridCannotHoldIsCutOffAndSaidSo)
 {
     app::TMainForm& w = makeWindow();
     fill(w.StringGrid2, 9996, {"9", "1", "10.00.00", ""});
-    app::MemoryGrid imported(2, 20);
-    for (const auto& [r, time] : {std::pair{1, "10.00.00"}, std::pair{2, "10.00.30"}, std::pair{3, "10.01.00"}}) {
-        imported.SetCell(0, r, std::to_string(r));
-        imported.SetCell(1, r, time);
-    }
-    w.setImportRun([&](app::StringGrid*& grid) {
-        grid = &imported;
+    desktop.modal = [](QDialog& dialog) {
+        app::StringGrid& imported = static_cast<app::TFLasin&>(dialog).ResultGrid();
+        for (const auto& [r, time] : {std::pair{1, "10.00.00"}, std::pair{2, "10.00.30"}, std::pair{3, "10.01.00"}}) {
+            imported.SetCell(0, r, std::to_string(r));
+            imported.SetCell(1, r, time);
+        }
         return app::kImportOk;
-    });
+    };
     w.LasFile->click();
     EXPECT_EQ(rowIn(w.StringGrid2, 9999), (Row{"2", "1", "10.00.30", "    0.30"}));
     settle();
@@ -84,7 +83,7 @@ TEST_F(MainFormTablesTest, TheIntervalSettingsComeFromTheFileAndGoBack)
     const std::string path = testenv::makeTempDir("tables") + "/vanlig.tid";
     std::ofstream(path, std::ios::binary) << "Tuta=2;\r\nGran=true;\r\nAntStart=0;\r\n";
     app::TMainForm& w = makeWindow();
-    w.setTableFileChooser([&](const app::TableFileDialog&) { return QString::fromStdString(path); });
+    desktop.chosen = QString::fromStdString(path);
     w.Button11->click();
     EXPECT_TRUE(w.Tutfem->isChecked() && w.CBGran->isChecked());
     EXPECT_EQ(w.SEParstart->Value(), 1);
@@ -144,11 +143,9 @@ std::vector<std::string> rowsOf(app::StringGrid& grid)
 TEST_F(MainFormTablesTest, ReadsAFileIntoBothGridsOrSaysWhyNot)
 {
     const std::string folder = testenv::makeTempDir("import");
-    app::TFLasin d;
-    QString chosen;
-    d.setOpenFile([&](QWidget*) { return chosen; });
+    app::TFLasin d(storedSettings(), desktop);
     const auto read = [&](const std::string& bytes, const QString& path = {}) {
-        chosen = path.isNull() ? QString::fromStdString(folder + "/start.txt") : path;
+        desktop.chosen = path.isNull() ? QString::fromStdString(folder + "/start.txt") : path;
         if (path.isNull())
             std::ofstream(folder + "/start.txt", std::ios::binary) << bytes;
         d.Button3->click();
@@ -186,7 +183,7 @@ TEST_F(MainFormTablesTest, ReadsAFileIntoBothGridsOrSaysWhyNot)
     d.Sid->setValue(4);
     d.STid->setValue(6);
     d.reject();
-    const app::TFLasin next;
+    const app::TFLasin next(storedSettings(), desktop);
     EXPECT_EQ(std::tuple(next.Sid->value(), next.STid->value(), next.SEdit->text()), std::tuple(4, 6, QString(";")));
 }
 

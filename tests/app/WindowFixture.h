@@ -1,7 +1,7 @@
 #pragma once
 // What the window tests share: a private settings folder per test, a fixed
-// port list, a recorder in place of the error reporter's boxes, and the rows
-// of the start grids.
+// port list, a recorder in place of the error reporter's boxes, a desktop
+// whose dialogs the test answers, and the rows of the start grids.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -10,6 +10,7 @@
 
 #include <memory>
 
+#include "app/Desktop.h"
 #include "app/ErrorReporter.h"
 #include "app/MainForm.h"
 #include "platform/SettingsFolders.h"
@@ -46,6 +47,19 @@ inline std::vector<unsigned> lineOf(const platform::SerialLineState& s)
                        platform::kLineOutxDsrFlow | platform::kLineOutX | platform::kLineInX)};
 }
 
+// Answers every file chooser with `chosen`, runs `modal` in place of a
+// dialog's modal loop and keeps the messages shown.
+struct FakeDesktop : app::Desktop {
+    QString chosen;
+    std::function<int(QDialog&)> modal = [](QDialog&) { return 0; };
+    std::function<void(const QString&)> message = [](const QString&) {};
+
+    QString chooseFileToOpen(QWidget*, const QString&) override { return chosen; }
+    QString chooseTableFile(QWidget*, const app::TableFileDialog&) override { return chosen; }
+    int runModal(QDialog& dialog) override { return modal(dialog); }
+    void showMessage(QWidget*, const QString& text) override { message(text); }
+};
+
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -75,10 +89,16 @@ protected:
         app::writeMainWindowSettings(store, {.Comport = QString::fromStdString(port)}, std::nullopt);
     }
 
-    // A window made now (FormCreate reads the settings); not yet Init.
+    // The settings as the program reads them at its start.
+    static app::MainSettings storedSettings()
+    {
+        platform::SettingsStore store;
+        return app::readMainSettings(store);
+    }
+    // A window made now from the stored settings; not yet Init.
     app::TMainForm& makeWindow()
     {
-        window = std::make_unique<app::TMainForm>();
+        window = std::make_unique<app::TMainForm>(storedSettings(), desktop);
         return *window;
     }
     // Closes the window the way the user does (FormClose runs) and frees it.
@@ -99,6 +119,7 @@ protected:
     testenv::FixedPortList portList;
     std::vector<std::string> errors;    // reported failures, in turn
     std::vector<std::string> messages;  // the program's own messages, in turn
+    FakeDesktop desktop;
     std::unique_ptr<app::TMainForm> window;
 };
 
