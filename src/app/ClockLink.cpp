@@ -137,7 +137,7 @@ void ClockLink::takeTextLine(const std::string& line)
     }
 }
 
-void ClockLink::Tick()
+void ClockLink::tick()
 {
     labels_.showPcTime(pcTimeText(TidNow()));
     pollStep();

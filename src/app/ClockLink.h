@@ -53,7 +53,7 @@ public:
     void HandleReply(const std::string& line);
     // The 100 ms timer: PC time label, poll, resend, clock setting, transfer
     // step, in this order.
-    void Tick();
+    void tick();
     // "Set Klocka": asks for identification and sets the clock's time on the
     // whole second after the identification line arrives.
     void SetKlockaClick();

@@ -40,11 +40,6 @@ public:
     // Shifts the PC's local clock (platform::localClock()) by `diff`.
     Outcome Settiddiff(TTid diff);
 
-    void SESekundUpClick() { Settiddiff(kShiftSecond); }
-    void SESekundDownClick() { Settiddiff(-kShiftSecond); }
-    void SETiondelUpClick() { Settiddiff(kShiftTenth); }
-    void SETiondelDownClick() { Settiddiff(-kShiftTenth); }
-
 private:
     ReportError reportError_;
     bool failureTold_ = false;

@@ -150,7 +150,7 @@ ImportColumns TFLasin::columns() const
     return ImportColumns{columnValue(Sid->text()), columnValue(STid->text())};
 }
 
-int TFLasin::ShowModal()
+int TFLasin::showModal()
 {
     // Each showing starts empty, so a showing without a read gives no rows.
     SidChange();

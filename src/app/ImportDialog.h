@@ -43,13 +43,13 @@ public:
 
     // Empties both grids and runs the dialog modally: 1 for "Ok", 2 for
     // "Cancel" or the window's close box.
-    int ShowModal();
+    int showModal();
 
     // The accepted starters: data rows from 1 down, "Id" in column 0 and
     // "Tid" in column 1; the first row with an empty "Id" ends them.
-    StringGrid& ResultGrid() { return resultGrid_; }
+    StringGrid& resultGrid() { return resultGrid_; }
     // The raw-lines grid, one column.
-    StringGrid& LinesGrid() { return linesGrid_; }
+    StringGrid& linesGrid() { return linesGrid_; }
 
     // The two column numbers as the boxes hold them now (the main window
     // writes them when it closes).

@@ -6,14 +6,13 @@
 
 #include "app/ErrorReporter.h"
 #include "app/ImportDialog.h"
+#include "app/LineSetup.h"
 #include "app/LoaderDialog.h"
 #include "platform/SettingsStore.h"
 #include "serial/ComComboBox.h"
 
 namespace app {
 namespace {
-
-constexpr char kCR = 13;
 
 // Runs at the end of a scope, also when it is left by an exception.
 template <class F>
@@ -69,11 +68,7 @@ TMainForm::~TMainForm()
 void TMainForm::setUpComPort()
 {
     ComPort_.SetName("ComPort");
-    ComPort_.SetBaudRate(serial::TBaudRate::br9600);
-    ComPort_.SetDataBits(serial::TDataBits::dbEight);
-    ComPort_.Parity().SetBits(serial::TParityBits::prNone);
-    ComPort_.SetStopBits(serial::TStopBits::sbOneStopBit);
-    ComPort_.SetEventChar(kCR);
+    setUpClockLine(ComPort_, serial::TDTRFlowControl::dtrEnable);
     // The receive flag drives the link. So does a nearly full input queue:
     // noise without a CR would otherwise fill the queue, the port would stop
     // taking bytes from the line, and the CR that wakes the link would never
@@ -84,13 +79,6 @@ void TMainForm::setUpComPort()
     // is attached to either.
     ComPort_.SetEvents(serial::TComEvents{serial::TComEvent::evRxFlag, serial::TComEvent::evRx80Full,
                                           serial::TComEvent::evRxChar, serial::TComEvent::evTxEmpty});
-    serial::TComFlowControl& flow = ComPort_.FlowControl();
-    flow.SetOutCTSFlow(false);
-    flow.SetOutDSRFlow(false);
-    flow.SetXonXoffOut(false);
-    flow.SetXonXoffIn(false);
-    flow.SetControlDTR(serial::TDTRFlowControl::dtrEnable);
-    flow.SetControlRTS(serial::TRTSFlowControl::rtsDisable);
     ComPort_.OnRxFlag = [this](serial::TCustomComPort*) { ComPortRxFlag(); };
     ComPort_.OnRx80Full = [this](serial::TCustomComPort*) { ComPortRxFlag(); };
 }
@@ -166,7 +154,7 @@ void TMainForm::Button3Click()
 
 void TMainForm::Timer1Timer()
 {
-    guarded([this] { link_.Tick(); });
+    guarded([this] { link_.tick(); });
 }
 
 void TMainForm::ComPortRxFlag()

@@ -122,9 +122,9 @@ void TMainForm::FixDiff()
 void TMainForm::LasFileClick()
 {
     guarded([this] {
-        if (FLasin_->ShowModal() == kImportOk) {
+        if (FLasin_->showModal() == kImportOk) {
             TableWidgetGrid grid(StringGrid2);
-            const AppendedImport outcome = appendImport(grid, FLasin_->ResultGrid());
+            const AppendedImport outcome = appendImport(grid, FLasin_->resultGrid());
             // Starters left out get no signal on race day: say so.
             if (outcome.cutOff)
                 ErrorReporter::instance().showMessage(QString::fromUtf8(cutOffMessage(outcome)));

@@ -175,10 +175,10 @@ TEST_F(ClockLinkTest, SetKlockaSendsTheSecondStartingJustAfterTheIdentification)
     EXPECT_EQ(make_tuple(port.last(), link.SetKlsw()), make_tuple(framed("VER"), true));
     rig.arrive(framed(kIdentification2004));  // before the ACK of "VER"
     EXPECT_EQ(make_tuple(link.SetKlsw(), link.TidSet()), make_tuple(false, 1));
-    link.Tick();  // not while "VER" is outstanding
+    link.tick();  // not while "VER" is outstanding
     EXPECT_EQ(make_tuple(port.last(), link.TidSet()), make_tuple(kAck, 1));
     rig.arrive(kAck);
-    link.Tick();
+    link.tick();
     const TTid sentAt = port.writeTimes.back();
     EXPECT_EQ(make_tuple(port.last(), TidToSecStr(sentAt, 0)), make_tuple(framed("SET-36000"), std::string("36000")));
     EXPECT_LT(sentAt % kTidSecond, app::kSecondStartWindow) << sentAt;
@@ -315,7 +315,7 @@ TEST_F(ClockLinkPtyTest, SetsTheClockWithinTheFirstFourMillisecondsOfASecond)
         rig.port.writeTimes.clear();
         link.SetKlockaClick();
         ASSERT_TRUE(sim.waitUntil([&] { return link.TidSet() == 1; }, 3000ms, pump));
-        link.Tick();
+        link.tick();
         ASSERT_TRUE(sim.waitUntil([&] { return sim.copiesOf("VER") == 1 && sim.commands().size() == 2; }, 3000ms, pump));
         for (std::size_t i = 0; i < rig.port.writes.size(); ++i) {
             const TTid t = rig.port.writeTimes[i];

@@ -110,7 +110,7 @@ struct LinkRig {
         std::vector<int> at;
         for (int i = 1; i <= n; ++i) {
             const std::size_t before = port.writes.size();
-            link.Tick();
+            link.tick();
             if (port.writes.size() != before)
                 at.push_back(i);
         }

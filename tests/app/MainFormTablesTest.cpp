@@ -61,7 +61,7 @@ TEST_F(MainFormTablesTest, AnImportTheGridCannotHoldIsCutOffAndSaidSo)
     app::TMainForm& w = makeWindow();
     fill(w.StringGrid2, 9996, {"9", "1", "10.00.00", ""});
     desktop.modal = [](QDialog& dialog) {
-        app::StringGrid& imported = static_cast<app::TFLasin&>(dialog).ResultGrid();
+        app::StringGrid& imported = static_cast<app::TFLasin&>(dialog).resultGrid();
         for (const auto& [r, time] : {std::pair{1, "10.00.00"}, std::pair{2, "10.00.30"}, std::pair{3, "10.01.00"}}) {
             imported.SetCell(0, r, std::to_string(r));
             imported.SetCell(1, r, time);
@@ -153,8 +153,8 @@ TEST_F(MainFormTablesTest, ReadsAFileIntoBothGridsOrSaysWhyNot)
     };
     d.EStartTid->setTid(10 * kTidHour);
     read("Nr;Tid\r\n12;0:00\r\n7;0:45\r\n31;1:10\r\n\xC5sa;0:10\r\n");
-    EXPECT_EQ(rowsOf(d.ResultGrid()), (std::vector<std::string>{"12|10.00.00", "7|10.00.45", "31|10.01.10"}));
-    EXPECT_EQ(rowsOf(d.LinesGrid()), (std::vector<std::string>{"12;0:00", "7;0:45", "31;1:10", "Åsa;0:10"}));
+    EXPECT_EQ(rowsOf(d.resultGrid()), (std::vector<std::string>{"12|10.00.00", "7|10.00.45", "31|10.01.10"}));
+    EXPECT_EQ(rowsOf(d.linesGrid()), (std::vector<std::string>{"12;0:00", "7;0:45", "31;1:10", "Åsa;0:10"}));
     EXPECT_TRUE(d.StringGrid1->isVisibleTo(&d) && d.StringGrid2->isVisibleTo(&d));
 
     const struct {
@@ -176,7 +176,7 @@ TEST_F(MainFormTablesTest, ReadsAFileIntoBothGridsOrSaysWhyNot)
         d.SEdit->setText(c.noSeparator ? QString() : QStringLiteral(";"));
         messages.clear();
         read(c.bytes, c.path);
-        EXPECT_EQ(rowsOf(d.ResultGrid()), std::vector<std::string>{"5|10.00.10"});
+        EXPECT_EQ(rowsOf(d.resultGrid()), std::vector<std::string>{"5|10.00.10"});
         EXPECT_TRUE(c.says.empty() ? messages.empty() : messages.size() == 1 && messages[0].starts_with(c.says))
             << testing::PrintToString(messages);
     }
