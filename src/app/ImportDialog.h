@@ -55,17 +55,6 @@ public:
     // writes them when it closes).
     ImportColumns columns() const;
 
-    // ---- components ----
-    QLineEdit* SEdit = nullptr;
-    QSpinBox* Sid = nullptr;
-    QSpinBox* STid = nullptr;
-    TTidEdit* EStartTid = nullptr;
-    QPushButton* Button3 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* Button2 = nullptr;
-    QTableWidget* StringGrid1 = nullptr;
-    QTableWidget* StringGrid2 = nullptr;
-
 public slots:
     // Empties every data row of both grids.
     void SidChange();
@@ -81,6 +70,17 @@ private:
     void FormClose();
     void readFile(const QString& path);
     void showOutcome(const ImportOutcome& outcome);
+
+    // ---- components, each named as here (tests find them by that name) ----
+    QLineEdit* SEdit = nullptr;
+    QSpinBox* Sid = nullptr;
+    QSpinBox* STid = nullptr;
+    TTidEdit* EStartTid = nullptr;
+    QPushButton* Button3 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QTableWidget* StringGrid1 = nullptr;
+    QTableWidget* StringGrid2 = nullptr;
 
     TableWidgetGrid resultGrid_;
     TableWidgetGrid linesGrid_;

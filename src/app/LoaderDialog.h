@@ -57,11 +57,6 @@ public:
     QTimer& TimerBoot() { return TimerBoot_; }
     const BootUpload& upload() const { return upload_; }
 
-    // ---- components ----
-    QPushButton* Button1 = nullptr;  // "Ladda Hexfil"
-    QLabel* StaticText1 = nullptr;   // "Page:"
-    QLabel* LBoot = nullptr;         // the page being sent, "OK" at the end
-
 public slots:
     // The upload.
     void Button1Click();
@@ -85,6 +80,11 @@ private:
     template <class Call>
     void stepUpload(Call&& call);
     void uploadEnded();
+
+    // ---- components, each named as here (tests find them by that name) ----
+    QPushButton* Button1 = nullptr;  // "Ladda Hexfil"
+    QLabel* StaticText1 = nullptr;   // "Page:"
+    QLabel* LBoot = nullptr;         // the page being sent, "OK" at the end
 
     serial::TComPort ComPort_;
     ComBootPort line_{ComPort_};

@@ -9,7 +9,6 @@
 #include <QMainWindow>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,6 +42,8 @@ namespace app {
 
 class Desktop;
 class ShiftArrows;
+struct IntervalTableSettings;
+struct PursuitTableSettings;
 class TFLasin;
 class TFLoader;
 
@@ -81,49 +82,6 @@ public:
     // The port selector's text: the chosen port name, empty when none.
     QString comComboBoxText() const;
     void setComComboBoxText(const QString& name);
-
-    // ---- components ----
-    QTabWidget* PageControl = nullptr;
-    QTableWidget* StringGrid1 = nullptr;
-    QTableWidget* StringGrid2 = nullptr;
-    TViloSpinnEdit* SEFnr = nullptr;
-    TViloSpinnEdit* SETnr = nullptr;
-    TViloSpinnEdit* SEParstart = nullptr;
-    TTidEdit* StartTid = nullptr;
-    TTidEdit* DiffTid = nullptr;
-    QGroupBox* TutGroup = nullptr;
-    QButtonGroup* TutButtons = nullptr;
-    QRadioButton* Tutinga = nullptr;
-    QRadioButton* Tuten = nullptr;
-    QRadioButton* Tutfem = nullptr;
-    QRadioButton* TutAlla = nullptr;
-    QSpinBox* AntalKo = nullptr;
-    QSpinBox* Ako = nullptr;
-    TTidEdit* EStartTid = nullptr;
-    QPushButton* LasFile = nullptr;
-    QPushButton* Button2 = nullptr;
-    QPushButton* Button8 = nullptr;
-    QPushButton* Button6 = nullptr;
-    QPushButton* Button7 = nullptr;
-    QPushButton* Button9 = nullptr;
-    QPushButton* Button10 = nullptr;
-    QPushButton* Button11 = nullptr;
-    QPushButton* Button12 = nullptr;
-    QCheckBox* CBGran = nullptr;
-    QPushButton* Button4 = nullptr;
-    QPushButton* Button5 = nullptr;
-    QPushButton* BSave = nullptr;
-    QPushButton* BLoad = nullptr;
-    QPushButton* Button3 = nullptr;
-    ShiftArrows* SESekund = nullptr;
-    ShiftArrows* SETiondel = nullptr;
-    QLabel* Klocka = nullptr;
-    QLabel* VerLabel = nullptr;
-    QLabel* Lin = nullptr;
-    QLabel* Lut = nullptr;
-    serial::TComComboBox* ComComboBox = nullptr;
-    serial::TComLed* ComLed1 = nullptr;  // red: transmitted data
-    serial::TComLed* ComLed2 = nullptr;  // green: received data
 
 public slots:
     void Timer1Timer();
@@ -215,12 +173,6 @@ private:
     void wireTransfer();
     TransferSettings transferSettings() const;
     // ---- start-table files: "Läs" and "Spara" on both table tabs ----
-public:
-    // The dialogs the readers and the writers share, with the names they
-    // propose next.
-    TableFileDialog OpenDialog1 = makeOpenDialog1();
-    TableFileDialog SaveDialog1 = makeSaveDialog1();
-
 public slots:
     void Button12Click();  // "Spara" on "Vanlig"
     void Button11Click();  // "Läs" on "Vanlig"
@@ -233,6 +185,57 @@ private:
     void saveTableFile(const std::string& bytes);
     std::optional<std::string> readChosenTableFile();
     void setAntalKoText(const std::string& text);
+    IntervalTableSettings intervalTableSettings() const;
+    void applyIntervalTableSettings(const IntervalTableSettings& settings);
+    PursuitTableSettings pursuitTableSettings() const;
+
+    // The dialogs the readers and the writers share, with the names they
+    // propose next.
+    TableFileDialog OpenDialog1 = makeOpenDialog1();
+    TableFileDialog SaveDialog1 = makeSaveDialog1();
+
+    // ---- components, each named as here (tests find them by that name) ----
+    QTabWidget* PageControl = nullptr;
+    QTableWidget* StringGrid1 = nullptr;
+    QTableWidget* StringGrid2 = nullptr;
+    TViloSpinnEdit* SEFnr = nullptr;
+    TViloSpinnEdit* SETnr = nullptr;
+    TViloSpinnEdit* SEParstart = nullptr;
+    TTidEdit* StartTid = nullptr;
+    TTidEdit* DiffTid = nullptr;
+    QGroupBox* TutGroup = nullptr;
+    QButtonGroup* TutButtons = nullptr;
+    QRadioButton* Tutinga = nullptr;
+    QRadioButton* Tuten = nullptr;
+    QRadioButton* Tutfem = nullptr;
+    QRadioButton* TutAlla = nullptr;
+    QSpinBox* AntalKo = nullptr;
+    QSpinBox* Ako = nullptr;
+    TTidEdit* EStartTid = nullptr;
+    QPushButton* LasFile = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button8 = nullptr;
+    QPushButton* Button6 = nullptr;
+    QPushButton* Button7 = nullptr;
+    QPushButton* Button9 = nullptr;
+    QPushButton* Button10 = nullptr;
+    QPushButton* Button11 = nullptr;
+    QPushButton* Button12 = nullptr;
+    QCheckBox* CBGran = nullptr;
+    QPushButton* Button4 = nullptr;
+    QPushButton* Button5 = nullptr;
+    QPushButton* BSave = nullptr;
+    QPushButton* BLoad = nullptr;
+    QPushButton* Button3 = nullptr;
+    ShiftArrows* SESekund = nullptr;
+    ShiftArrows* SETiondel = nullptr;
+    QLabel* Klocka = nullptr;
+    QLabel* VerLabel = nullptr;
+    QLabel* Lin = nullptr;
+    QLabel* Lut = nullptr;
+    serial::TComComboBox* ComComboBox = nullptr;
+    serial::TComLed* ComLed1 = nullptr;  // red: transmitted data
+    serial::TComLed* ComLed2 = nullptr;  // green: received data
 };
 
 } // namespace app

@@ -18,6 +18,7 @@
 
 using namespace std::chrono_literals;
 using bootsim::Verdict;
+using windowtest::control;
 using Lines = std::vector<std::string>;
 
 namespace {
@@ -49,7 +50,9 @@ TEST_F(MainFormPtyTest, IdentifiesTheClockOnTheRememberedPortAndTheLampsFollow)
     sim.answerCopies("VER", {clocksim::Answer::Silence, clocksim::Answer::Silence, clocksim::Answer::Ack});
     app::TMainForm& w = makeWindow();
     std::vector<std::string> seen;
-    for (auto [lamp, name] : {std::pair{w.ComLed1, "TX"}, std::pair{w.ComLed2, "RX"}})
+    auto* const txd = control<serial::TComLed>(w, "ComLed1");
+    auto* const rxd = control<serial::TComLed>(w, "ComLed2");
+    for (auto [lamp, name] : {std::pair{txd, "TX"}, std::pair{rxd, "RX"}})
         lamp->OnChange = [&seen, name](serial::TComLed*, serial::TLedState s) {
             seen.push_back(name + std::string(s == serial::TLedState::lsOn ? " on" : " off"));
         };
@@ -57,16 +60,16 @@ TEST_F(MainFormPtyTest, IdentifiesTheClockOnTheRememberedPortAndTheLampsFollow)
     ASSERT_TRUE(waitForClock([&] { return sim.acknowledgements() == 1; }));
     waitForClock([] { return false; }, 1000ms);  // a resend would come within 0.4 s
     EXPECT_EQ(sim.commands(), std::vector<std::string>(3, "VER"));
-    EXPECT_EQ(w.VerLabel->text(), QString::fromLatin1(clocksim::kIdentification2004));
-    EXPECT_TRUE(w.Lin->text().startsWith(QString::fromLatin1(clocksim::kIdentification2004)));
+    EXPECT_EQ(control<QLabel>(w, "VerLabel")->text(), QString::fromLatin1(clocksim::kIdentification2004));
+    EXPECT_TRUE(control<QLabel>(w, "Lin")->text().startsWith(QString::fromLatin1(clocksim::kIdentification2004)));
     EXPECT_TRUE(sim.failures().empty());
     EXPECT_TRUE(errors.empty() && messages.empty());
     EXPECT_TRUE(QTest::qWaitFor([&] { return seen.size() >= 4 && seen.back().ends_with("off"); }, 3000));
     const auto first = [&](const std::string& what) { return std::ranges::find(seen, what) - seen.begin(); };
     EXPECT_LT(first("TX on"), first("RX on"));
     EXPECT_LT(first("RX on"), static_cast<long>(seen.size())) << testing::PrintToString(seen);
-    EXPECT_TRUE(w.ComLed1->State() == serial::TLedState::lsOff && w.ComLed2->State() == serial::TLedState::lsOff);
-    w.ComLed1->OnChange = w.ComLed2->OnChange = nullptr;  // the lamps report once more while the window goes
+    EXPECT_TRUE(txd->State() == serial::TLedState::lsOff && rxd->State() == serial::TLedState::lsOff);
+    txd->OnChange = rxd->OnChange = nullptr;  // the lamps report once more while the window goes
 }
 
 // Noise without a CR, more than the port's input queue holds, in one burst
@@ -87,7 +90,7 @@ TEST_F(MainFormPtyTest, AnswersTheNextLineAfterNoiseLongerThanTheInputQueue)
         }
         sim.sendRaw("\r" + clocksim::framed(identification));
         EXPECT_TRUE(waitForClock([&] { return sim.acknowledgements() == 1; }, 2000ms));
-        EXPECT_EQ(w.VerLabel->text(), QString::fromLatin1(identification));
+        EXPECT_EQ(control<QLabel>(w, "VerLabel")->text(), QString::fromLatin1(identification));
     }
     EXPECT_TRUE(sim.failures().empty());
     EXPECT_TRUE(errors.empty() && messages.empty());
@@ -125,21 +128,21 @@ TEST_F(MainFormPtyTest, TheHandOverToTheLoaderAlwaysEndsWithTheTimerRunning)
                 throw std::runtime_error("loader failed");
             return 0;
         };
-        QTest::mouseClick(w.Button3, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Button3"), Qt::LeftButton);
         settle();
         EXPECT_TRUE(w.Timer1().isActive());
         EXPECT_EQ(errors.size(), lineTaken || loaderThrows ? 1u : 0u);
         EXPECT_EQ(w.ComPort().Connected(), !lineTaken);
         if (lineTaken) {
             ::close(held);
-            emit w.ComComboBox->activated(0);  // the user picks the port again
+            emit control<serial::TComComboBox>(w, "ComComboBox")->activated(0);  // the user picks the port again
             EXPECT_TRUE(w.ComPort().Connected());
         }
         sim.clearRecords();
         EXPECT_TRUE(waitForClock([&] { return sim.copiesOf("VER") == 2; }, 3000ms));
         sim.setDefaultAnswer(clocksim::Answer::Ack);
         EXPECT_TRUE(waitForClock([&] { return sim.acknowledgements() == 1; }));
-        QTest::mouseClick(w.Button4, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Button4"), Qt::LeftButton);
         EXPECT_TRUE(waitForClock([&] { return !sim.commands().empty() && sim.commands().back().starts_with("SET-"); }));
         EXPECT_TRUE(sim.failures().empty());
         closeWindow();
@@ -184,14 +187,15 @@ protected:
             last = std::chrono::steady_clock::now();
         });
         ticks.start(50);
-        d.Button1->click();
-        EXPECT_FALSE(d.Button1->isEnabled());
+        QPushButton* const load = control<QPushButton>(d, "Button1");
+        load->click();
+        EXPECT_FALSE(load->isEnabled());
         EXPECT_FALSE(d.close());
         d.reject();
         EXPECT_TRUE(QTest::qWaitFor([&d] { return !d.upload().running(); }, 10000)) << "the upload waited without end";
         uploadTook = std::chrono::steady_clock::now() - start;
         EXPECT_LT(longestGap, 250ms);
-        EXPECT_TRUE(d.Button1->isEnabled());
+        EXPECT_TRUE(load->isEnabled());
     }
     QString writeFile(const std::string& name, const std::string& text)
     {
@@ -224,7 +228,7 @@ TEST_F(LoaderDialogTest, UploadsAFileWholeOrSaysWhyNot)
     EXPECT_TRUE(QTest::qWaitFor([this] { return sim.lines().size() == 10; }, 3000));
     EXPECT_EQ(sim.lines(), (Lines{gap, end, ":00010002FD", d1, end, d1, end, d1, end, ":00000009F7"}));
     EXPECT_EQ(boxes, std::vector<std::string>(3, "Konstig adress dök upp"));
-    EXPECT_EQ(loader->LBoot->text(), "OK");
+    EXPECT_EQ(control<QLabel>(*loader, "LBoot")->text(), "OK");
     EXPECT_EQ(loader->result(), QDialog::Accepted);
     EXPECT_FALSE(loader->ComPort().Connected());
     EXPECT_FALSE(loader->TimerBoot().isActive());
@@ -236,7 +240,7 @@ TEST_F(LoaderDialogTest, UploadsAFileWholeOrSaysWhyNot)
     window->Button3Click();
     EXPECT_EQ(boxes, std::vector<std::string>{"Inget svar från bootloadern efter sida 0; laddningen avbröts"});
     EXPECT_LT(uploadTook, 1000ms + 1500ms);
-    EXPECT_EQ(loader->LBoot->text(), "0");
+    EXPECT_EQ(control<QLabel>(*loader, "LBoot")->text(), "0");
     EXPECT_TRUE(window->ComPort().Connected());
     settle();
     EXPECT_TRUE(errors.empty() && messages.empty());
@@ -260,7 +264,7 @@ TEST_F(LoaderDialogTest, NothingGoesToTheClockUnlessAFileCanBeLoaded)
     };
     desktop.modal = [](QDialog& dialog) {
         auto& d = static_cast<app::TFLoader&>(dialog);
-        d.Button1->click();
+        control<QPushButton>(d, "Button1")->click();
         EXPECT_TRUE(d.TimerBoot().isActive());  // the clock keeps waiting for a file
         return 0;
     };

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QMainWindow>
 #include <QTableWidget>
 #include <QTest>
 
@@ -36,6 +37,19 @@ inline Row rowIn(QTableWidget* table, int row)
     for (int c = 0; c < grid.ColCount(); ++c)
         cells.push_back(grid.Cell(c, row));
     return cells;
+}
+
+// The control `name` of a window, as the code names it; the main window's
+// own, not one of its dialogs' of the same name.
+template <class T>
+T* control(const QWidget& window, const char* name)
+{
+    const auto* main = qobject_cast<const QMainWindow*>(&window);
+    const QWidget& root = main ? *main->centralWidget() : window;
+    T* found = root.findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        ADD_FAILURE() << "no control " << name;
+    return found;
 }
 
 // What of a line's settings the clock depends on: speed, frame, event
