@@ -72,8 +72,6 @@ public:
     // Shifts the PC's local clock by `diff` units of 1/10000 s.
     void Settiddiff(int diff);
 
-    // The settings the window was made with.
-    const MainSettings& settings() const { return settings_; }
     serial::TComPort& ComPort() { return ComPort_; }
     ClockLink& link() { return link_; }
     const TransferSequence& transfer() const { return transfer_; }
