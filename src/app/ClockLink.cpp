@@ -22,8 +22,9 @@ constexpr std::size_t kMaxReadPerEvent = 64 * 1024;
 
 } // namespace
 
-ClockLink::ClockLink(LinkPort& port, LinkLabels& labels, ReportError reportError, WaitClock& waitClock)
-    : port_(port), labels_(labels), reportError_(std::move(reportError)), waitClock_(waitClock)
+ClockLink::ClockLink(LinkPort& port, LinkLabels& labels, ReportError reportError, WaitClock& waitClock,
+                     TransferStep* transfer)
+    : port_(port), labels_(labels), reportError_(std::move(reportError)), waitClock_(waitClock), transfer_(transfer)
 {
 }
 
@@ -51,13 +52,6 @@ void ClockLink::SetKlockaClick()
     Sand("VER");
     Tid1_ = kPollTicks;
     SetKlsw_ = true;
-}
-
-void ClockLink::startTransfer(std::vector<std::string> records)
-{
-    Sandlista_ = std::move(records);
-    SandRad_ = 0;
-    TidSand_ = 1;
 }
 
 void ClockLink::receive()
@@ -188,21 +182,13 @@ void ClockLink::clockSettingStep()
 
 void ClockLink::transferStep()
 {
-    if (TidSand_ > 0 && --TidSand_ == 0) {
-        if (!Utar_.empty()) {
-            TidSand_ = kTransferWaitTicks;
-            return;
-        }
-        if (!transfer_)
-            return;
-        try {
-            if (OldKlsw_)
-                transfer_->SendStepOld(*this);
-            else
-                transfer_->SendStepTab(*this);
-        } catch (...) {
-            report(std::current_exception());
-        }
+    if (!transfer_)
+        return;
+    try {
+        if (const std::optional<std::string> command = transfer_->nextCommand(busy(), OldKlsw_))
+            Sand(*command);
+    } catch (...) {
+        report(std::current_exception());
     }
 }
 

@@ -11,7 +11,6 @@
 #include <chrono>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "app/LinkInterfaces.h"
 #include "app/ReportError.h"
@@ -23,7 +22,6 @@ namespace app {
 inline constexpr int kPollTicks = 100;        // "VER" every 10 s
 inline constexpr int kFirstResendTicks = 6;   // first resend 0.6 s after a send
 inline constexpr int kResendTicks = 4;        // then every 0.4 s
-inline constexpr int kTransferWaitTicks = 4;  // a transfer step waiting for an ACK looks again after 0.4 s
 // After the frame that sets the clock's time the link sleeps this long before
 // the window goes on with its own work (see clockSettingStep).
 inline constexpr std::chrono::microseconds kAfterSetFramePause{500};
@@ -33,11 +31,10 @@ inline constexpr std::size_t kMaxLineLength = 1024;
 
 class ClockLink {
 public:
+    // `transfer` (not owned; nullptr: none) is the table transfer whose
+    // commands the tick sends.
     ClockLink(LinkPort& port, LinkLabels& labels, ReportError reportError,
-              WaitClock& waitClock = systemWaitClock());
-
-    // The transfer whose steps the tick runs (not owned); nullptr: none.
-    void setTransferStep(TransferStep* step) { transfer_ = step; }
+              WaitClock& waitClock = systemWaitClock(), TransferStep* transfer = nullptr);
 
     // ---- what the main window wires ----
     // Start of the program, after the port was (or was not) opened:
@@ -63,16 +60,6 @@ public:
     void BSaveClick() { Sand("SAVE"); }
     void BLoadClick() { Sand("LOAD"); }
 
-    // ---- the table transfer's share ----
-    // "Sänd tider": `Sandlista` := records, `SandRad` := 0, `TidSand` := 1.
-    void startTransfer(std::vector<std::string> records);
-    std::vector<std::string>& Sandlista() { return Sandlista_; }
-    const std::vector<std::string>& Sandlista() const { return Sandlista_; }
-    int SandRad() const { return SandRad_; }
-    void setSandRad(int step) { SandRad_ = step; }
-    int TidSand() const { return TidSand_; }
-    void setTidSand(int ticks) { TidSand_ = ticks; }
-
     // ---- state, for the window and for tests ----
     const std::string& Utar() const { return Utar_; }
     const std::string& Inar() const { return Inar_; }
@@ -97,7 +84,7 @@ private:
     LinkLabels& labels_;
     ReportError reportError_;
     WaitClock& waitClock_;
-    TransferStep* transfer_ = nullptr;
+    TransferStep* transfer_;
 
     std::string Inar_;
     bool discardingLine_ = false;
@@ -105,11 +92,8 @@ private:
     int Tid1_ = 0;
     int Tid2_ = 0;
     int TidSet_ = 0;
-    int TidSand_ = 0;
-    int SandRad_ = 0;
     bool SetKlsw_ = false;
     bool OldKlsw_ = false;
-    std::vector<std::string> Sandlista_;
 };
 
 } // namespace app

@@ -39,11 +39,6 @@ public:
     // Shifts the PC's local clock (platform::localClock()) by `diff`.
     Outcome Settiddiff(TTid diff);
 
-    void SESekundUpClick() { Settiddiff(kTidSecond); }
-    void SESekundDownClick() { Settiddiff(-kTidSecond); }
-    void SETiondelUpClick() { Settiddiff(kShiftTenth); }
-    void SETiondelDownClick() { Settiddiff(-kShiftTenth); }
-
 private:
     ReportError reportError_;
     bool failureTold_ = false;

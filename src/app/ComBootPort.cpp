@@ -2,23 +2,13 @@
 
 #include <stdexcept>
 
-#include "app/LinkBytes.h"
+#include "app/LineSetup.h"
 
 namespace app {
 
 void setUpLoaderPort(serial::TComPort& port)
 {
-    port.SetBaudRate(serial::TBaudRate::br9600);
-    port.SetDataBits(serial::TDataBits::dbEight);
-    port.Parity().SetBits(serial::TParityBits::prNone);
-    port.SetStopBits(serial::TStopBits::sbOneStopBit);
-    serial::TComFlowControl& flow = port.FlowControl();
-    flow.SetOutCTSFlow(false);
-    flow.SetOutDSRFlow(false);
-    flow.SetControlDTR(serial::TDTRFlowControl::dtrDisable);
-    flow.SetControlRTS(serial::TRTSFlowControl::rtsDisable);
-    flow.SetXonXoffOut(false);
-    flow.SetXonXoffIn(false);
+    setUpClockLine(port, serial::TDTRFlowControl::dtrDisable);
     // Interval and multiplier all ones with a constant: at once with what is
     // there, else up to the constant for the first byte.
     serial::TComTimeouts& timeouts = port.Timeouts();
@@ -26,7 +16,6 @@ void setUpLoaderPort(serial::TComPort& port)
     timeouts.SetReadTotalMultiplier(-1);
     timeouts.SetReadTotalConstant(kLoaderReadSliceMs);
     port.SetEvents(serial::TComEvents{serial::TComEvent::evRxFlag});
-    port.SetEventChar(kCR);
 }
 
 void ComBootPort::write(const std::string& bytes)

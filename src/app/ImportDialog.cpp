@@ -1,7 +1,6 @@
 #include "app/ImportDialog.h"
 
 #include <QFile>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -17,6 +16,7 @@
 #include <utility>
 
 #include "app/Cp1252.h"
+#include "app/Desktop.h"
 #include "app/ErrorReporter.h"
 #include "app/ImportFile.h"
 #include "app/StartTimeImport.h"
@@ -57,12 +57,12 @@ void resizeGrid(QTableWidget* grid, std::size_t rows)
 
 } // namespace
 
-TFLasin::TFLasin(QWidget* parent)
+TFLasin::TFLasin(const MainSettings& settings, Desktop& desktop, QWidget* parent)
     : QDialog(parent), StringGrid1(new QTableWidget), StringGrid2(new QTableWidget), resultGrid_(StringGrid1),
-      linesGrid_(StringGrid2)
+      linesGrid_(StringGrid2), desktop_(desktop)
 {
     buildWindow();
-    FormCreate();
+    FormCreate(settings);
     // Every change of a column's text: a new value, and typing that is no
     // number yet (the box reports only whole numbers).
     for (QSpinBox* box : {Sid, STid}) {
@@ -132,19 +132,11 @@ void TFLasin::buildWindow()
     page->addLayout(buttons);
 }
 
-void TFLasin::FormCreate()
+void TFLasin::FormCreate(const MainSettings& settings)
 {
-    MainSettings stored;
-    try {
-        platform::SettingsStore store;
-        stored = readMainSettings(store);
-    } catch (...) {
-        // An unreadable settings file: the defaults serve, and the user is told.
-        ErrorReporter::instance().reportError(std::current_exception());
-    }
-    Sid->setValue(stored.Tabid);
-    STid->setValue(stored.Tabtid);
-    SEdit->setText(stored.Tabchar);
+    Sid->setValue(settings.Tabid);
+    STid->setValue(settings.Tabtid);
+    SEdit->setText(settings.Tabchar);
 }
 
 void TFLasin::FormClose()
@@ -158,13 +150,11 @@ ImportColumns TFLasin::columns() const
     return ImportColumns{columnValue(Sid->text()), columnValue(STid->text())};
 }
 
-int TFLasin::ShowModal()
+int TFLasin::showModal()
 {
     // Each showing starts empty, so a showing without a read gives no rows.
     SidChange();
-    if (modalRun_)
-        return modalRun_(*this);
-    return exec();
+    return desktop_.runModal(*this);
 }
 
 void TFLasin::done(int result)
@@ -191,7 +181,7 @@ void TFLasin::SidChange()
 void TFLasin::Button3Click()
 {
     guarded([this] {
-        const QString path = openFile_ ? openFile_(this) : QFileDialog::getOpenFileName(this);
+        const QString path = desktop_.chooseFileToOpen(this, QString());
         if (path.isEmpty())
             return;
         if (Sid->text().isEmpty() || STid->text().isEmpty())

@@ -2,16 +2,14 @@
 // The start-time import dialog "Läs in en fil": the operator picks the
 // separator, the columns of the start number and the start time and a first
 // start, reads a file, and sees the lines read and the starters accepted.
-// Made once at program start; its entries keep their values from one
-// showing to the next, and the separator and the columns are kept in the
-// settings between runs.
+// Made once at program start by the main window; its entries keep their
+// values from one showing to the next, and the separator and the columns are
+// kept in the settings between runs.
 //
 // The reading itself lives in StartTimeImport and ImportFile; the dialog
 // wires its controls to them.
 #include <QDialog>
 #include <QString>
-
-#include <functional>
 
 #include "app/MainSettings.h"
 #include "app/TableWidgetGrid.h"
@@ -24,6 +22,7 @@ class TTidEdit;
 
 namespace app {
 
+class Desktop;
 struct ImportOutcome;
 
 inline constexpr const char* kImportDialogCaption = "Läs in en fil";
@@ -36,43 +35,25 @@ inline constexpr int kImportCancel = 2;
 class TFLasin : public QDialog {
     Q_OBJECT
 public:
-    // The file chooser: the chosen path, or an empty text when cancelled.
-    using OpenFile = std::function<QString(QWidget* parent)>;
-    // Runs the dialog modally and answers its modal result.
-    using ModalRun = std::function<int(TFLasin& dialog)>;
-
     // Builds the dialog and runs FormCreate: the separator and the columns
-    // from the settings, the result headers.
-    explicit TFLasin(QWidget* parent = nullptr);
+    // from `settings`, the result headers. Files are chosen and the dialog is
+    // run through `desktop`.
+    TFLasin(const MainSettings& settings, Desktop& desktop, QWidget* parent = nullptr);
     ~TFLasin() override;
 
     // Empties both grids and runs the dialog modally: 1 for "Ok", 2 for
     // "Cancel" or the window's close box.
-    int ShowModal();
+    int showModal();
 
     // The accepted starters: data rows from 1 down, "Id" in column 0 and
     // "Tid" in column 1; the first row with an empty "Id" ends them.
-    StringGrid& ResultGrid() { return resultGrid_; }
+    StringGrid& resultGrid() { return resultGrid_; }
     // The raw-lines grid, one column.
-    StringGrid& LinesGrid() { return linesGrid_; }
+    StringGrid& linesGrid() { return linesGrid_; }
 
     // The two column numbers as the boxes hold them now (the main window
     // writes them when it closes).
     ImportColumns columns() const;
-
-    void setOpenFile(OpenFile openFile) { openFile_ = std::move(openFile); }
-    void setModalRun(ModalRun modalRun) { modalRun_ = std::move(modalRun); }
-
-    // ---- components ----
-    QLineEdit* SEdit = nullptr;
-    QSpinBox* Sid = nullptr;
-    QSpinBox* STid = nullptr;
-    TTidEdit* EStartTid = nullptr;
-    QPushButton* Button3 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* Button2 = nullptr;
-    QTableWidget* StringGrid1 = nullptr;
-    QTableWidget* StringGrid2 = nullptr;
 
 public slots:
     // Empties every data row of both grids.
@@ -85,15 +66,25 @@ public slots:
 
 private:
     void buildWindow();
-    void FormCreate();
+    void FormCreate(const MainSettings& settings);
     void FormClose();
     void readFile(const QString& path);
     void showOutcome(const ImportOutcome& outcome);
 
+    // ---- components, each named as here (tests find them by that name) ----
+    QLineEdit* SEdit = nullptr;
+    QSpinBox* Sid = nullptr;
+    QSpinBox* STid = nullptr;
+    TTidEdit* EStartTid = nullptr;
+    QPushButton* Button3 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QTableWidget* StringGrid1 = nullptr;
+    QTableWidget* StringGrid2 = nullptr;
+
     TableWidgetGrid resultGrid_;
     TableWidgetGrid linesGrid_;
-    OpenFile openFile_;
-    ModalRun modalRun_;
+    Desktop& desktop_;
 };
 
 } // namespace app

@@ -4,11 +4,10 @@
 // its port, labels and transfer sequence to these; tests put fakes in.
 #include <QString>
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace app {
-
-class ClockLink;
 
 // The serial line to the clock.
 class LinkPort {
@@ -34,15 +33,16 @@ public:
     virtual void showVersion(const QString& text) = 0;  // `VerLabel`, "Ver:": the identification line
 };
 
-// One step of a running table transfer. The tick calls it when `TidSand` ran
-// out with no command outstanding: SendStepOld for a clock on the old command
-// set (`OldKlsw`), SendStepTab otherwise. A step hands at most one command to
-// link.Sand() and sets link.setTidSand() itself (1 to go on, 0 when done).
+// The table transfer, paced by the link's tick. Once per tick, after the poll,
+// the resend and the clock setting, the tick asks it for the command to send
+// now: `linkBusy` while a command is outstanding, `oldCommandSet` for a clock
+// on the old command set (`OldKlsw`). No answer sends nothing. The link
+// drops a command offered while another is outstanding, so a transfer waits
+// for `linkBusy` to clear before it hands out its next one.
 class TransferStep {
 public:
     virtual ~TransferStep() = default;
-    virtual void SendStepTab(ClockLink& link) = 0;
-    virtual void SendStepOld(ClockLink& link) = 0;
+    virtual std::optional<std::string> nextCommand(bool linkBusy, bool oldCommandSet) = 0;
 };
 
 } // namespace app

@@ -1,27 +1,27 @@
 #include "app/LoaderDialog.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "app/BootRecords.h"
+#include "app/Desktop.h"
 #include "app/ErrorReporter.h"
 
 namespace app {
 
-TFLoader::TFLoader(QWidget* parent)
+TFLoader::TFLoader(Desktop& desktop, QWidget* parent)
     : QDialog(parent),
       upload_(line_, BootEvents{
                          [this](int page) { showLBoot(QString::number(page)); },
                          [this] { showLBoot(QStringLiteral("OK")); },
-                         [this] { messageBox_(this, QString::fromUtf8(kStrangeAddress)); },
-                     })
+                         // Waits for the user: the upload holds until the box is closed.
+                         [this] { desktop_.showMessage(this, QString::fromUtf8(kStrangeAddress)); },
+                     }),
+      desktop_(desktop)
 {
     setObjectName(QStringLiteral("FLoader"));
     setWindowTitle(QString::fromUtf8(kLoaderCaption));
@@ -53,15 +53,6 @@ TFLoader::TFLoader(QWidget* parent)
         if (upload_.running() && !stepping_)
             TimerUpload_.start(0);
     };
-
-    chooseFile_ = [](QWidget* owner) {
-        return QFileDialog::getOpenFileName(owner, QString(), QString(), QString::fromUtf8(kHexFileFilter));
-    };
-    modalRun_ = [](TFLoader& dialog) { dialog.exec(); };
-    messageBox_ = [](QWidget* owner, const QString& text) {
-        // Waits for the user: the upload holds until the box is closed.
-        QMessageBox::information(owner, QApplication::applicationName(), text);
-    };
 }
 
 TFLoader::~TFLoader()
@@ -80,7 +71,7 @@ void TFLoader::execOn(const std::string& portName)
         guarded([this] { FormClose(); });
         return;
     }
-    guarded([this] { modalRun_(*this); });
+    guarded([this] { desktop_.runModal(*this); });
     guarded([this] { FormClose(); });
 }
 
@@ -131,7 +122,7 @@ void TFLoader::TimerBootTimer()
 void TFLoader::Button1Click()
 {
     guarded([this] {
-        const QString path = chooseFile_(this);
+        const QString path = desktop_.chooseFileToOpen(this, QString::fromUtf8(kHexFileFilter));
         if (path.isEmpty())
             return;
         // The whole file is checked before the boot loader is woken: a file
@@ -173,7 +164,7 @@ void TFLoader::uploadEnded()
         if (upload_.state() == BootUpload::State::Done)
             done(QDialog::Accepted);
         else if (upload_.state() == BootUpload::State::Failed)
-            messageBox_(this, QString::fromStdString(upload_.failure()));
+            desktop_.showMessage(this, QString::fromStdString(upload_.failure()));
     });
 }
 

@@ -10,13 +10,12 @@
 // short timer and at once when a reply line has come, so the windows keep
 // painting and answering throughout; while it runs the button is disabled
 // and the dialog cannot be closed. When the boot loader has taken the last
-// page the dialog closes. The file chooser, the modal run and the message box
-// are hooks, so tests never block.
+// page the dialog closes. Files are chosen, the dialog is run and messages
+// are shown through the Desktop it is given.
 #include <QDialog>
 #include <QString>
 #include <QTimer>
 
-#include <functional>
 #include <string>
 
 #include "app/BootUpload.h"
@@ -28,6 +27,8 @@ class QPushButton;
 
 namespace app {
 
+class Desktop;
+
 inline constexpr const char* kLoaderCaption = "BootLoadeer";
 inline constexpr const char* kHexFileFilter = "Intel Hexfiler (*.hex);;Alla (*.*)";
 inline constexpr const char* kStrangeAddress = "Konstig adress dök upp";
@@ -38,14 +39,9 @@ inline constexpr int kUploadTickMs = 20;
 class TFLoader : public QDialog {
     Q_OBJECT
 public:
-    // The chosen file, or an empty text when the user cancelled.
-    using FileChooser = std::function<QString(QWidget* parent)>;
-    // Shows the dialog modally and returns when it has closed.
-    using ModalRun = std::function<void(TFLoader& dialog)>;
-    // A message the user closes before the dialog goes on.
-    using MessageBox = std::function<void(QWidget* parent, const QString& text)>;
-
-    explicit TFLoader(QWidget* parent = nullptr);
+    // Files are chosen, the dialog is run modally and the upload's messages
+    // (which the user closes before it goes on) are shown through `desktop`.
+    explicit TFLoader(Desktop& desktop, QWidget* parent = nullptr);
     ~TFLoader() override;
 
     // The main window's hand-over, on its port name: opens the port and
@@ -55,19 +51,11 @@ public:
     // is not shown. Never throws.
     void execOn(const std::string& portName);
 
-    void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
-    void setModalRun(ModalRun run) { modalRun_ = std::move(run); }
-    void setMessageBox(MessageBox box) { messageBox_ = std::move(box); }
     void setTiming(const BootTiming& timing) { upload_.setTiming(timing); }
 
     serial::TComPort& ComPort() { return ComPort_; }
     QTimer& TimerBoot() { return TimerBoot_; }
     const BootUpload& upload() const { return upload_; }
-
-    // ---- components ----
-    QPushButton* Button1 = nullptr;  // "Ladda Hexfil"
-    QLabel* StaticText1 = nullptr;   // "Page:"
-    QLabel* LBoot = nullptr;         // the page being sent, "OK" at the end
 
 public slots:
     // The upload.
@@ -93,6 +81,11 @@ private:
     void stepUpload(Call&& call);
     void uploadEnded();
 
+    // ---- components, each named as here (tests find them by that name) ----
+    QPushButton* Button1 = nullptr;  // "Ladda Hexfil"
+    QLabel* StaticText1 = nullptr;   // "Page:"
+    QLabel* LBoot = nullptr;         // the page being sent, "OK" at the end
+
     serial::TComPort ComPort_;
     ComBootPort line_{ComPort_};
     BootUpload upload_;
@@ -101,9 +94,7 @@ private:
     // A call into the upload is under way (its message box may be up): the
     // timer and the port's events must not call again until it returns.
     bool stepping_ = false;
-    FileChooser chooseFile_;
-    ModalRun modalRun_;
-    MessageBox messageBox_;
+    Desktop& desktop_;
 };
 
 } // namespace app

@@ -5,13 +5,14 @@
 #include <QTableWidget>
 
 #include "app/ErrorReporter.h"
+#include "app/ImportDialog.h"
+#include "app/LineSetup.h"
+#include "app/LoaderDialog.h"
 #include "platform/SettingsStore.h"
 #include "serial/ComComboBox.h"
 
 namespace app {
 namespace {
-
-constexpr char kCR = 13;
 
 // Runs at the end of a scope, also when it is left by an exception.
 template <class F>
@@ -24,13 +25,18 @@ AtExit(F) -> AtExit<F>;
 
 } // namespace
 
-TMainForm::TMainForm(QWidget* parent)
+TMainForm::TMainForm(const MainSettings& settings, Desktop& desktop, QWidget* parent)
     : QMainWindow(parent),
-      link_(linkPort_, *this, ErrorReporter::instance().errorHandler()),
+      settings_(settings),
+      desktop_(desktop),
+      // The import dialog keeps its entries from one showing to the next; the
+      // loader takes the window's serial line while it is shown.
+      FLasin_(std::make_unique<TFLasin>(settings, desktop, this)),
+      FLoader_(std::make_unique<TFLoader>(desktop, this)),
+      link_(linkPort_, *this, ErrorReporter::instance().errorHandler(), systemWaitClock(), &transfer_),
       clockShift_(ErrorReporter::instance().errorHandler()),
       sekundRepeat_([this](int amount) { Settiddiff(amount); }),
-      tiondelRepeat_([this](int amount) { Settiddiff(amount); }),
-      loaderRun_([](const std::string&) {})
+      tiondelRepeat_([this](int amount) { Settiddiff(amount); })
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QString::fromUtf8(kMainFormCaption));
@@ -62,11 +68,7 @@ TMainForm::~TMainForm()
 void TMainForm::setUpComPort()
 {
     ComPort_.SetName("ComPort");
-    ComPort_.SetBaudRate(serial::TBaudRate::br9600);
-    ComPort_.SetDataBits(serial::TDataBits::dbEight);
-    ComPort_.Parity().SetBits(serial::TParityBits::prNone);
-    ComPort_.SetStopBits(serial::TStopBits::sbOneStopBit);
-    ComPort_.SetEventChar(kCR);
+    setUpClockLine(ComPort_, serial::TDTRFlowControl::dtrEnable);
     // The receive flag drives the link. So does a nearly full input queue:
     // noise without a CR would otherwise fill the queue, the port would stop
     // taking bytes from the line, and the CR that wakes the link would never
@@ -77,27 +79,12 @@ void TMainForm::setUpComPort()
     // is attached to either.
     ComPort_.SetEvents(serial::TComEvents{serial::TComEvent::evRxFlag, serial::TComEvent::evRx80Full,
                                           serial::TComEvent::evRxChar, serial::TComEvent::evTxEmpty});
-    serial::TComFlowControl& flow = ComPort_.FlowControl();
-    flow.SetOutCTSFlow(false);
-    flow.SetOutDSRFlow(false);
-    flow.SetXonXoffOut(false);
-    flow.SetXonXoffIn(false);
-    flow.SetControlDTR(serial::TDTRFlowControl::dtrEnable);
-    flow.SetControlRTS(serial::TRTSFlowControl::rtsDisable);
     ComPort_.OnRxFlag = [this](serial::TCustomComPort*) { ComPortRxFlag(); };
     ComPort_.OnRx80Full = [this](serial::TCustomComPort*) { ComPortRxFlag(); };
 }
 
 void TMainForm::FormCreate()
 {
-    try {
-        platform::SettingsStore store;
-        settings_ = readMainSettings(store);
-    } catch (...) {
-        // An unreadable settings file: the defaults serve, and the user is told.
-        settings_ = MainSettings{};
-        ErrorReporter::instance().reportError(std::current_exception());
-    }
     // The same quantities are written back on close, so the window keeps
     // its place and size from run to run.
     resize(settings_.Vidd, settings_.hojd);
@@ -113,11 +100,8 @@ void TMainForm::FormClose()
     s.Top = y();
     s.Left = x();
     s.Comport = comComboBoxText();
-    std::optional<ImportColumns> columns;
-    if (importColumns_)
-        columns = importColumns_();
     platform::SettingsStore store;
-    writeMainWindowSettings(store, s, columns);
+    writeMainWindowSettings(store, s, FLasin_->columns());
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)
@@ -160,7 +144,7 @@ void TMainForm::Button3Click()
         // the run because the port could not be had back.
         AtExit restart{[this] { Timer1_.start(); }};
         try {
-            loaderRun_(ComPort_.Port());
+            FLoader_->execOn(ComPort_.Port());
         } catch (...) {
             ErrorReporter::instance().reportError(std::current_exception());
         }

@@ -9,7 +9,6 @@
 #include <QMainWindow>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,8 +20,8 @@
 #include "app/MainSettings.h"
 #include "app/ShiftRepeat.h"
 #include "app/TableWidgetGrid.h"
-#include "app/TransferSequence.h"
 #include "app/TableFileDialog.h"
+#include "app/TransferSequence.h"
 #include "serial/ComComboBox.h"
 #include "serial/ComLed.h"
 #include "serial/ComPort.h"
@@ -41,23 +40,26 @@ class TViloSpinnEdit;
 
 namespace app {
 
+class Desktop;
 class ShiftArrows;
+struct IntervalTableSettings;
+struct PursuitTableSettings;
+class TFLasin;
+class TFLoader;
 
 inline constexpr const char* kMainFormCaption = "Ladda VILO Corvalinder ver:10021";
 inline constexpr int kTimer1IntervalMs = 100;
 // Data rows of the two start grids (the grids' rows 1 to 9999).
 inline constexpr int kGridDataRows = 9999;
 
-// The firmware loader shown modally on the given port name; returns when it
-// has closed.
-using LoaderRun = std::function<void(const std::string& portName)>;
-
 class TMainForm : public QMainWindow, private LinkLabels {
     Q_OBJECT
 public:
-    // Builds the window and runs FormCreate: geometry and the remembered port
-    // from the settings, the grids' headers, an empty send list.
-    explicit TMainForm(QWidget* parent = nullptr);
+    // Builds the window with its two dialogs, the import dialog "FLasin" and
+    // the firmware loader "FLoader", and runs FormCreate: geometry and the
+    // remembered port from `settings`, the grids' headers, an empty send
+    // list. Files are chosen and dialogs run through `desktop`.
+    TMainForm(const MainSettings& settings, Desktop& desktop, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     // Called once after every window of the program exists: opens the port
@@ -70,23 +72,127 @@ public:
     // Shifts the PC's local clock by `diff` units of 1/10000 s.
     void Settiddiff(int diff);
 
-    // The loader's modal run for "Init laddning" (the default does nothing).
-    void setLoaderRun(LoaderRun run) { loaderRun_ = std::move(run); }
-    // The import dialog's current column numbers, written on close; without
-    // them "Tabid" and "Tabtid" are left as they are.
-    void setImportColumns(std::function<ImportColumns()> columns) { importColumns_ = std::move(columns); }
-
-    // The settings read when the window was made.
-    const MainSettings& settings() const { return settings_; }
     serial::TComPort& ComPort() { return ComPort_; }
     ClockLink& link() { return link_; }
+    const TransferSequence& transfer() const { return transfer_; }
     QTimer& Timer1() { return Timer1_; }
 
     // The port selector's text: the chosen port name, empty when none.
     QString comComboBoxText() const;
     void setComComboBoxText(const QString& name);
 
-    // ---- components ----
+public slots:
+    void Timer1Timer();
+    void ComPortRxFlag();
+    void SetKlockaClick();
+    void BSaveClick();
+    void BLoadClick();
+    // The user chose another port; the selector has given it to the port.
+    void ComComboBoxChange();
+    // Hands the serial line to the firmware loader and takes it back.
+    void Button3Click();
+    void SESekundUpClick() { Settiddiff(kTidSecond); }
+    void SESekundDownClick() { Settiddiff(-kTidSecond); }
+    void SETiondelUpClick() { Settiddiff(kShiftTenth); }
+    void SETiondelDownClick() { Settiddiff(-kShiftTenth); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // LinkLabels
+    void showPcTime(const QString& text) override;
+    void showSent(const QString& text) override;
+    void showReceived(const QString& text) override;
+    void showVersion(const QString& text) override;
+
+    void FormCreate();
+    void FormClose();
+    void setUpComPort();
+    void buildWindow();
+    QWidget* buildVanligTab();
+    QWidget* buildJaktstartTab();
+    QWidget* buildUppdateraTab();
+    QWidget* buildSidePanel();
+    QWidget* buildLinkLabels();
+    void bindPortSelector();
+    void wireHandlers();
+
+    MainSettings settings_;
+    Desktop& desktop_;
+    std::unique_ptr<TFLasin> FLasin_;
+    std::unique_ptr<TFLoader> FLoader_;
+    serial::TComPort ComPort_;
+    ComLinkPort linkPort_{ComPort_};
+    TransferSequence transfer_{[this] { return transferSettings(); }};
+    ClockLink link_;
+    ClockShift clockShift_;
+    ShiftRepeat sekundRepeat_;
+    ShiftRepeat tiondelRepeat_;
+    QTimer Timer1_;
+
+    // ---- start tables ----
+public:
+    // Loads data row ARow of StringGrid1 into the entry fields, with
+    // proposals from the row above, and moves the focus to SEFnr. Returns
+    // false when the rows hold no integer where one is needed: the failure
+    // is reported and the entry fields keep their values.
+    bool StringGrid1SelectCell(int ACol, int ARow);
+    // Writes the entry fields into the current row of StringGrid1.
+    void SEFnrExit();
+    // Numbers the pursuit starters into AntalKo queues.
+    void AntalKoChange();
+    // Recomputes the "Diff" column of StringGrid2.
+    void FixDiff();
+    // "Läs Tidfil": appends the starters of an import to StringGrid2.
+    void LasFileClick();
+    // "Add Starttid" / "Sub Starttid": shift the selected pursuit starts by
+    // the time of EStartTid.
+    void Button2Click();
+    void Button8Click();
+    // "Blanka tider": empties both start grids.
+    void BlankKnappClick();
+
+private:
+    void wireTables();
+    void shiftPursuitStarts(int direction);
+    // Puts StringGrid1's current row back after a row failed to load.
+    void restoreGrid1Row(int row, int col);
+
+    bool restoringGrid1Row_ = false;
+    // ---- start-table transfer: "Sänd tider" and the transfer steps ----
+public slots:
+    // Fills the send list from the table of the active tab and starts the
+    // transfer; a table the clock cannot take is reported and nothing changes.
+    // Pursuit starters left out of the list are named in one message.
+    void SandTiderClick();
+
+private:
+    void wireTransfer();
+    TransferSettings transferSettings() const;
+    // ---- start-table files: "Läs" and "Spara" on both table tabs ----
+public slots:
+    void Button12Click();  // "Spara" on "Vanlig"
+    void Button11Click();  // "Läs" on "Vanlig"
+    void Button10Click();  // "Spara" on "Jaktstart"
+    void Button9Click();   // "Läs" on "Jaktstart"
+
+private:
+    void wireFiles();
+    QString chooseTableFile(TableFileDialog& dialog);
+    void saveTableFile(const std::string& bytes);
+    std::optional<std::string> readChosenTableFile();
+    void setAntalKoText(const std::string& text);
+    IntervalTableSettings intervalTableSettings() const;
+    void applyIntervalTableSettings(const IntervalTableSettings& settings);
+    PursuitTableSettings pursuitTableSettings() const;
+
+    // The dialogs the readers and the writers share, with the names they
+    // propose next.
+    TableFileDialog OpenDialog1 = makeOpenDialog1();
+    TableFileDialog SaveDialog1 = makeSaveDialog1();
+
+    // ---- components, each named as here (tests find them by that name) ----
     QTabWidget* PageControl = nullptr;
     QTableWidget* StringGrid1 = nullptr;
     QTableWidget* StringGrid2 = nullptr;
@@ -128,129 +234,6 @@ public:
     serial::TComComboBox* ComComboBox = nullptr;
     serial::TComLed* ComLed1 = nullptr;  // red: transmitted data
     serial::TComLed* ComLed2 = nullptr;  // green: received data
-
-public slots:
-    void Timer1Timer();
-    void ComPortRxFlag();
-    void SetKlockaClick();
-    void BSaveClick();
-    void BLoadClick();
-    // The user chose another port; the selector has given it to the port.
-    void ComComboBoxChange();
-    // Hands the serial line to the firmware loader and takes it back.
-    void Button3Click();
-    void SESekundUpClick() { Settiddiff(kTidSecond); }
-    void SESekundDownClick() { Settiddiff(-kTidSecond); }
-    void SETiondelUpClick() { Settiddiff(kShiftTenth); }
-    void SETiondelDownClick() { Settiddiff(-kShiftTenth); }
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    // LinkLabels
-    void showPcTime(const QString& text) override;
-    void showSent(const QString& text) override;
-    void showReceived(const QString& text) override;
-    void showVersion(const QString& text) override;
-
-    void FormCreate();
-    void FormClose();
-    void setUpComPort();
-    void buildWindow();
-    QWidget* buildVanligTab();
-    QWidget* buildJaktstartTab();
-    QWidget* buildUppdateraTab();
-    QWidget* buildSidePanel();
-    QWidget* buildLinkLabels();
-    void bindPortSelector();
-    void wireHandlers();
-
-    MainSettings settings_;
-    serial::TComPort ComPort_;
-    ComLinkPort linkPort_{ComPort_};
-    ClockLink link_;
-    ClockShift clockShift_;
-    ShiftRepeat sekundRepeat_;
-    ShiftRepeat tiondelRepeat_;
-    QTimer Timer1_;
-    LoaderRun loaderRun_;
-    std::function<ImportColumns()> importColumns_;
-
-    // ---- start tables ----
-public:
-    // The import dialog shown modally: points `result` at its result grid
-    // ("Id" and "Tid" from row 1 down) and returns its modal result, 1 for
-    // "Ok". The default shows nothing and returns 2.
-    using ImportRun = std::function<int(StringGrid*& result)>;
-    void setImportRun(ImportRun run) { importRun_ = std::move(run); }
-
-    // Loads data row ARow of StringGrid1 into the entry fields, with
-    // proposals from the row above, and moves the focus to SEFnr. Returns
-    // false when the rows hold no integer where one is needed: the failure
-    // is reported and the entry fields keep their values.
-    bool StringGrid1SelectCell(int ACol, int ARow);
-    // Writes the entry fields into the current row of StringGrid1.
-    void SEFnrExit();
-    // Numbers the pursuit starters into AntalKo queues.
-    void AntalKoChange();
-    // Recomputes the "Diff" column of StringGrid2.
-    void FixDiff();
-    // "Läs Tidfil": appends the starters of an import to StringGrid2.
-    void LasFileClick();
-    // "Add Starttid" / "Sub Starttid": shift the selected pursuit starts by
-    // the time of EStartTid.
-    void Button2Click();
-    void Button8Click();
-    // "Blanka tider": empties both start grids.
-    void BlankKnappClick();
-
-private:
-    void wireTables();
-    void shiftPursuitStarts(int direction);
-    // Puts StringGrid1's current row back after a row failed to load.
-    void restoreGrid1Row(int row, int col);
-
-    ImportRun importRun_ = [](StringGrid*&) { return 2; };
-    bool restoringGrid1Row_ = false;
-    // ---- start-table transfer: "Sänd tider" and the transfer steps ----
-public slots:
-    // Fills the send list from the table of the active tab and starts the
-    // transfer; a table the clock cannot take is reported and nothing changes.
-    // Pursuit starters left out of the list are named in one message.
-    void SandTiderClick();
-
-private:
-    void wireTransfer();
-    TransferSettings transferSettings() const;
-    TransferSequence transfer_{[this] { return transferSettings(); }};
-    // ---- start-table files: "Läs" and "Spara" on both table tabs ----
-public:
-    // The dialogs the readers and the writers share, with the names they
-    // propose next.
-    TableFileDialog OpenDialog1 = makeOpenDialog1();
-    TableFileDialog SaveDialog1 = makeSaveDialog1();
-    // Replaces the file dialogs (by default a modal QFileDialog).
-    void setTableFileChooser(TableFileChooser chooser) { chooseTableFile_ = std::move(chooser); }
-    // What recomputes the pursuit grid's "Diff" column (FixDiff) after "Läs" on
-    // "Jaktstart" (also when its dialog is cancelled).
-    void setFixDiffHook(std::function<void()> fixDiff) { fixDiff_ = std::move(fixDiff); }
-
-public slots:
-    void Button12Click();  // "Spara" on "Vanlig"
-    void Button11Click();  // "Läs" on "Vanlig"
-    void Button10Click();  // "Spara" on "Jaktstart"
-    void Button9Click();   // "Läs" on "Jaktstart"
-
-private:
-    void wireFiles();
-    QString chooseTableFile(TableFileDialog& dialog);
-    void saveTableFile(const std::string& bytes);
-    std::optional<std::string> readChosenTableFile();
-    void setAntalKoText(const std::string& text);
-
-    TableFileChooser chooseTableFile_;
-    std::function<void()> fixDiff_ = [this] { FixDiff(); };
 };
 
 } // namespace app

@@ -3,14 +3,13 @@
 #include "app/MainForm.h"
 #include "app/StrictInt.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QFile>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSpinBox>
 
-#include <array>
-
+#include "app/Desktop.h"
 #include "app/ErrorReporter.h"
 #include "app/StartListFile.h"
 #include "app/StartListFileIo.h"
@@ -27,45 +26,38 @@ std::string localPath(const QString& name)
     return QFile::encodeName(name).toStdString();
 }
 
-// The beep buttons in the order of their codes 0..3.
-std::array<QRadioButton*, 4> tutButtons(const TMainForm& w)
-{
-    return {w.Tutinga, w.Tuten, w.Tutfem, w.TutAlla};
-}
+} // namespace
 
-IntervalTableSettings intervalTableSettings(const TMainForm& w)
+// The beep buttons carry their codes 0..3 as their ids in TutButtons.
+IntervalTableSettings TMainForm::intervalTableSettings() const
 {
     IntervalTableSettings settings;
-    const auto buttons = tutButtons(w);
-    for (int code = 0; code < static_cast<int>(buttons.size()); ++code)
-        if (buttons[static_cast<std::size_t>(code)]->isChecked())
-            settings.tuta = code;
-    settings.gran = w.CBGran->isChecked();
-    settings.antStart = w.SEParstart->Value();
+    if (TutButtons->checkedId() >= 0)
+        settings.tuta = TutButtons->checkedId();
+    settings.gran = CBGran->isChecked();
+    settings.antStart = SEParstart->Value();
     return settings;
 }
 
-void applyIntervalTableSettings(TMainForm& w, const IntervalTableSettings& settings)
+void TMainForm::applyIntervalTableSettings(const IntervalTableSettings& settings)
 {
-    tutButtons(w).at(static_cast<std::size_t>(settings.tuta))->setChecked(true);
-    w.CBGran->setChecked(settings.gran);
-    w.SEParstart->setValue(settings.antStart);  // kept within 1..9 by the entry
+    if (QAbstractButton* button = TutButtons->button(settings.tuta))
+        button->setChecked(true);
+    CBGran->setChecked(settings.gran);
+    SEParstart->setValue(settings.antStart);  // kept within 1..9 by the entry
 }
 
-PursuitTableSettings pursuitTableSettings(const TMainForm& w)
+PursuitTableSettings TMainForm::pursuitTableSettings() const
 {
     PursuitTableSettings settings;
-    settings.antalKo = w.AntalKo->text().toStdString();
-    settings.forstaStart = w.EStartTid->Tid();
-    settings.gran = w.CBGran->isChecked();
+    settings.antalKo = AntalKo->text().toStdString();
+    settings.forstaStart = EStartTid->Tid();
+    settings.gran = CBGran->isChecked();
     return settings;
 }
-
-} // namespace
 
 void TMainForm::wireFiles()
 {
-    chooseTableFile_ = [this](const TableFileDialog& dialog) { return execTableFileDialog(this, dialog); };
     connect(Button12, &QPushButton::clicked, this, &TMainForm::Button12Click);
     connect(Button11, &QPushButton::clicked, this, &TMainForm::Button11Click);
     connect(Button10, &QPushButton::clicked, this, &TMainForm::Button10Click);
@@ -76,7 +68,7 @@ void TMainForm::wireFiles()
 // dialog is cancelled.
 QString TMainForm::chooseTableFile(TableFileDialog& dialog)
 {
-    const QString chosen = chooseTableFile_ ? chooseTableFile_(dialog) : QString();
+    const QString chosen = desktop_.chooseTableFile(this, dialog);
     if (!chosen.isEmpty())
         dialog.fileName = chosen;
     return chosen;
@@ -118,7 +110,7 @@ void TMainForm::Button12Click()
 {
     guarded([this] {
         const TableWidgetGrid grid(StringGrid1);
-        saveTableFile(writeIntervalTable(grid, intervalTableSettings(*this)));
+        saveTableFile(writeIntervalTable(grid, intervalTableSettings()));
     });
 }
 
@@ -126,7 +118,7 @@ void TMainForm::Button10Click()
 {
     guarded([this] {
         const TableWidgetGrid grid(StringGrid2);
-        saveTableFile(writePursuitTable(grid, pursuitTableSettings(*this)));
+        saveTableFile(writePursuitTable(grid, pursuitTableSettings()));
     });
 }
 
@@ -136,10 +128,10 @@ void TMainForm::Button11Click()
         const std::optional<std::string> bytes = readChosenTableFile();
         if (!bytes)
             return;
-        IntervalTableSettings settings = intervalTableSettings(*this);
+        IntervalTableSettings settings = intervalTableSettings();
         TableWidgetGrid grid(StringGrid1);
         readIntervalTable(*bytes, grid, settings);
-        applyIntervalTableSettings(*this, settings);
+        applyIntervalTableSettings(settings);
     });
 }
 
@@ -147,14 +139,13 @@ void TMainForm::Button9Click()
 {
     guarded([this] {
         if (const std::optional<std::string> bytes = readChosenTableFile()) {
-            PursuitTableSettings settings = pursuitTableSettings(*this);
+            PursuitTableSettings settings = pursuitTableSettings();
             TableWidgetGrid grid(StringGrid2);
             readPursuitTable(*bytes, grid, settings, [&] { setAntalKoText(settings.antalKo); });
             EStartTid->setTid(settings.forstaStart);
             CBGran->setChecked(settings.gran);
         }
-        if (fixDiff_)
-            fixDiff_();
+        FixDiff();
     });
 }
 

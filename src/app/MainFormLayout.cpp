@@ -30,10 +30,20 @@
 #include "serial/ComComboBox.h"
 #include "serial/ComLed.h"
 #include "timevalues/TidEdit.h"
+#include "timevalues/TidRut.h"
 #include "timevalues/ViloSpinnEdit.h"
 
 namespace app {
 namespace {
+
+// "Difftid:" at start: 00:30 between two starts.
+constexpr TTid kDefaultDiffTid = 30 * kTidSecond;
+// "Ant/Start:" (starters per start) and "Antal köer:" (queues) both take 1 to
+// 9 and show the least at start.
+constexpr int kFewestStarters = 1;
+constexpr int kMostStarters = 9;
+// "Sänd Kö:" at start.
+constexpr int kFirstQueue = 1;
 
 template <class W>
 W* named(W* widget, const char* name)
@@ -94,7 +104,7 @@ TViloSpinnEdit* numberEntry(const char* name, int minValue, int maxValue, int va
     return entry;
 }
 
-TTidEdit* timeEntry(const char* name, const char* editMask, int tid)
+TTidEdit* timeEntry(const char* name, const char* editMask, TTid tid)
 {
     auto* entry = named(new TTidEdit, name);
     entry->setEditMask(QString::fromLatin1(editMask));
@@ -160,8 +170,8 @@ QWidget* TMainForm::buildVanligTab()
     SEFnr = numberEntry("SEFnr", 0, 0, 0);
     SETnr = numberEntry("SETnr", 0, 0, 0);
     StartTid = timeEntry("StartTid", "!00:00:00;1;_", 0);
-    DiffTid = timeEntry("DiffTid", "!00:00;1;_", 300000);
-    SEParstart = numberEntry("SEParstart", 1, 9, 1);
+    DiffTid = timeEntry("DiffTid", "!00:00;1;_", kDefaultDiffTid);
+    SEParstart = numberEntry("SEParstart", kFewestStarters, kMostStarters, kFewestStarters);
     form->addRow(caption("Från nr:"), SEFnr);
     form->addRow(caption("Till nr:"), SETnr);
     form->addRow(caption("Första Starttid:"), StartTid);
@@ -201,11 +211,11 @@ QWidget* TMainForm::buildJaktstartTab()
     auto* side = column(nullptr);
     auto* form = new QFormLayout;
     AntalKo = named(new QSpinBox, "AntalKo");
-    AntalKo->setRange(1, 9);
-    AntalKo->setValue(1);
+    AntalKo->setRange(kFewestStarters, kMostStarters);
+    AntalKo->setValue(kFewestStarters);
     Ako = named(new QSpinBox, "Ako");
     Ako->setRange(INT_MIN, INT_MAX);
-    Ako->setValue(1);
+    Ako->setValue(kFirstQueue);
     EStartTid = timeEntry("EStartTid", "!00:00:00;1;_", 0);
     form->addRow(caption("Antal köer:"), AntalKo);
     form->addRow(caption("Sänd Kö:"), Ako);

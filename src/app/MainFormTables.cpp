@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "app/ErrorReporter.h"
+#include "app/ImportDialog.h"
 #include "app/IntervalTable.h"
 #include "app/PursuitTable.h"
 #include "app/StartTableLayout.h"
@@ -121,10 +122,9 @@ void TMainForm::FixDiff()
 void TMainForm::LasFileClick()
 {
     guarded([this] {
-        StringGrid* result = nullptr;
-        if (importRun_(result) == 1 && result) {
+        if (FLasin_->showModal() == kImportOk) {
             TableWidgetGrid grid(StringGrid2);
-            const AppendedImport outcome = appendImport(grid, *result);
+            const AppendedImport outcome = appendImport(grid, FLasin_->resultGrid());
             // Starters left out get no signal on race day: say so.
             if (outcome.cutOff)
                 ErrorReporter::instance().showMessage(QString::fromUtf8(cutOffMessage(outcome)));

@@ -17,7 +17,6 @@ void TMainForm::wireTransfer()
 {
     // A queue is never negative; its number goes to the clock as it is shown.
     Ako->setMinimum(0);
-    link_.setTransferStep(&transfer_);
     connect(Button5, &QPushButton::clicked, this, &TMainForm::SandTiderClick);
 }
 
@@ -42,7 +41,7 @@ void TMainForm::SandTiderClick()
         std::vector<int> leftOut;
         std::vector<std::string> list =
             buildSendList(link_.OldKlsw(), s.tabIndex, intervalGrid, pursuitGrid, s.queueText, &leftOut);
-        link_.startTransfer(std::move(list));
+        transfer_.startTransfer(std::move(list));
         // The others are sent all the same; those left out get no signal
         // from the clock, which the operator must know before the start.
         if (!leftOut.empty())

@@ -119,26 +119,32 @@ void forEachKeyedLine(std::string_view bytes, int minValueChars, Apply apply)
     }
 }
 
-// The number of `key` among `keys`, counted from 1; 0 when it is none.
-template <std::size_t N>
-int findKey(const std::string& key, const std::array<const char*, N>& keys)
+// The keys of the two layouts, numbered from 1 in the order of their texts
+// below; None for a key of neither.
+enum class VanligKey { None, Tuta, Gran, Grid, AntStart };
+enum class JaktKey { None, Antalko, Forstastart, Gran, Grid };
+
+// The key among `keys` (in the order of the enumeration, from its first
+// value after None); None when it is none.
+template <class Key, std::size_t N>
+Key findKey(const std::string& key, const std::array<const char*, N>& keys)
 {
     for (std::size_t i = 0; i < N; ++i)
         if (key == keys[i])
-            return static_cast<int>(i) + 1;
-    return 0;
+            return static_cast<Key>(i + 1);
+    return Key::None;
 }
 
-int FindVanligKey(const std::string& key)
+VanligKey FindVanligKey(const std::string& key)
 {
     static constexpr std::array<const char*, 4> keys = {"TUTA", "GRAN", "GRID", "ANTSTART"};
-    return findKey(key, keys);
+    return findKey<VanligKey>(key, keys);
 }
 
-int FindJaktKey(const std::string& key)
+JaktKey FindJaktKey(const std::string& key)
 {
     static constexpr std::array<const char*, 4> keys = {"ANTALKO", "FORSTASTART", "GRAN", "GRID"};
-    return findKey(key, keys);
+    return findKey<JaktKey>(key, keys);
 }
 
 // A "Grid=" line: its row number, then the texts of the first `columns`
@@ -177,20 +183,20 @@ void readIntervalTable(std::string_view bytes, StringGrid& grid, IntervalTableSe
 {
     forEachKeyedLine(bytes, kIntervalMinValueChars, [&](KeyedLine& line) {
         switch (FindVanligKey(line.key())) {
-        case 1:
+        case VanligKey::Tuta:
             if (const int code = line.nextInt(); code >= 0 && code <= 3)
                 settings.tuta = code;
             break;
-        case 2:
+        case VanligKey::Gran:
             settings.gran = line.nextIsTrue();
             break;
-        case 3:
+        case VanligKey::Grid:
             applyGridLine(line, grid, kIntervalColumns);
             break;
-        case 4:
+        case VanligKey::AntStart:
             settings.antStart = line.nextInt();
             break;
-        default:
+        case VanligKey::None:
             break;
         }
     });
@@ -201,21 +207,21 @@ void readPursuitTable(std::string_view bytes, StringGrid& grid, PursuitTableSett
 {
     forEachKeyedLine(bytes, kPursuitMinValueChars, [&](KeyedLine& line) {
         switch (FindJaktKey(line.key())) {
-        case 1:
+        case JaktKey::Antalko:
             settings.antalKo = line.nextText();
             if (antalKoRead)
                 antalKoRead();
             break;
-        case 2:
+        case JaktKey::Forstastart:
             settings.forstaStart = line.nextInt();
             break;
-        case 3:
+        case JaktKey::Gran:
             settings.gran = line.nextIsTrue();
             break;
-        case 4:
+        case JaktKey::Grid:
             applyGridLine(line, grid, kPursuitColumns);
             break;
-        default:
+        case JaktKey::None:
             break;
         }
     });

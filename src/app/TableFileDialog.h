@@ -1,11 +1,8 @@
 #pragma once
 // The main window's two file dialogs for start-list files: what each offers
-// and the name it proposes next. Showing one goes through a chooser that
-// tests replace, so no test waits on a dialog.
+// and the name it proposes next. The window shows one through its Desktop.
 #include <QString>
 #include <QStringList>
-
-#include <functional>
 
 class QFileDialog;
 class QWidget;
@@ -29,12 +26,9 @@ TableFileDialog makeOpenDialog1();
 // typed and an existing file is replaced without asking.
 TableFileDialog makeSaveDialog1();
 
-// Shows `dialog` and answers the name chosen, or an empty text when it is
-// cancelled.
-using TableFileChooser = std::function<QString(const TableFileDialog& dialog)>;
-
-// The chooser of the program: a modal QFileDialog over `parent`, set up by
-// setUpTableFileDialog and read by chosenTableFile.
+// Shows `dialog` as a modal QFileDialog over `parent`, set up by
+// setUpTableFileDialog and read by chosenTableFile: the name chosen, or an
+// empty text when it is cancelled.
 QString execTableFileDialog(QWidget* parent, const TableFileDialog& dialog);
 
 // Sets `box` up as `dialog` asks: open or save, any name accepted as typed

@@ -1,17 +1,24 @@
 #pragma once
-// The steps of a start-table transfer: the setting commands of the table kind
-// ("RESET", the beeps, "Gran på", the queue) and then one line of the send
-// list per step, until the list is empty.
+// A start-table transfer: the send list `Sandlista`, the step `SandRad` and
+// the countdown `TidSand` to the next step. A step sends the setting
+// commands of the table kind ("RESET", the beeps, "Gran på", the queue) and
+// then one line of the send list, until the list is empty.
 //
-// The link runs one step per tick when no command is outstanding, so every
-// command handed to it here is taken. The table kind (by the active tab) and
-// the settings are read anew at every step.
+// The link's tick asks for the next command once per tick; a step runs when
+// `TidSand` runs out with no command outstanding, so every command handed
+// out is taken. The table kind (by the active tab) and the settings are read
+// anew at every step.
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/LinkInterfaces.h"
 
 namespace app {
+
+// A step that finds a command still outstanding looks again after 0.4 s.
+inline constexpr int kTransferWaitTicks = 4;
 
 // What the steps read from the main window.
 struct TransferSettings {
@@ -25,13 +32,30 @@ class TransferSequence : public TransferStep {
 public:
     explicit TransferSequence(std::function<TransferSettings()> settings);
 
+    // "Sänd tider": `Sandlista` := records, `SandRad` := 0, `TidSand` := 1;
+    // a running transfer starts over.
+    void startTransfer(std::vector<std::string> records);
+
+    // Counts `TidSand` down; when it runs out, waits while the link is busy,
+    // else runs one step on the command set of the clock.
+    std::optional<std::string> nextCommand(bool linkBusy, bool oldCommandSet) override;
+
     // New command set: the setting commands, then "TAB-" and each record.
-    void SendStepTab(ClockLink& link) override;
+    std::optional<std::string> SendStepTab();
     // Old command set: the setting commands, then each line as it is.
-    void SendStepOld(ClockLink& link) override;
+    std::optional<std::string> SendStepOld();
+
+    const std::vector<std::string>& Sandlista() const { return Sandlista_; }
+    int SandRad() const { return SandRad_; }
+    int TidSand() const { return TidSand_; }
 
 private:
+    std::optional<std::string> runStep(const std::vector<std::string>& settingSteps, const std::string& prefix);
+
     std::function<TransferSettings()> settings_;
+    std::vector<std::string> Sandlista_;
+    int SandRad_ = 0;
+    int TidSand_ = 0;
 };
 
 } // namespace app

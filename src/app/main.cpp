@@ -2,10 +2,27 @@
 #include <QApplication>
 
 #include "app/ErrorReporter.h"
-#include "app/ImportDialog.h"
-#include "app/ImportDialogLink.h"
-#include "app/LoaderDialog.h"
 #include "app/MainForm.h"
+#include "app/MainSettings.h"
+#include "app/QtDesktop.h"
+#include "platform/SettingsStore.h"
+
+namespace {
+
+// The settings of the last run, read once for every window; an unreadable
+// settings file leaves the defaults, and the user is told.
+app::MainSettings readSettings(app::ErrorReporter& reporter)
+{
+    try {
+        platform::SettingsStore store;
+        return app::readMainSettings(store);
+    } catch (...) {
+        reporter.reportError(std::current_exception());
+        return app::MainSettings{};
+    }
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -18,14 +35,9 @@ int main(int argc, char** argv)
 
     int result = 1;
     try {
-        app::TMainForm mainForm;
+        app::QtDesktop desktop;
+        app::TMainForm mainForm(readSettings(reporter), desktop);
         reporter.setMainWindow(&mainForm);
-        // The import dialog belongs to the main window and lives as long as it.
-        auto* FLasin = new app::TFLasin(&mainForm);
-        app::connectImportDialog(mainForm, *FLasin);
-        // The firmware loader takes the main window's serial line while it is shown.
-        app::TFLoader FLoader(&mainForm);
-        mainForm.setLoaderRun([&FLoader](const std::string& port) { FLoader.execOn(port); });
         mainForm.show();
         mainForm.Init();
         result = QApplication::exec();

@@ -268,12 +268,11 @@ TEST(TransferSequence, SendsTheSettingsThenTheRecords)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        LinkRig rig(app::systemWaitClock());
         app::TransferSequence sequence([&] { return c.settings; });
-        rig.link.setTransferStep(&sequence);
+        LinkRig rig(app::systemWaitClock(), nullptr, &sequence);
         if (c.oldSet)
             rig.arrive(framed(kIdentification2003));
-        rig.link.startTransfer(c.records);
+        sequence.startTransfer(c.records);
         Lines sent;
         for (int i = 0; i < 60; ++i) {  // on past the end: a finished transfer sends nothing more
             if (!rig.ticksWithWrites(1).empty()) {
@@ -281,7 +280,7 @@ TEST(TransferSequence, SendsTheSettingsThenTheRecords)
                 rig.arrive(kAck);
             }
         }
-        EXPECT_EQ(make_tuple(sent, rig.link.TidSand()), make_tuple(c.expected, 0));
+        EXPECT_EQ(make_tuple(sent, sequence.TidSand()), make_tuple(c.expected, 0));
     }
 }
 

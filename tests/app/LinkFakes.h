@@ -90,8 +90,8 @@ inline app::ReportError keepTexts(std::vector<std::string>& texts)
 
 // A link on a fake port, with what it showed and reported.
 struct LinkRig {
-    explicit LinkRig(app::WaitClock& wait, app::LinkPort* line = nullptr)
-        : port(line), link(port, labels, keepTexts(errors), wait)
+    explicit LinkRig(app::WaitClock& wait, app::LinkPort* line = nullptr, app::TransferStep* transfer = nullptr)
+        : port(line), link(port, labels, keepTexts(errors), wait, transfer)
     {
     }
     FakePort port;

@@ -18,6 +18,7 @@
 
 using namespace std::chrono_literals;
 using bootsim::Verdict;
+using windowtest::control;
 using Lines = std::vector<std::string>;
 
 namespace {
@@ -49,7 +50,9 @@ TEST_F(MainFormPtyTest, IdentifiesTheClockOnTheRememberedPortAndTheLampsFollow)
     sim.answerCopies("VER", {clocksim::Answer::Silence, clocksim::Answer::Silence, clocksim::Answer::Ack});
     app::TMainForm& w = makeWindow();
     std::vector<std::string> seen;
-    for (auto [lamp, name] : {std::pair{w.ComLed1, "TX"}, std::pair{w.ComLed2, "RX"}})
+    auto* const txd = control<serial::TComLed>(w, "ComLed1");
+    auto* const rxd = control<serial::TComLed>(w, "ComLed2");
+    for (auto [lamp, name] : {std::pair{txd, "TX"}, std::pair{rxd, "RX"}})
         lamp->OnChange = [&seen, name](serial::TComLed*, serial::TLedState s) {
             seen.push_back(name + std::string(s == serial::TLedState::lsOn ? " on" : " off"));
         };
@@ -57,16 +60,16 @@ TEST_F(MainFormPtyTest, IdentifiesTheClockOnTheRememberedPortAndTheLampsFollow)
     ASSERT_TRUE(waitForClock([&] { return sim.acknowledgements() == 1; }));
     waitForClock([] { return false; }, 1000ms);  // a resend would come within 0.4 s
     EXPECT_EQ(sim.commands(), std::vector<std::string>(3, "VER"));
-    EXPECT_EQ(w.VerLabel->text(), QString::fromLatin1(clocksim::kIdentification2004));
-    EXPECT_TRUE(w.Lin->text().startsWith(QString::fromLatin1(clocksim::kIdentification2004)));
+    EXPECT_EQ(control<QLabel>(w, "VerLabel")->text(), QString::fromLatin1(clocksim::kIdentification2004));
+    EXPECT_TRUE(control<QLabel>(w, "Lin")->text().startsWith(QString::fromLatin1(clocksim::kIdentification2004)));
     EXPECT_TRUE(sim.failures().empty());
     EXPECT_TRUE(errors.empty() && messages.empty());
     EXPECT_TRUE(QTest::qWaitFor([&] { return seen.size() >= 4 && seen.back().ends_with("off"); }, 3000));
     const auto first = [&](const std::string& what) { return std::ranges::find(seen, what) - seen.begin(); };
     EXPECT_LT(first("TX on"), first("RX on"));
     EXPECT_LT(first("RX on"), static_cast<long>(seen.size())) << testing::PrintToString(seen);
-    EXPECT_TRUE(w.ComLed1->State() == serial::TLedState::lsOff && w.ComLed2->State() == serial::TLedState::lsOff);
-    w.ComLed1->OnChange = w.ComLed2->OnChange = nullptr;  // the lamps report once more while the window goes
+    EXPECT_TRUE(txd->State() == serial::TLedState::lsOff && rxd->State() == serial::TLedState::lsOff);
+    txd->OnChange = rxd->OnChange = nullptr;  // the lamps report once more while the window goes
 }
 
 // Noise without a CR, more than the port's input queue holds, in one burst
@@ -87,14 +90,14 @@ TEST_F(MainFormPtyTest, AnswersTheNextLineAfterNoiseLongerThanTheInputQueue)
         }
         sim.sendRaw("\r" + clocksim::framed(identification));
         EXPECT_TRUE(waitForClock([&] { return sim.acknowledgements() == 1; }, 2000ms));
-        EXPECT_EQ(w.VerLabel->text(), QString::fromLatin1(identification));
+        EXPECT_EQ(control<QLabel>(w, "VerLabel")->text(), QString::fromLatin1(identification));
     }
     EXPECT_TRUE(sim.failures().empty());
     EXPECT_TRUE(errors.empty() && messages.empty());
 }
 
 // "Init laddning" hands the line to the loader closed, with the timer
-// stopped and nobody holding the line, and takes it back. When the line
+// stopped and nobody else holding the line, and takes it back. When the line
 // cannot be had back, or the loader fails, the error is reported and the
 // timer runs on all the same: the outstanding command goes out again once a
 // port opens, and the buttons reach the clock.
@@ -109,32 +112,37 @@ TEST_F(MainFormPtyTest, TheHandOverToTheLoaderAlwaysEndsWithTheTimerRunning)
         w.Init();
         ASSERT_TRUE(waitForClock([&] { return sim.copiesOf("VER") == 1; }));
         int held = -1;  // another program's hold on the line
-        w.setLoaderRun([&](const std::string& port) {
+        desktop.modal = [&](QDialog& dialog) {
+            serial::TComPort& loaderPort = static_cast<app::TFLoader&>(dialog).ComPort();
+            const std::string port = loaderPort.Port();
             EXPECT_EQ(port, sim.slavePath());
+            EXPECT_TRUE(loaderPort.Connected());
             EXPECT_FALSE(w.ComPort().Connected());
             EXPECT_FALSE(w.Timer1().isActive());
+            loaderPort.Close();
             held = ::open(port.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
             EXPECT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0) << "the line is free";
             if (!lineTaken)
                 ::close(std::exchange(held, -1));
             if (loaderThrows)
                 throw std::runtime_error("loader failed");
-        });
-        QTest::mouseClick(w.Button3, Qt::LeftButton);
+            return 0;
+        };
+        QTest::mouseClick(control<QPushButton>(w, "Button3"), Qt::LeftButton);
         settle();
         EXPECT_TRUE(w.Timer1().isActive());
         EXPECT_EQ(errors.size(), lineTaken || loaderThrows ? 1u : 0u);
         EXPECT_EQ(w.ComPort().Connected(), !lineTaken);
         if (lineTaken) {
             ::close(held);
-            emit w.ComComboBox->activated(0);  // the user picks the port again
+            emit control<serial::TComComboBox>(w, "ComComboBox")->activated(0);  // the user picks the port again
             EXPECT_TRUE(w.ComPort().Connected());
         }
         sim.clearRecords();
         EXPECT_TRUE(waitForClock([&] { return sim.copiesOf("VER") == 2; }, 3000ms));
         sim.setDefaultAnswer(clocksim::Answer::Ack);
         EXPECT_TRUE(waitForClock([&] { return sim.acknowledgements() == 1; }));
-        QTest::mouseClick(w.Button4, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Button4"), Qt::LeftButton);
         EXPECT_TRUE(waitForClock([&] { return !sim.commands().empty() && sim.commands().back().starts_with("SET-"); }));
         EXPECT_TRUE(sim.failures().empty());
         closeWindow();
@@ -149,15 +157,18 @@ protected:
     {
         WindowTest::SetUp();
         makeWindow().ComPort().SetPort(sim.slavePath());
+        loader = window->findChild<app::TFLoader*>(QStringLiteral("FLoader"));
+        ASSERT_NE(loader, nullptr);
         loader->setTiming({.replyInterval = 200ms, .readyWait = 200ms, .readyTries = 3, .pageReplyWait = 1000ms,
                            .drainQuiet = 100ms, .drainLimit = 2000ms, .refusalLimit = 4});
-        loader->setFileChooser([this](QWidget*) { return chosen; });
-        loader->setMessageBox([this](QWidget*, const QString& text) {
+        desktop.message = [this](const QString& text) {
             boxes.push_back(text.toStdString());
             QTest::qWait(100);  // the box is up for a while, and the event loop runs
-        });
-        loader->setModalRun([this](app::TFLoader& d) { clickAfterWakeUps(d); });
-        window->setLoaderRun([this](const std::string& port) { loader->execOn(port); });
+        };
+        desktop.modal = [this](QDialog& d) {
+            clickAfterWakeUps(static_cast<app::TFLoader&>(d));
+            return 0;
+        };
     }
     // On the boot loader's line (9600 8N1, DTR and RTS off, no flow control),
     // the user waits for the wake-up bytes to reach the clock, clicks "Ladda
@@ -176,14 +187,15 @@ protected:
             last = std::chrono::steady_clock::now();
         });
         ticks.start(50);
-        d.Button1->click();
-        EXPECT_FALSE(d.Button1->isEnabled());
+        QPushButton* const load = control<QPushButton>(d, "Button1");
+        load->click();
+        EXPECT_FALSE(load->isEnabled());
         EXPECT_FALSE(d.close());
         d.reject();
         EXPECT_TRUE(QTest::qWaitFor([&d] { return !d.upload().running(); }, 10000)) << "the upload waited without end";
         uploadTook = std::chrono::steady_clock::now() - start;
         EXPECT_LT(longestGap, 250ms);
-        EXPECT_TRUE(d.Button1->isEnabled());
+        EXPECT_TRUE(load->isEnabled());
     }
     QString writeFile(const std::string& name, const std::string& text)
     {
@@ -193,8 +205,8 @@ protected:
 
     bootsim::BootSim sim;
     std::string folder = testenv::makeTempDir("loader");
-    std::unique_ptr<app::TFLoader> loader = std::make_unique<app::TFLoader>();
-    QString chosen;
+    app::TFLoader* loader = nullptr;  // the main window's
+    QString& chosen = desktop.chosen;
     std::vector<std::string> boxes;
     std::chrono::steady_clock::duration uploadTook{};
 };
@@ -216,7 +228,7 @@ TEST_F(LoaderDialogTest, UploadsAFileWholeOrSaysWhyNot)
     EXPECT_TRUE(QTest::qWaitFor([this] { return sim.lines().size() == 10; }, 3000));
     EXPECT_EQ(sim.lines(), (Lines{gap, end, ":00010002FD", d1, end, d1, end, d1, end, ":00000009F7"}));
     EXPECT_EQ(boxes, std::vector<std::string>(3, "Konstig adress dök upp"));
-    EXPECT_EQ(loader->LBoot->text(), "OK");
+    EXPECT_EQ(control<QLabel>(*loader, "LBoot")->text(), "OK");
     EXPECT_EQ(loader->result(), QDialog::Accepted);
     EXPECT_FALSE(loader->ComPort().Connected());
     EXPECT_FALSE(loader->TimerBoot().isActive());
@@ -228,7 +240,7 @@ TEST_F(LoaderDialogTest, UploadsAFileWholeOrSaysWhyNot)
     window->Button3Click();
     EXPECT_EQ(boxes, std::vector<std::string>{"Inget svar från bootloadern efter sida 0; laddningen avbröts"});
     EXPECT_LT(uploadTook, 1000ms + 1500ms);
-    EXPECT_EQ(loader->LBoot->text(), "0");
+    EXPECT_EQ(control<QLabel>(*loader, "LBoot")->text(), "0");
     EXPECT_TRUE(window->ComPort().Connected());
     settle();
     EXPECT_TRUE(errors.empty() && messages.empty());
@@ -250,10 +262,12 @@ TEST_F(LoaderDialogTest, NothingGoesToTheClockUnlessAFileCanBeLoaded)
         {QString::fromStdString(folder + "/pipe.hex"), "kan inte läsas"},
         {huge, "Fel i hexfilen: filen " + huge.toStdString() + " är för stor"},
     };
-    loader->setModalRun([&](app::TFLoader& d) {
-        d.Button1->click();
+    desktop.modal = [](QDialog& dialog) {
+        auto& d = static_cast<app::TFLoader&>(dialog);
+        control<QPushButton>(d, "Button1")->click();
         EXPECT_TRUE(d.TimerBoot().isActive());  // the clock keeps waiting for a file
-    });
+        return 0;
+    };
     for (const auto& [file, says] : cases) {
         SCOPED_TRACE(says);
         errors.clear();
@@ -268,7 +282,10 @@ TEST_F(LoaderDialogTest, NothingGoesToTheClockUnlessAFileCanBeLoaded)
 
     errors.clear();
     bool shown = false;
-    loader->setModalRun([&](app::TFLoader&) { shown = true; });
+    desktop.modal = [&](QDialog&) {
+        shown = true;
+        return 0;
+    };
     window->ComPort().Close();
     window->ComPort().SetPort(folder + "/no-such-tty");
     window->Button3Click();

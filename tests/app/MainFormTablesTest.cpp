@@ -20,6 +20,7 @@
 
 namespace {
 
+using windowtest::control;
 using windowtest::fill;
 using windowtest::Row;
 using windowtest::rowIn;
@@ -33,24 +34,28 @@ TEST_F(MainFormTablesTest, ARowThatCannotBeLoadedIsNotSelected)
 {
     app::TMainForm& w = makeWindow();
     w.show();
-    fill(w.StringGrid1, 1, {"1", "100", "10.00.00", "   30", "1"});
-    w.StringGrid1->setCurrentCell(0, 0);
+    auto* const grid = control<QTableWidget>(w, "StringGrid1");
+    auto* const startTid = control<TTidEdit>(w, "StartTid");
+    fill(grid, 1, {"1", "100", "10.00.00", "   30", "1"});
+    grid->setCurrentCell(0, 0);
     const auto fields = [&w] {
-        return std::vector<TTid>{w.SEFnr->Value(), w.SETnr->Value(), w.StartTid->Tid(), w.DiffTid->Tid(),
-                                 w.SEParstart->Value()};
+        return std::vector<TTid>{control<TViloSpinnEdit>(w, "SEFnr")->Value(),
+                                 control<TViloSpinnEdit>(w, "SETnr")->Value(), control<TTidEdit>(w, "StartTid")->Tid(),
+                                 control<TTidEdit>(w, "DiffTid")->Tid(),
+                                 control<TViloSpinnEdit>(w, "SEParstart")->Value()};
     };
     const std::vector<TTid> loaded{1, 100, 10 * kTidHour, 30 * kTidSecond, 1};
     ASSERT_EQ(fields(), loaded);
-    w.StringGrid1->setCurrentCell(2, 0);
+    grid->setCurrentCell(2, 0);
     settle();
     EXPECT_EQ(errors.size(), 1u);
     EXPECT_EQ(fields(), loaded);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.StringGrid1->currentRow() == 0; }, 5000));
-    EXPECT_EQ(w.StringGrid1->selectionModel()->selectedRows().size(), 1);
-    w.SETnr->setValue(90);
-    w.StartTid->OnExit(w.StartTid);
-    EXPECT_EQ(rowIn(w.StringGrid1, 1), (Row{"1", "90", "10.00.00", "   30", "1"}));
-    EXPECT_EQ(rowIn(w.StringGrid1, 3), (Row{"", "", "", "", ""}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid->currentRow() == 0; }, 5000));
+    EXPECT_EQ(grid->selectionModel()->selectedRows().size(), 1);
+    control<TViloSpinnEdit>(w, "SETnr")->setValue(90);
+    startTid->OnExit(startTid);
+    EXPECT_EQ(rowIn(grid, 1), (Row{"1", "90", "10.00.00", "   30", "1"}));
+    EXPECT_EQ(rowIn(grid, 3), (Row{"", "", "", "", ""}));
 }
 
 // "Läs Tidfil" appends what the import dialog accepted; an import the
@@ -59,22 +64,22 @@ TEST_F(MainFormTablesTest, ARowThatCannotBeLoadedIsNotSelected)
 TEST_F(MainFormTablesTest, AnImportTheGridCannotHoldIsCutOffAndSaidSo)
 {
     app::TMainForm& w = makeWindow();
-    fill(w.StringGrid2, 9996, {"9", "1", "10.00.00", ""});
-    app::MemoryGrid imported(2, 20);
-    for (const auto& [r, time] : {std::pair{1, "10.00.00"}, std::pair{2, "10.00.30"}, std::pair{3, "10.01.00"}}) {
-        imported.SetCell(0, r, std::to_string(r));
-        imported.SetCell(1, r, time);
-    }
-    w.setImportRun([&](app::StringGrid*& grid) {
-        grid = &imported;
+    auto* const grid = control<QTableWidget>(w, "StringGrid2");
+    fill(grid, 9996, {"9", "1", "10.00.00", ""});
+    desktop.modal = [](QDialog& dialog) {
+        app::StringGrid& imported = static_cast<app::TFLasin&>(dialog).resultGrid();
+        for (const auto& [r, time] : {std::pair{1, "10.00.00"}, std::pair{2, "10.00.30"}, std::pair{3, "10.01.00"}}) {
+            imported.SetCell(0, r, std::to_string(r));
+            imported.SetCell(1, r, time);
+        }
         return app::kImportOk;
-    });
-    w.LasFile->click();
-    EXPECT_EQ(rowIn(w.StringGrid2, 9999), (Row{"2", "1", "10.00.30", "    0.30"}));
+    };
+    control<QPushButton>(w, "LasFile")->click();
+    EXPECT_EQ(rowIn(grid, 9999), (Row{"2", "1", "10.00.30", "    0.30"}));
     settle();
     EXPECT_EQ(messages, Lines{"Tabellen rymmer inte hela filen: 2 av 3 startande lästes in."});
-    w.Button7->click();
-    EXPECT_EQ(rowIn(w.StringGrid2, 9999), (Row{"", "", "", ""}));
+    control<QPushButton>(w, "Button7")->click();
+    EXPECT_EQ(rowIn(grid, 9999), (Row{"", "", "", ""}));
 }
 
 // "Läs" on "Vanlig" sets the beep button by its place in the file's code,
@@ -84,11 +89,11 @@ TEST_F(MainFormTablesTest, TheIntervalSettingsComeFromTheFileAndGoBack)
     const std::string path = testenv::makeTempDir("tables") + "/vanlig.tid";
     std::ofstream(path, std::ios::binary) << "Tuta=2;\r\nGran=true;\r\nAntStart=0;\r\n";
     app::TMainForm& w = makeWindow();
-    w.setTableFileChooser([&](const app::TableFileDialog&) { return QString::fromStdString(path); });
-    w.Button11->click();
-    EXPECT_TRUE(w.Tutfem->isChecked() && w.CBGran->isChecked());
-    EXPECT_EQ(w.SEParstart->Value(), 1);
-    w.Button12->click();
+    desktop.chosen = QString::fromStdString(path);
+    control<QPushButton>(w, "Button11")->click();
+    EXPECT_TRUE(control<QRadioButton>(w, "Tutfem")->isChecked() && control<QCheckBox>(w, "CBGran")->isChecked());
+    EXPECT_EQ(control<TViloSpinnEdit>(w, "SEParstart")->Value(), 1);
+    control<QPushButton>(w, "Button12")->click();
     EXPECT_EQ(testfiles::fileText(path), "Tuta=2;\r\nGran=true;\r\nAntStart=1;\r\n");
     EXPECT_TRUE(errors.empty());
 }
@@ -144,21 +149,20 @@ std::vector<std::string> rowsOf(app::StringGrid& grid)
 TEST_F(MainFormTablesTest, ReadsAFileIntoBothGridsOrSaysWhyNot)
 {
     const std::string folder = testenv::makeTempDir("import");
-    app::TFLasin d;
-    QString chosen;
-    d.setOpenFile([&](QWidget*) { return chosen; });
+    app::TFLasin d(storedSettings(), desktop);
     const auto read = [&](const std::string& bytes, const QString& path = {}) {
-        chosen = path.isNull() ? QString::fromStdString(folder + "/start.txt") : path;
+        desktop.chosen = path.isNull() ? QString::fromStdString(folder + "/start.txt") : path;
         if (path.isNull())
             std::ofstream(folder + "/start.txt", std::ios::binary) << bytes;
-        d.Button3->click();
+        control<QPushButton>(d, "Button3")->click();
         settle();
     };
-    d.EStartTid->setTid(10 * kTidHour);
+    control<TTidEdit>(d, "EStartTid")->setTid(10 * kTidHour);
     read("Nr;Tid\r\n12;0:00\r\n7;0:45\r\n31;1:10\r\n\xC5sa;0:10\r\n");
-    EXPECT_EQ(rowsOf(d.ResultGrid()), (std::vector<std::string>{"12|10.00.00", "7|10.00.45", "31|10.01.10"}));
-    EXPECT_EQ(rowsOf(d.LinesGrid()), (std::vector<std::string>{"12;0:00", "7;0:45", "31;1:10", "Åsa;0:10"}));
-    EXPECT_TRUE(d.StringGrid1->isVisibleTo(&d) && d.StringGrid2->isVisibleTo(&d));
+    EXPECT_EQ(rowsOf(d.resultGrid()), (std::vector<std::string>{"12|10.00.00", "7|10.00.45", "31|10.01.10"}));
+    EXPECT_EQ(rowsOf(d.linesGrid()), (std::vector<std::string>{"12;0:00", "7;0:45", "31;1:10", "Åsa;0:10"}));
+    EXPECT_TRUE(control<QTableWidget>(d, "StringGrid1")->isVisibleTo(&d) &&
+                control<QTableWidget>(d, "StringGrid2")->isVisibleTo(&d));
 
     const struct {
         const char* what;
@@ -176,18 +180,20 @@ TEST_F(MainFormTablesTest, ReadsAFileIntoBothGridsOrSaysWhyNot)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         read("5;0:10\n");
-        d.SEdit->setText(c.noSeparator ? QString() : QStringLiteral(";"));
+        control<QLineEdit>(d, "SEdit")->setText(c.noSeparator ? QString() : QStringLiteral(";"));
         messages.clear();
         read(c.bytes, c.path);
-        EXPECT_EQ(rowsOf(d.ResultGrid()), std::vector<std::string>{"5|10.00.10"});
+        EXPECT_EQ(rowsOf(d.resultGrid()), std::vector<std::string>{"5|10.00.10"});
         EXPECT_TRUE(c.says.empty() ? messages.empty() : messages.size() == 1 && messages[0].starts_with(c.says))
             << testing::PrintToString(messages);
     }
-    d.Sid->setValue(4);
-    d.STid->setValue(6);
+    control<QSpinBox>(d, "Sid")->setValue(4);
+    control<QSpinBox>(d, "STid")->setValue(6);
     d.reject();
-    const app::TFLasin next;
-    EXPECT_EQ(std::tuple(next.Sid->value(), next.STid->value(), next.SEdit->text()), std::tuple(4, 6, QString(";")));
+    const app::TFLasin next(storedSettings(), desktop);
+    EXPECT_EQ(std::tuple(control<QSpinBox>(next, "Sid")->value(), control<QSpinBox>(next, "STid")->value(),
+                         control<QLineEdit>(next, "SEdit")->text()),
+              std::tuple(4, 6, QString(";")));
 }
 
 // "Sänd tider" sends the table of the active tab with the window's beep,
@@ -197,10 +203,14 @@ TEST_F(MainFormTablesTest, ReadsAFileIntoBothGridsOrSaysWhyNot)
 TEST_F(MainFormTablesTest, SendsTheTableOfTheActiveTabWithTheWindowsSettings)
 {
     app::TMainForm& w = makeWindow();
+    auto* const grid1 = control<QTableWidget>(w, "StringGrid1");
+    auto* const grid2 = control<QTableWidget>(w, "StringGrid2");
+    auto* const pages = control<QTabWidget>(w, "PageControl");
+    auto* const send = control<QPushButton>(w, "Button5");
     w.Timer1().stop();  // the test runs the ticks, the clock acknowledging at once
     const auto transfer = [&w] {
         Lines sent;
-        for (int i = 0; i < 50 && w.link().TidSand() > 0; ++i) {
+        for (int i = 0; i < 50 && w.transfer().TidSand() > 0; ++i) {
             w.Timer1Timer();
             if (w.link().busy()) {
                 sent.push_back(w.link().Utar().substr(0, w.link().Utar().size() - 1));
@@ -209,35 +219,35 @@ TEST_F(MainFormTablesTest, SendsTheTableOfTheActiveTabWithTheWindowsSettings)
         }
         return sent;
     };
-    fill(w.StringGrid1, 1, {"1", "100", "10.00.00", " 0.30", "1"});
-    w.Tuten->setChecked(true);
-    w.CBGran->setChecked(true);
-    w.Button5->click();
+    fill(grid1, 1, {"1", "100", "10.00.00", " 0.30", "1"});
+    control<QRadioButton>(w, "Tuten")->setChecked(true);
+    control<QCheckBox>(w, "CBGran")->setChecked(true);
+    send->click();
     EXPECT_EQ(transfer(), (Lines{"RESET", "TOOT-1", "TREE-1", "TAB-000-108C63", "TAB-001-20013D", "TAB-002-30641E",
                                  "TAB-003-FFFFFF"}));
-    fill(w.StringGrid2, 1, {"0", "", "10.00.00"});
-    fill(w.StringGrid2, 2, {"7", "2", "10.00.30"});
-    fill(w.StringGrid2, 3, {"8", "2", "10.00.29"});
-    fill(w.StringGrid2, 4, {"9", "2", "09.58.00"});
-    w.PageControl->setCurrentIndex(1);
-    w.Ako->setValue(2);
-    w.Button5->click();
+    fill(grid2, 1, {"0", "", "10.00.00"});
+    fill(grid2, 2, {"7", "2", "10.00.30"});
+    fill(grid2, 3, {"8", "2", "10.00.29"});
+    fill(grid2, 4, {"9", "2", "09.58.00"});
+    pages->setCurrentIndex(1);
+    control<QSpinBox>(w, "Ako")->setValue(2);
+    send->click();
     EXPECT_EQ(transfer(), (Lines{"RESET", "TOOT-0", "LINE-2", "TREE-0", "TAB-000-508C63", "TAB-001-70075B"}));
     settle();
     EXPECT_EQ(messages, Lines{"Nr 8, 9 startar före föregående start och sänds inte till klockan."});
 
-    w.PageControl->setCurrentIndex(0);
-    fill(w.StringGrid1, 1, {"1", "2", "10.00.00", " 0.30", "1"});
-    w.Button5->click();
+    pages->setCurrentIndex(0);
+    fill(grid1, 1, {"1", "2", "10.00.00", " 0.30", "1"});
+    send->click();
     w.Timer1Timer();
     w.Timer1Timer();  // "RESET" outstanding
-    const Lines before = w.link().Sandlista();
-    fill(w.StringGrid1, 2, {"3", "4", "10.00.10", " 0.30", "1"});
-    w.Button5->click();
+    const Lines before = w.transfer().Sandlista();
+    fill(grid1, 2, {"3", "4", "10.00.10", " 0.30", "1"});
+    send->click();
     settle();
     EXPECT_EQ(errors, Lines{"Rad 2: första starten 10.00.10 ligger före föregående start 10.00.30"});
-    EXPECT_EQ(w.link().Sandlista(), before);
-    EXPECT_EQ(w.link().SandRad(), 2);
+    EXPECT_EQ(w.transfer().Sandlista(), before);
+    EXPECT_EQ(w.transfer().SandRad(), 2);
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 namespace {
 
 using MainFormTest = windowtest::WindowTest;
+using windowtest::control;
 using testenv::FakeSerialDevices;
 
 // A first start: default geometry, the controls of the pursuit tab and the
@@ -33,16 +34,16 @@ TEST_F(MainFormTest, FirstStartWithoutSettingsRunsWithoutAPort)
     EXPECT_EQ(w.Timer1().interval(), 100);
     EXPECT_EQ(w.Timer1().timerType(), Qt::PreciseTimer);
     w.show();
-    w.PageControl->setCurrentIndex(1);
-    for (QWidget* c : std::initializer_list<QWidget*>{w.StringGrid2, w.LasFile, w.Button2, w.Button8, w.Button9,
-                                                      w.Button10, w.Button7, w.Button4, w.Button5, w.ComComboBox})
-        EXPECT_TRUE(c->isVisible()) << c->objectName().toStdString();
+    control<QTabWidget>(w, "PageControl")->setCurrentIndex(1);
+    for (const char* name : {"StringGrid2", "LasFile", "Button2", "Button8", "Button9", "Button10", "Button7",
+                             "Button4", "Button5", "ComComboBox"})
+        EXPECT_TRUE(control<QWidget>(w, name)->isVisible()) << name;
     w.Init();
     EXPECT_TRUE(messages.empty());
     settle();
     EXPECT_EQ(messages, std::vector<std::string>{"Ingen comport"});
     EXPECT_FALSE(w.ComPort().Connected());
-    EXPECT_EQ(w.Lut->text(), app::fromCp1252("VER\x93"));
+    EXPECT_EQ(control<QLabel>(w, "Lut")->text(), app::fromCp1252("VER\x93"));
     closeWindow();
     platform::SettingsStore store;
     const app::MainSettings stored = app::readMainSettings(store);

@@ -1,15 +1,17 @@
 #pragma once
 // What the window tests share: a private settings folder per test, a fixed
-// port list, a recorder in place of the error reporter's boxes, and the rows
-// of the start grids.
+// port list, a recorder in place of the error reporter's boxes, a desktop
+// whose dialogs the test answers, and the rows of the start grids.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QMainWindow>
 #include <QTableWidget>
 #include <QTest>
 
 #include <memory>
 
+#include "app/Desktop.h"
 #include "app/ErrorReporter.h"
 #include "app/MainForm.h"
 #include "platform/SettingsFolders.h"
@@ -37,6 +39,19 @@ inline Row rowIn(QTableWidget* table, int row)
     return cells;
 }
 
+// The control `name` of a window, as the code names it; the main window's
+// own, not one of its dialogs' of the same name.
+template <class T>
+T* control(const QWidget& window, const char* name)
+{
+    const auto* main = qobject_cast<const QMainWindow*>(&window);
+    const QWidget& root = main ? *main->centralWidget() : window;
+    T* found = root.findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        ADD_FAILURE() << "no control " << name;
+    return found;
+}
+
 // What of a line's settings the clock depends on: speed, frame, event
 // character, and the bits of DTR, RTS and flow control.
 inline std::vector<unsigned> lineOf(const platform::SerialLineState& s)
@@ -45,6 +60,19 @@ inline std::vector<unsigned> lineOf(const platform::SerialLineState& s)
             s.Flags & (platform::kLineDtrControlMask | platform::kLineRtsControlMask | platform::kLineOutxCtsFlow |
                        platform::kLineOutxDsrFlow | platform::kLineOutX | platform::kLineInX)};
 }
+
+// Answers every file chooser with `chosen`, runs `modal` in place of a
+// dialog's modal loop and keeps the messages shown.
+struct FakeDesktop : app::Desktop {
+    QString chosen;
+    std::function<int(QDialog&)> modal = [](QDialog&) { return 0; };
+    std::function<void(const QString&)> message = [](const QString&) {};
+
+    QString chooseFileToOpen(QWidget*, const QString&) override { return chosen; }
+    QString chooseTableFile(QWidget*, const app::TableFileDialog&) override { return chosen; }
+    int runModal(QDialog& dialog) override { return modal(dialog); }
+    void showMessage(QWidget*, const QString& text) override { message(text); }
+};
 
 class WindowTest : public ::testing::Test {
 protected:
@@ -75,10 +103,16 @@ protected:
         app::writeMainWindowSettings(store, {.Comport = QString::fromStdString(port)}, std::nullopt);
     }
 
-    // A window made now (FormCreate reads the settings); not yet Init.
+    // The settings as the program reads them at its start.
+    static app::MainSettings storedSettings()
+    {
+        platform::SettingsStore store;
+        return app::readMainSettings(store);
+    }
+    // A window made now from the stored settings; not yet Init.
     app::TMainForm& makeWindow()
     {
-        window = std::make_unique<app::TMainForm>();
+        window = std::make_unique<app::TMainForm>(storedSettings(), desktop);
         return *window;
     }
     // Closes the window the way the user does (FormClose runs) and frees it.
@@ -99,6 +133,7 @@ protected:
     testenv::FixedPortList portList;
     std::vector<std::string> errors;    // reported failures, in turn
     std::vector<std::string> messages;  // the program's own messages, in turn
+    FakeDesktop desktop;
     std::unique_ptr<app::TMainForm> window;
 };
 
