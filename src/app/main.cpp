@@ -6,6 +6,7 @@
 #include "app/ImportDialogLink.h"
 #include "app/LoaderDialog.h"
 #include "app/MainForm.h"
+#include "serial/ComSetupDialog.h"
 
 int main(int argc, char** argv)
 {
@@ -15,6 +16,7 @@ int main(int argc, char** argv)
 
     app::ErrorReporter& reporter = app::ErrorReporter::instance();
     app::routeLibraryFailures(&reporter);
+    serial::installSetupDialog();
 
     int result = 1;
     try {

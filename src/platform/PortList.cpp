@@ -1,11 +1,11 @@
 #include "platform/PortList.h"
 
 #include "platform/FileBytes.h"
+#include "platform/Override.h"
 
 #include <QFile>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -16,7 +16,12 @@
 namespace platform {
 namespace {
 
-std::atomic<PortList*> g_override{nullptr};
+Override<PortList*>& listInUse()
+{
+    static SysfsPortList system;
+    static Override<PortList*> inUse{&system};
+    return inUse;
+}
 
 bool exists(const std::string& path, bool followLink)
 {
@@ -96,14 +101,12 @@ QStringList SysfsPortList::ports()
 
 PortList& portList()
 {
-    static SysfsPortList system;
-    PortList* list = g_override.load();
-    return list ? *list : system;
+    return *listInUse().get();
 }
 
-void setPortList(PortList* list)
+PortList* setPortList(PortList* list)
 {
-    g_override.store(list);
+    return listInUse().set(list);
 }
 
 bool portNameLess(const QString& a, const QString& b)

@@ -52,8 +52,9 @@ private:
 
 // The list in use: the system's unless a test has put another in place.
 PortList& portList();
-// Puts `list` in place (not owned); nullptr puts the system's back.
-void setPortList(PortList* list);
+// Puts `list` in place (not owned); nullptr puts the system's back. Returns
+// the list in place before.
+PortList* setPortList(PortList* list);
 
 // Port name order: character by character ignoring letter case, whatever the
 // locale, so ttyS10 comes before ttyS2; names equal but for case in plain

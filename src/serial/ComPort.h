@@ -216,7 +216,7 @@ public:
     // that happened, empty for a stop or time-out. Code 21 when the wait
     // fails.
     void WaitForEvent(TComEvents& Events, int StopEvent, int Timeout);
-    // Runs the port setup dialog on this port (see SetSetupDialogHook).
+    // Runs the port setup dialog on this port (see setSetupDialogHook).
     void ShowSetupDialog();
 
     // --- links and the event thread ----------------------------------------

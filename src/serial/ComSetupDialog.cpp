@@ -8,34 +8,38 @@
 #include <QVBoxLayout>
 
 #include <memory>
-#include <mutex>
 
+#include "platform/Override.h"
 #include "serial/ComComboBox.h"
+#include "serial/ComSetupHook.h"
 #include "serial/ComUpdateBracket.h"
 
 namespace serial {
 namespace {
 
-std::mutex g_runnerMutex;
-SetupDialogRunner g_runner;
+// Empty: the dialog's own exec().
+platform::Override<SetupDialogRunner>& runnerInUse()
+{
+    static platform::Override<SetupDialogRunner> inUse;
+    return inUse;
+}
 
 int RunModal(TComSetupFrm& dialog)
 {
-    SetupDialogRunner runner;
-    {
-        std::lock_guard lock(g_runnerMutex);
-        runner = g_runner;
-    }
+    const SetupDialogRunner runner = runnerInUse().get();
     return runner ? runner(dialog) : dialog.exec();
 }
 
 } // namespace
 
-SetupDialogRunner SetSetupDialogRunner(SetupDialogRunner runner)
+SetupDialogRunner setSetupDialogRunner(SetupDialogRunner runner)
 {
-    std::lock_guard lock(g_runnerMutex);
-    std::swap(g_runner, runner);
-    return runner;
+    return runnerInUse().set(std::move(runner));
+}
+
+void installSetupDialog()
+{
+    setSetupDialogHook(&EditComPort);
 }
 
 TComSetupFrm::TComSetupFrm(QWidget* parent) : QDialog(parent)

@@ -2,18 +2,22 @@
 
 #include <cstdio>
 
-#include "serial/GlobalHook.h"
+#include "platform/Override.h"
 
 namespace serial {
 namespace {
 
-GlobalHook<ExceptionHandler> g_handler;
+platform::Override<platform::ErrorHandler>& handlerInUse()
+{
+    static platform::Override<platform::ErrorHandler> inUse;
+    return inUse;
+}
 
 } // namespace
 
-void SetExceptionHandler(ExceptionHandler handler)
+platform::ErrorHandler setErrorHandler(platform::ErrorHandler handler)
 {
-    g_handler.Set(std::move(handler));
+    return handlerInUse().set(std::move(handler));
 }
 
 std::string ExceptionMessage(std::exception_ptr error)
@@ -30,7 +34,7 @@ std::string ExceptionMessage(std::exception_ptr error)
 
 void HandleException(std::exception_ptr error) noexcept
 {
-    const ExceptionHandler handler = g_handler.Get();
+    const platform::ErrorHandler handler = handlerInUse().get();
     try {
         if (handler)
             handler(error);

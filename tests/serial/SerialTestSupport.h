@@ -18,6 +18,7 @@
 #include "serial/IntervalTimer.h"
 #include "support/FakeSerialDevice.h"
 #include "support/PtyPair.h"
+#include "support/ScopedOverride.h"
 
 namespace serialtest {
 
@@ -63,8 +64,7 @@ struct Log {
 
 // Logs the messages that reach the exception hook while it lives.
 struct HookMessages : Log {
-    HookMessages() { SetExceptionHandler([this](std::exception_ptr e) { Add(ExceptionMessage(e)); }); }
-    ~HookMessages() { SetExceptionHandler(nullptr); }
+    testenv::ScopedOverride handler{setErrorHandler, [this](std::exception_ptr e) { Add(ExceptionMessage(e)); }};
 };
 
 // Runs the Qt event loop until `done` holds or `ms` have passed.
