@@ -43,6 +43,7 @@
 #include "app/ErrorReporter.h"
 #include "app/MainForm.h"
 #include "app/MainSettings.h"
+#include "platform/NameOrder.h"
 #include "platform/PortList.h"
 #include "platform/SettingsStore.h"
 #include "serial/ExceptionHook.h"
@@ -96,7 +97,7 @@ public:
     {
         QStringList names = system_.ports();
         names.append(pty_);
-        platform::sortPortNames(names);
+        platform::sortNames(names);
         return names;
     }
 

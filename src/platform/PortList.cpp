@@ -1,6 +1,7 @@
 #include "platform/PortList.h"
 
 #include "platform/FileBytes.h"
+#include "platform/NameOrder.h"
 #include "platform/Override.h"
 
 #include <QFile>
@@ -95,7 +96,7 @@ QStringList SysfsPortList::ports()
         if (!found.contains(port))
             found << port;
     }
-    sortPortNames(found);
+    sortNames(found);
     return found;
 }
 
@@ -107,17 +108,6 @@ PortList& portList()
 PortList* setPortList(PortList* list)
 {
     return listInUse().set(list);
-}
-
-bool portNameLess(const QString& a, const QString& b)
-{
-    const int c = QString::compare(a, b, Qt::CaseInsensitive);
-    return c != 0 ? c < 0 : a < b;
-}
-
-void sortPortNames(QStringList& names)
-{
-    std::sort(names.begin(), names.end(), portNameLess);
 }
 
 } // namespace platform

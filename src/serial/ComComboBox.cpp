@@ -6,7 +6,7 @@
 namespace serial {
 
 // The control's own items as the selector's list.
-class TComComboBox::Items : public TComStrings {
+class TComComboBox::Items : public ComStrings {
 public:
     explicit Items(QComboBox& combo) : combo_(combo) {}
     void Clear() override { combo_.clear(); }

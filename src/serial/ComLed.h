@@ -103,7 +103,7 @@ private:
     std::array<QImage, 2> FGlyphs;  // by TLedState
     TComLink FComLink;
     int FRingDuration = 1000;
-    TIntervalTimer FTimer;
+    IntervalTimer FTimer;
 };
 
 } // namespace serial

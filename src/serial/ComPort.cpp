@@ -160,7 +160,6 @@ void TCustomComPort::CreateHandle()
         FAppliedLineState = platform::SerialLineState{};
         FAppliedTimeouts = TimeoutsImageOf(defaultTimeouts);
         FAppliedInputSize = defaultBuffer.InputSize();
-        FAppliedOutputSize = defaultBuffer.OutputSize();
     }
     FIo->input.Reset(defaultBuffer.InputSize(), ComInputRules{}, 0);
     FIo->events.Clear();
@@ -200,7 +199,7 @@ bool TCustomComPort::CanApply() const
     return FConnected && FHandle && FUpdateCount == 0 && !FLoading;
 }
 
-void TCustomComPort::RaiseDeviceError(std::uint8_t code, int error) const
+void TCustomComPort::RaiseDeviceError(ComErrorCode code, int error) const
 {
     throw EComPortExt(FPort, code, error);
 }
@@ -277,7 +276,6 @@ void TCustomComPort::ApplyBuffer()
     {
         std::lock_guard lock(FAppliedLock);
         FAppliedInputSize = in;
-        FAppliedOutputSize = out;
     }
     ConfigureInput();
 }
@@ -333,18 +331,6 @@ platform::SerialTimeouts TCustomComPort::AppliedTimeouts() const
 {
     std::lock_guard lock(FAppliedLock);
     return FAppliedTimeouts;
-}
-
-int TCustomComPort::AppliedInputSize() const
-{
-    std::lock_guard lock(FAppliedLock);
-    return FAppliedInputSize;
-}
-
-int TCustomComPort::AppliedOutputSize() const
-{
-    std::lock_guard lock(FAppliedLock);
-    return FAppliedOutputSize;
 }
 
 // --- setters ---------------------------------------------------------------------

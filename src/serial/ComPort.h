@@ -25,6 +25,7 @@
 #include "platform/SerialDevice.h"
 #include "platform/SerialLineState.h"
 #include "serial/ComAsync.h"
+#include "serial/ComErrors.h"
 #include "serial/ComLink.h"
 #include "serial/ComSettings.h"
 #include "serial/ComTypes.h"
@@ -137,12 +138,10 @@ public:
     platform::SerialTimeouts TimeoutsImage() const;
     static platform::SerialTimeouts TimeoutsImageOf(const TComTimeouts& timeouts);
     // What was last applied to the open device. Right after opening: a zero
-    // line state (raw 8-bit line, nothing applied) and the default time-outs
-    // and queue sizes. Safe to read from any thread.
+    // line state (raw 8-bit line, nothing applied) and the default time-outs.
+    // Safe to read from any thread.
     platform::SerialLineState AppliedLineState() const;
     platform::SerialTimeouts AppliedTimeouts() const;
-    int AppliedInputSize() const;
-    int AppliedOutputSize() const;
 
     // --- reads and writes --------------------------------------------------
     // None of these checks that the port is open (except the non-overlapped
@@ -319,7 +318,7 @@ protected:
     // True when an apply operation may reach the device now.
     bool CanApply() const;
     // The error of a failed device call, with this port's name.
-    [[noreturn]] void RaiseDeviceError(std::uint8_t code, int error) const;
+    [[noreturn]] void RaiseDeviceError(ComErrorCode code, int error) const;
 
     bool FThreadCreated = false;
     int FUpdateCount = 0;
@@ -388,7 +387,6 @@ private:
     platform::SerialLineState FAppliedLineState;
     platform::SerialTimeouts FAppliedTimeouts;
     int FAppliedInputSize = 0;
-    int FAppliedOutputSize = 0;
 };
 
 // The port the windows own; no behaviour of its own.

@@ -9,7 +9,7 @@ namespace {
 
 // Empties `items` and adds the text of every value of E, first to last.
 template <class E, int Count>
-void FillWith(TComStrings* items, std::string (*toText)(E))
+void FillWith(ComStrings* items, std::string (*toText)(E))
 {
     if (!items)
         return;

@@ -26,8 +26,8 @@ public:
     TComSelect& operator=(const TComSelect&) = delete;
 
     // The list the selector fills; not owned. Set it before the kind.
-    TComStrings* Items() const { return FItems; }
-    void SetItems(TComStrings* items) { FItems = items; }
+    ComStrings* Items() const { return FItems; }
+    void SetItems(ComStrings* items) { FItems = items; }
 
     // Each empties the list and fills it for one kind: the machine's ports
     // (EnumComPorts; raises its code 23), or every text of one setting in
@@ -88,7 +88,7 @@ private:
     TStopBits FStopBits = TStopBits::sbOneStopBit;
     TParityBits FParity = TParityBits::prNone;
     TFlowControl FFlowControl = TFlowControl::fcHardware;
-    TComStrings* FItems = nullptr;
+    ComStrings* FItems = nullptr;
     TComProperty FComProperty = TComProperty::cpNone;
     TCustomComPort* FComPort = nullptr;
     bool FAutoApply = false;

@@ -117,9 +117,9 @@ bool EditComPort(TCustomComPort& port)
     if (RunModal(*dialog) != QDialog::Accepted)
         return false;
 
-    WithinUpdate(port, [&](TFirstFailure& failures) {
+    withinUpdate(port, [&](FirstFailure& failures) {
         for (int i = 0; i < 6; ++i)
-            failures.Run([&] { dialog->Combos(i)->ApplySettings(); });
+            failures.run([&] { dialog->Combos(i)->ApplySettings(); });
     });
     return true;
 }

@@ -54,33 +54,33 @@ enum class TThreadPriority : std::uint8_t {
 // A set of enumeration values: bit n stands for the value of ordinal n.
 // `Count` is the number of values of E; bits beyond it are never set.
 template <class E, class Bits, int Count>
-class TSet {
+class EnumSet {
 public:
-    constexpr TSet() = default;
-    constexpr TSet(std::initializer_list<E> values)
+    constexpr EnumSet() = default;
+    constexpr EnumSet(std::initializer_list<E> values)
     {
         for (E e : values)
             Include(e);
     }
 
-    static constexpr TSet FromBits(Bits bits)
+    static constexpr EnumSet FromBits(Bits bits)
     {
-        TSet s;
+        EnumSet s;
         s.bits_ = static_cast<Bits>(bits & AllBits());
         return s;
     }
-    static constexpr TSet All() { return FromBits(AllBits()); }
+    static constexpr EnumSet All() { return FromBits(AllBits()); }
 
     constexpr Bits ToBits() const { return bits_; }
     constexpr bool Contains(E e) const { return (bits_ & Bit(e)) != 0; }
     constexpr bool Empty() const { return bits_ == 0; }
-    constexpr TSet& Include(E e) { bits_ = static_cast<Bits>(bits_ | Bit(e)); return *this; }
-    constexpr TSet& Exclude(E e) { bits_ = static_cast<Bits>(bits_ & ~Bit(e)); return *this; }
+    constexpr EnumSet& Include(E e) { bits_ = static_cast<Bits>(bits_ | Bit(e)); return *this; }
+    constexpr EnumSet& Exclude(E e) { bits_ = static_cast<Bits>(bits_ & ~Bit(e)); return *this; }
 
-    friend constexpr TSet operator+(TSet a, TSet b) { return FromBits(static_cast<Bits>(a.bits_ | b.bits_)); }
-    friend constexpr TSet operator-(TSet a, TSet b) { return FromBits(static_cast<Bits>(a.bits_ & ~b.bits_)); }
-    friend constexpr TSet operator*(TSet a, TSet b) { return FromBits(static_cast<Bits>(a.bits_ & b.bits_)); }
-    friend constexpr bool operator==(TSet a, TSet b) = default;
+    friend constexpr EnumSet operator+(EnumSet a, EnumSet b) { return FromBits(static_cast<Bits>(a.bits_ | b.bits_)); }
+    friend constexpr EnumSet operator-(EnumSet a, EnumSet b) { return FromBits(static_cast<Bits>(a.bits_ & ~b.bits_)); }
+    friend constexpr EnumSet operator*(EnumSet a, EnumSet b) { return FromBits(static_cast<Bits>(a.bits_ & b.bits_)); }
+    friend constexpr bool operator==(EnumSet a, EnumSet b) = default;
 
 private:
     static constexpr Bits Bit(E e) { return static_cast<Bits>(Bits{1} << Ord(e)); }
@@ -89,11 +89,11 @@ private:
     Bits bits_ = 0;
 };
 
-using TComEvents = TSet<TComEvent, std::uint16_t, 10>;
-using TComSignals = TSet<TComSignal, std::uint8_t, 4>;
-using TComErrors = TSet<TComError, std::uint8_t, 8>;
-using TComStateFlags = TSet<TComStateFlag, std::uint8_t, 7>;
-using TStoredProps = TSet<TStoredProp, std::uint8_t, 6>;
+using TComEvents = EnumSet<TComEvent, std::uint16_t, 10>;
+using TComSignals = EnumSet<TComSignal, std::uint8_t, 4>;
+using TComErrors = EnumSet<TComError, std::uint8_t, 8>;
+using TComStateFlags = EnumSet<TComStateFlag, std::uint8_t, 7>;
+using TStoredProps = EnumSet<TStoredProp, std::uint8_t, 6>;
 
 // The number of each setting in the line-state image
 // (platform::SerialLineState), by ordinal.

@@ -24,7 +24,7 @@ using namespace serialtest;
 TEST(EnumComPorts, SortedIgnoringCaseOrCode23)
 {
     testenv::FixedPortList ports({"ttyS2", "ttyUSB0", "ttyS10", "ttyacm0"});
-    TComStringList list;
+    ComStringList list;
     EnumComPorts(list);
     EXPECT_EQ(list.Items(), (Strings{"ttyacm0", "ttyS10", "ttyS2", "ttyUSB0"}));
     ports.setNames({});
@@ -40,7 +40,7 @@ TEST(EnumComPorts, SortedIgnoringCaseOrCode23)
 TEST(ComSelect, AppliesOnlyAValueItHasTaken)
 {
     testenv::FixedPortList ports({"ttyS3", "ttyUSB0"});
-    TComStringList list;
+    ComStringList list;
     TComSelect select;
     select.SetItems(&list);
     select.SetComProperty(TComProperty::cpBaudRate);
