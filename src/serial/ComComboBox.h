@@ -69,7 +69,7 @@ protected:
 private:
     class Items;
     void Unlink();
-    void PortDestroying();
+    void portDestroying();
 
     std::unique_ptr<Items> FItems;
     TComSelect FComSelect;

@@ -20,7 +20,7 @@ DebugTextHook setDebugTextHook(DebugTextHook hook)
     return hookInUse().set(std::move(hook));
 }
 
-void ComDebugText(const std::string& text)
+void comDebugText(const std::string& text)
 {
     qCDebug(lcComPort, "%s", text.c_str());
     const DebugTextHook hook = hookInUse().get();

@@ -16,6 +16,6 @@ using DebugTextHook = std::function<void(const std::string&)>;
 // Puts `hook` in place (an empty one removes it); returns the one before.
 DebugTextHook setDebugTextHook(DebugTextHook hook);
 // Writes one diagnostic text.
-void ComDebugText(const std::string& text);
+void comDebugText(const std::string& text);
 
 } // namespace serial

@@ -74,11 +74,11 @@ public:
     TParityBits Parity() const { return FParity; }
     TFlowControl FlowControl() const { return FFlowControl; }
     // Whether a value of the kind has been taken.
-    bool HasValue(TComProperty kind) const { return (FTaken >> Ord(kind)) & 1u; }
+    bool HasValue(TComProperty kind) const { return (FTaken >> ord(kind)) & 1u; }
 
 private:
     // The port's current value of the current kind as text.
-    std::string PortValueText() const;
+    std::string portValueText() const;
     // Takes `text` as the value of the current kind.
     void Take(const std::string& text);
 

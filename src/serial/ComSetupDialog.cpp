@@ -101,25 +101,25 @@ TComSetupFrm::TComSetupFrm(QWidget* parent) : QDialog(parent)
         r.combo->SetComProperty(r.kind);
 }
 
-TComComboBox* TComSetupFrm::Combos(int index) const
+TComComboBox* TComSetupFrm::combos(int index) const
 {
-    TComComboBox* const combos[] = {Combo1, Combo2, Combo3, Combo4, Combo5, Combo6};
-    return combos[index];
+    TComComboBox* const all[] = {Combo1, Combo2, Combo3, Combo4, Combo5, Combo6};
+    return all[index];
 }
 
 bool EditComPort(TCustomComPort& port)
 {
     const auto dialog = std::make_unique<TComSetupFrm>();
     for (int i = 0; i < 6; ++i)
-        dialog->Combos(i)->SetComPort(&port);
+        dialog->combos(i)->SetComPort(&port);
     for (int i = 0; i < 6; ++i)
-        dialog->Combos(i)->UpdateSettings();
+        dialog->combos(i)->UpdateSettings();
     if (RunModal(*dialog) != QDialog::Accepted)
         return false;
 
     withinUpdate(port, [&](FirstFailure& failures) {
         for (int i = 0; i < 6; ++i)
-            failures.run([&] { dialog->Combos(i)->ApplySettings(); });
+            failures.run([&] { dialog->combos(i)->ApplySettings(); });
     });
     return true;
 }

@@ -39,7 +39,7 @@ public:
     QPushButton* Button2;  // Cancel
 
     // The six selectors, Combo1 to Combo6.
-    TComComboBox* Combos(int index) const;
+    TComComboBox* combos(int index) const;
 };
 
 // Shows the dialog for `port`, each selector showing the port's current

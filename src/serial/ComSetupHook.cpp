@@ -18,7 +18,7 @@ SetupDialogHook setSetupDialogHook(SetupDialogHook hook)
     return hookInUse().set(std::move(hook));
 }
 
-bool RunSetupDialog(TCustomComPort& port)
+bool runSetupDialog(TCustomComPort& port)
 {
     const SetupDialogHook hook = hookInUse().get();
     return hook ? hook(port) : false;

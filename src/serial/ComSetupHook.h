@@ -16,6 +16,6 @@ using SetupDialogHook = std::function<bool(TCustomComPort&)>;
 SetupDialogHook setSetupDialogHook(SetupDialogHook hook);
 // Runs the dialog on `port` through the hook: its result, or false when no
 // dialog is in place.
-bool RunSetupDialog(TCustomComPort& port);
+bool runSetupDialog(TCustomComPort& port);
 
 } // namespace serial

@@ -44,13 +44,13 @@ E Lookup(const std::array<const char*, N>& texts, const std::string& text, E fal
 
 } // namespace
 
-std::string BaudRateToStr(TBaudRate value) { return kBaudRateTexts[Ord(value)]; }
-std::string StopBitsToStr(TStopBits value) { return kStopBitsTexts[Ord(value)]; }
-std::string DataBitsToStr(TDataBits value) { return kDataBitsTexts[Ord(value)]; }
-std::string ParityToStr(TParityBits value) { return kParityTexts[Ord(value)]; }
-std::string FlowControlToStr(TFlowControl value) { return kFlowControlTexts[Ord(value)]; }
-std::string RTSToStr(TRTSFlowControl value) { return kRTSTexts[Ord(value)]; }
-std::string DTRToStr(TDTRFlowControl value) { return kDTRTexts[Ord(value)]; }
+std::string BaudRateToStr(TBaudRate value) { return kBaudRateTexts[ord(value)]; }
+std::string StopBitsToStr(TStopBits value) { return kStopBitsTexts[ord(value)]; }
+std::string DataBitsToStr(TDataBits value) { return kDataBitsTexts[ord(value)]; }
+std::string ParityToStr(TParityBits value) { return kParityTexts[ord(value)]; }
+std::string FlowControlToStr(TFlowControl value) { return kFlowControlTexts[ord(value)]; }
+std::string RTSToStr(TRTSFlowControl value) { return kRTSTexts[ord(value)]; }
+std::string DTRToStr(TDTRFlowControl value) { return kDTRTexts[ord(value)]; }
 std::string BoolToStr(bool value) { return value ? "Yes" : "No"; }
 
 TBaudRate StrToBaudRate(const std::string& text) { return Lookup(kBaudRateTexts, text, TBaudRate::br9600); }

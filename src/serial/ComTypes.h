@@ -9,7 +9,7 @@ namespace serial {
 
 // Ordinal of an enumeration value (its position in the declaration).
 template <class E>
-constexpr int Ord(E e) { return static_cast<int>(e); }
+constexpr int ord(E e) { return static_cast<int>(e); }
 
 enum class TBaudRate : std::uint8_t {
     brCustom, br110, br300, br600, br1200, br2400, br4800, br9600, br14400,
@@ -83,7 +83,7 @@ public:
     friend constexpr bool operator==(EnumSet a, EnumSet b) = default;
 
 private:
-    static constexpr Bits Bit(E e) { return static_cast<Bits>(Bits{1} << Ord(e)); }
+    static constexpr Bits Bit(E e) { return static_cast<Bits>(Bits{1} << ord(e)); }
     static constexpr Bits AllBits() { return static_cast<Bits>((std::uint64_t{1} << Count) - 1); }
 
     Bits bits_ = 0;
@@ -99,29 +99,29 @@ using TStoredProps = EnumSet<TStoredProp, std::uint8_t, 6>;
 // (platform::SerialLineState), by ordinal.
 
 // Bit rate of a speed; 0 for brCustom (the port's CustomBaudRate is used instead).
-constexpr std::uint32_t BaudRateValue(TBaudRate b)
+constexpr std::uint32_t baudRateValue(TBaudRate b)
 {
     constexpr std::uint32_t values[] = {0, 110, 300, 600, 1200, 2400, 4800, 9600, 14400,
                                         19200, 38400, 56000, 57600, 115200, 128000, 256000};
-    return values[Ord(b)];
+    return values[ord(b)];
 }
 // 0, 1, 2: one, one and a half, two stop bits.
-constexpr std::uint8_t StopBitsValue(TStopBits s) { return static_cast<std::uint8_t>(Ord(s)); }
+constexpr std::uint8_t stopBitsValue(TStopBits s) { return static_cast<std::uint8_t>(ord(s)); }
 // 5 to 8.
-constexpr std::uint8_t DataBitsValue(TDataBits d) { return static_cast<std::uint8_t>(5 + Ord(d)); }
+constexpr std::uint8_t dataBitsValue(TDataBits d) { return static_cast<std::uint8_t>(5 + ord(d)); }
 // 0 to 4: none, odd, even, mark, space.
-constexpr std::uint8_t ParityValue(TParityBits p) { return static_cast<std::uint8_t>(Ord(p)); }
+constexpr std::uint8_t parityValue(TParityBits p) { return static_cast<std::uint8_t>(ord(p)); }
 // DTR control bits of the line-settings flag word.
-constexpr std::uint32_t DTRControlValue(TDTRFlowControl d)
+constexpr std::uint32_t dtrControlValue(TDTRFlowControl d)
 {
     constexpr std::uint32_t values[] = {0, 0x10, 0x20};
-    return values[Ord(d)];
+    return values[ord(d)];
 }
 // RTS control bits of the line-settings flag word.
-constexpr std::uint32_t RTSControlValue(TRTSFlowControl r)
+constexpr std::uint32_t rtsControlValue(TRTSFlowControl r)
 {
     constexpr std::uint32_t values[] = {0, 0x1000, 0x2000, 0x3000};
-    return values[Ord(r)];
+    return values[ord(r)];
 }
 
 } // namespace serial

@@ -20,7 +20,7 @@ platform::ErrorHandler setErrorHandler(platform::ErrorHandler handler)
     return handlerInUse().set(std::move(handler));
 }
 
-std::string ExceptionMessage(std::exception_ptr error)
+std::string exceptionMessage(std::exception_ptr error)
 {
     try {
         if (error)
@@ -32,14 +32,14 @@ std::string ExceptionMessage(std::exception_ptr error)
     return "Unknown exception";
 }
 
-void HandleException(std::exception_ptr error) noexcept
+void handleException(std::exception_ptr error) noexcept
 {
     const platform::ErrorHandler handler = handlerInUse().get();
     try {
         if (handler)
             handler(error);
         else
-            std::fprintf(stderr, "%s\n", ExceptionMessage(error).c_str());
+            std::fprintf(stderr, "%s\n", exceptionMessage(error).c_str());
     } catch (...) {
     }
 }

@@ -13,8 +13,8 @@ namespace serial {
 // handler in place before.
 platform::ErrorHandler setErrorHandler(platform::ErrorHandler handler);
 // Hands `error` to the handler. Never throws: a handler that throws is ignored.
-void HandleException(std::exception_ptr error) noexcept;
+void handleException(std::exception_ptr error) noexcept;
 // The message of an exception: what() of a std::exception, else a fixed text.
-std::string ExceptionMessage(std::exception_ptr error);
+std::string exceptionMessage(std::exception_ptr error);
 
 } // namespace serial

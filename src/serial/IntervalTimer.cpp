@@ -26,13 +26,13 @@ private:
 
 } // namespace
 
-std::unique_ptr<TimerTicker> MakeQtTimerTicker()
+std::unique_ptr<TimerTicker> makeQtTimerTicker()
 {
     return std::make_unique<QtTimerTicker>();
 }
 
 IntervalTimer::IntervalTimer(std::unique_ptr<TimerTicker> ticker)
-    : FTicker(ticker ? std::move(ticker) : MakeQtTimerTicker())
+    : FTicker(ticker ? std::move(ticker) : makeQtTimerTicker())
 {
     FTicker->OnTick = [this] { Tick(); };
 }
@@ -73,7 +73,7 @@ void IntervalTimer::Tick()
         if (Counting() && OnTimer)
             OnTimer();
     } catch (...) {
-        HandleException(std::current_exception());
+        handleException(std::current_exception());
     }
 }
 

@@ -26,7 +26,7 @@ public:
 };
 
 // A ticker on a QTimer of the calling thread's event loop.
-std::unique_ptr<TimerTicker> MakeQtTimerTicker();
+std::unique_ptr<TimerTicker> makeQtTimerTicker();
 
 class IntervalTimer {
 public:

@@ -121,7 +121,7 @@ TEST(ComSetupDialog, OkAppliesAllSixInOneStep)
     User user([&](TComSetupFrm& d) {
         const std::string before = port.Port();
         for (auto [combo, key] : keys)
-            QTest::keyClick(d.Combos(combo), key);
+            QTest::keyClick(d.combos(combo), key);
         EXPECT_EQ(port.Port(), before);
         return answer;
     });
