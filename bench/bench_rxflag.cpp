@@ -178,13 +178,13 @@ void IdleCpu(QApplication& app, const char* path, int seconds)
     PrepareAppPort(port, path);
     port.OnRxFlag = [](TCustomComPort*) {};
     port.Open();
-    const auto threadBefore = port.EventThread()->CpuTime();
+    const auto threadBefore = port.EventThread()->cpuTime();
     const double processBefore = ProcessCpuSeconds();
     const auto start = Clock::now();
     QTimer::singleShot(seconds * 1000, &app, [&app] { app.quit(); });
     app.exec();
     const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-    const double thread = std::chrono::duration<double>(port.EventThread()->CpuTime() - threadBefore).count();
+    const double thread = std::chrono::duration<double>(port.EventThread()->cpuTime() - threadBefore).count();
     const double process = ProcessCpuSeconds() - processBefore;
     port.Close();
     std::printf("idle open port over %.1f s: event thread %.3f ms CPU (%.4f %% of a core), "

@@ -43,6 +43,7 @@
 #include "app/ErrorReporter.h"
 #include "app/MainForm.h"
 #include "app/MainSettings.h"
+#include "platform/NameOrder.h"
 #include "platform/PortList.h"
 #include "platform/SettingsStore.h"
 #include "serial/ExceptionHook.h"
@@ -81,7 +82,7 @@ void ReportToStderr()
         std::fprintf(stderr, "reported: %s\n", text.toLocal8Bit().constData());
         done();
     });
-    serial::SetExceptionHandler([&reporter](std::exception_ptr e) { reporter.reportError(e); });
+    serial::setErrorHandler([&reporter](std::exception_ptr e) { reporter.reportError(e); });
 }
 
 // The machine's ports, as the tool lists them, and the simulated clock's pty.
@@ -96,7 +97,7 @@ public:
     {
         QStringList names = system_.ports();
         names.append(pty_);
-        platform::sortPortNames(names);
+        platform::sortNames(names);
         return names;
     }
 
@@ -162,7 +163,7 @@ int RunChild(int argc, char** argv, bool mainWindow, Steady::time_point mainEntr
         form.show();
         form.Init();
         const int rc = QApplication::exec();
-        serial::SetExceptionHandler(nullptr);
+        serial::setErrorHandler(nullptr);
         return rc;
     }
     QWidget bare;
@@ -581,7 +582,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Corvalinder"));
     QApplication::setOrganizationName(QStringLiteral("Vilo"));
     const bool ok = MeasureSetLatency(settings, sim, floorUs);
-    serial::SetExceptionHandler(nullptr);
+    serial::setErrorHandler(nullptr);
     if (g_reports > 0)
         std::fprintf(stderr, "%d error report(s) during the run\n", g_reports);
     return ok && g_reports == 0 ? 0 : 1;

@@ -8,7 +8,7 @@ namespace app {
 std::optional<platform::LocalDateTime> shiftedWithinDay(const platform::LocalDateTime& now, TTid diff)
 {
     // From one reading, so the date and the time of day belong together.
-    const std::int64_t t = std::int64_t{TidOfDay(now)} + diff;
+    const std::int64_t t = std::int64_t{tidOfDay(now)} + diff;
     if (t < 0 || t >= kTidDay)
         return std::nullopt;
     platform::LocalDateTime out = now;

@@ -145,13 +145,13 @@ void ErrorReporter::drain()
 void routeLibraryFailures(ErrorReporter* reporter)
 {
     if (!reporter) {
-        serial::SetExceptionHandler(nullptr);
-        timevalues::setErrorHook(nullptr);
+        serial::setErrorHandler(nullptr);
+        timevalues::setErrorHandler(nullptr);
         return;
     }
     const ReportError report = reporter->errorHandler();
-    serial::SetExceptionHandler(report);
-    timevalues::setErrorHook(report);
+    serial::setErrorHandler(report);
+    timevalues::setErrorHandler(report);
 }
 
 } // namespace app

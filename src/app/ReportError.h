@@ -1,11 +1,10 @@
 #pragma once
 // How the application's plain classes hand a failure to the one error
 // reporter of the program (a message box at a time, in the main window).
-#include <exception>
-#include <functional>
+#include "platform/ErrorHandler.h"
 
 namespace app {
 
-using ReportError = std::function<void(std::exception_ptr)>;
+using ReportError = platform::ErrorHandler;
 
 } // namespace app

@@ -87,7 +87,7 @@ public:
     long long valueChars() const { return static_cast<long long>(line_.size()) - (pos_ - 1); }
     // The next value up to ";" or the end of the line; empty past the end.
     std::string next() { return NextField(line_, pos_, ';'); }
-    int nextInt() { return IntOfValue(next()); }
+    int nextInt() { return intOfValue(next()); }
     std::string nextText() { return fromCp1252(next()).toStdString(); }
     bool nextIsTrue() { return upperAscii(next()) == "TRUE"; }
 

@@ -17,7 +17,7 @@
 // Readers take the lines in file order, each key compared upper-cased
 // (ASCII letters only) and otherwise exactly. Unknown keys, lines too short
 // for their reader and "Grid=" lines for rows outside the grid's data rows
-// are skipped; numbers are read by IntOfValue. The grid is not cleared
+// are skipped; numbers are read by intOfValue(). The grid is not cleared
 // first: rows and settings the file does not name keep what they hold.
 #include <functional>
 #include <stdexcept>

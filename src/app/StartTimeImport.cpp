@@ -80,7 +80,7 @@ std::optional<ImportedStarter> importLine(const std::string& line, const ImportF
     const std::size_t first = idField.find_first_not_of(' ');
     if (first != std::string::npos && idField[first] == '-')
         return std::nullopt;
-    const int id = IntOfValue(idField);
+    const int id = intOfValue(idField);
     if (id < kFirstImportNumber || id > kLastImportNumber)
         return std::nullopt;
 

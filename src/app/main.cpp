@@ -6,6 +6,7 @@
 #include "app/MainSettings.h"
 #include "app/QtDesktop.h"
 #include "platform/SettingsStore.h"
+#include "serial/ComSetupDialog.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ int main(int argc, char** argv)
 
     app::ErrorReporter& reporter = app::ErrorReporter::instance();
     app::routeLibraryFailures(&reporter);
+    serial::installSetupDialog();
 
     int result = 1;
     try {

@@ -1,5 +1,7 @@
 #include "platform/IniDocument.h"
 
+#include "platform/NameOrder.h"
+
 #include <QStringDecoder>
 
 namespace platform {
@@ -7,11 +9,6 @@ namespace {
 
 const QByteArray kLineEnd = "\r\n";
 const QByteArray kByteOrderMark = "\xEF\xBB\xBF";
-
-bool sameName(const QString& a, const QString& b)
-{
-    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
-}
 
 bool isBlank(QChar c)
 {

@@ -39,7 +39,8 @@ public:
 // The clock in use: the system clock unless a test has put another in place.
 LocalClock& localClock();
 // Puts `clock` in place (not owned); nullptr puts the system clock back.
-void setLocalClock(LocalClock* clock);
+// Returns the clock in place before.
+LocalClock* setLocalClock(LocalClock* clock);
 
 // The environment variable that, when present, makes the system clock refuse
 // to be set. Every test program sets it.

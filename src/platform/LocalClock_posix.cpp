@@ -1,11 +1,12 @@
 // The system's local clock over clock_gettime/localtime_r and clock_settime.
 #include "platform/LocalClock.h"
 
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+
+#include "platform/Override.h"
 
 namespace platform {
 namespace {
@@ -56,20 +57,23 @@ public:
     }
 };
 
-std::atomic<LocalClock*> g_override{nullptr};
+Override<LocalClock*>& clockInUse()
+{
+    static SystemLocalClock system;
+    static Override<LocalClock*> inUse{&system};
+    return inUse;
+}
 
 } // namespace
 
 LocalClock& localClock()
 {
-    static SystemLocalClock system;
-    LocalClock* c = g_override.load();
-    return c ? *c : system;
+    return *clockInUse().get();
 }
 
-void setLocalClock(LocalClock* clock)
+LocalClock* setLocalClock(LocalClock* clock)
 {
-    g_override.store(clock);
+    return clockInUse().set(clock);
 }
 
 } // namespace platform

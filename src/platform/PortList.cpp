@@ -1,11 +1,12 @@
 #include "platform/PortList.h"
 
 #include "platform/FileBytes.h"
+#include "platform/NameOrder.h"
+#include "platform/Override.h"
 
 #include <QFile>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -16,7 +17,12 @@
 namespace platform {
 namespace {
 
-std::atomic<PortList*> g_override{nullptr};
+Override<PortList*>& listInUse()
+{
+    static SysfsPortList system;
+    static Override<PortList*> inUse{&system};
+    return inUse;
+}
 
 bool exists(const std::string& path, bool followLink)
 {
@@ -90,31 +96,18 @@ QStringList SysfsPortList::ports()
         if (!found.contains(port))
             found << port;
     }
-    sortPortNames(found);
+    sortNames(found);
     return found;
 }
 
 PortList& portList()
 {
-    static SysfsPortList system;
-    PortList* list = g_override.load();
-    return list ? *list : system;
+    return *listInUse().get();
 }
 
-void setPortList(PortList* list)
+PortList* setPortList(PortList* list)
 {
-    g_override.store(list);
-}
-
-bool portNameLess(const QString& a, const QString& b)
-{
-    const int c = QString::compare(a, b, Qt::CaseInsensitive);
-    return c != 0 ? c < 0 : a < b;
-}
-
-void sortPortNames(QStringList& names)
-{
-    std::sort(names.begin(), names.end(), portNameLess);
+    return listInUse().set(list);
 }
 
 } // namespace platform

@@ -36,7 +36,7 @@ private:
 class PortList {
 public:
     virtual ~PortList() = default;
-    // The port names, sorted by portNameLess(), each once. Raises PortListError.
+    // The port names, sorted by nameLess(), each once. Raises PortListError.
     virtual QStringList ports() = 0;
 };
 
@@ -52,13 +52,8 @@ private:
 
 // The list in use: the system's unless a test has put another in place.
 PortList& portList();
-// Puts `list` in place (not owned); nullptr puts the system's back.
-void setPortList(PortList* list);
-
-// Port name order: character by character ignoring letter case, whatever the
-// locale, so ttyS10 comes before ttyS2; names equal but for case in plain
-// character order.
-bool portNameLess(const QString& a, const QString& b);
-void sortPortNames(QStringList& names);
+// Puts `list` in place (not owned); nullptr puts the system's back. Returns
+// the list in place before.
+PortList* setPortList(PortList* list);
 
 } // namespace platform

@@ -1,29 +1,26 @@
 #include "platform/SerialDevice.h"
 
-#include <mutex>
+#include "platform/Override.h"
 
 namespace platform {
 namespace {
 
-std::mutex g_mutex;
-SerialDeviceFactory g_factory;
+Override<SerialDeviceFactory>& factoryInUse()
+{
+    static Override<SerialDeviceFactory> inUse{&createSystemSerialDevice};
+    return inUse;
+}
 
 } // namespace
 
 std::unique_ptr<SerialDevice> createSerialDevice()
 {
-    SerialDeviceFactory factory;
-    {
-        std::lock_guard lock(g_mutex);
-        factory = g_factory;
-    }
-    return factory ? factory() : createSystemSerialDevice();
+    return factoryInUse().get()();
 }
 
-void setSerialDeviceFactory(SerialDeviceFactory factory)
+SerialDeviceFactory setSerialDeviceFactory(SerialDeviceFactory factory)
 {
-    std::lock_guard lock(g_mutex);
-    g_factory = std::move(factory);
+    return factoryInUse().set(std::move(factory));
 }
 
 std::string serialDevicePath(const std::string& portName)

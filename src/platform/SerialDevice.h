@@ -93,8 +93,9 @@ using SerialDeviceFactory = std::function<std::unique_ptr<SerialDevice>()>;
 
 // A new, closed device: the system's unless a factory is in place.
 std::unique_ptr<SerialDevice> createSerialDevice();
-// Puts `factory` in place; an empty one restores the system devices.
-void setSerialDeviceFactory(SerialDeviceFactory factory);
+// Puts `factory` in place; an empty one restores the system devices. Returns
+// the factory in place before.
+SerialDeviceFactory setSerialDeviceFactory(SerialDeviceFactory factory);
 // The system's device over termios.
 std::unique_ptr<SerialDevice> createSystemSerialDevice();
 

@@ -1,24 +1,21 @@
 #include "platform/SettingsFolders.h"
 
 #include <cstdlib>
-#include <mutex>
 
 #include <pwd.h>
 #include <unistd.h>
 
+#include "platform/Override.h"
+
 namespace platform {
 namespace {
 
-std::mutex& overridesMutex()
+// An empty text stands for the default folder, read from the environment
+// each time it is asked for.
+Override<std::string>& overrideOf(SettingsRoot root)
 {
-    static std::mutex m;
-    return m;
-}
-
-std::string& overrideOf(SettingsRoot root)
-{
-    static std::string currentUser;
-    static std::string localMachine;
+    static Override<std::string> currentUser;
+    static Override<std::string> localMachine;
     return root == SettingsRoot::CurrentUser ? currentUser : localMachine;
 }
 
@@ -44,18 +41,13 @@ std::string defaultSettingsFolder(SettingsRoot root)
 
 std::string settingsFolder(SettingsRoot root)
 {
-    {
-        std::lock_guard lock(overridesMutex());
-        if (!overrideOf(root).empty())
-            return overrideOf(root);
-    }
-    return defaultSettingsFolder(root);
+    std::string folder = overrideOf(root).get();
+    return folder.empty() ? defaultSettingsFolder(root) : folder;
 }
 
-void setSettingsFolder(SettingsRoot root, const std::string& folder)
+std::string setSettingsFolder(SettingsRoot root, std::string folder)
 {
-    std::lock_guard lock(overridesMutex());
-    overrideOf(root) = folder;
+    return overrideOf(root).set(std::move(folder));
 }
 
 SettingsFolders SettingsFolders::inUse()

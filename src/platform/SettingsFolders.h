@@ -21,7 +21,8 @@ std::string settingsFolder(SettingsRoot root);
 // The folder `root` has when nothing is set, read from the environment now.
 std::string defaultSettingsFolder(SettingsRoot root);
 // Uses `folder` for `root` from now on; an empty text goes back to the default.
-void setSettingsFolder(SettingsRoot root, const std::string& folder);
+// Returns the folder set before (empty: the default).
+std::string setSettingsFolder(SettingsRoot root, std::string folder);
 
 // Both folders at once.
 struct SettingsFolders {

@@ -1,6 +1,7 @@
 #include "platform/SettingsLayout.h"
 
 #include "platform/FileBytes.h"
+#include "platform/NameOrder.h"
 
 #include <QFile>
 
@@ -15,11 +16,6 @@ namespace platform {
 namespace {
 
 const QString kSuffix = QStringLiteral(".ini");
-
-bool sameName(const QString& a, const QString& b)
-{
-    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
-}
 
 std::string encoded(const QString& name)
 {
@@ -233,10 +229,7 @@ QStringList SettingsLayout::subKeys(const QStringList& key) const
         if (!unique.contains(name, Qt::CaseInsensitive))
             unique << name;
     }
-    std::sort(unique.begin(), unique.end(), [](const QString& a, const QString& b) {
-        const int c = QString::compare(a, b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b;
-    });
+    sortNames(unique);
     return unique;
 }
 

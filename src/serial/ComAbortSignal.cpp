@@ -66,7 +66,7 @@ int ComAbortSignal::Abort()
     return 0;
 }
 
-void ComAbortSignal::BeginClose() noexcept
+void ComAbortSignal::beginClose() noexcept
 {
     std::lock_guard lock(mutex_);
     closing_ = true;

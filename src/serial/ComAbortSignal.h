@@ -28,7 +28,7 @@ public:
     // the next epoch cannot be made (then nothing is aborted).
     int Abort();
     // Aborts the current epoch and keeps it aborted until Open(). Never fails.
-    void BeginClose() noexcept;
+    void beginClose() noexcept;
 
 private:
     static void Mark(Epoch& e) noexcept;

@@ -6,7 +6,7 @@
 namespace serial {
 
 // The control's own items as the selector's list.
-class TComComboBox::Items : public TComStrings {
+class TComComboBox::Items : public ComStrings {
 public:
     explicit Items(QComboBox& combo) : combo_(combo) {}
     void Clear() override { combo_.clear(); }
@@ -23,7 +23,7 @@ TComComboBox::TComComboBox(QWidget* parent)
 {
     setEditable(false);
     FComSelect.SetItems(FItems.get());
-    FLink.OnDestroying = [this](TCustomComPort*) { PortDestroying(); };
+    FLink.OnDestroying = [this](TCustomComPort*) { portDestroying(); };
     connect(this, &QComboBox::activated, this, &TComComboBox::Change);
 }
 
@@ -41,7 +41,7 @@ void TComComboBox::Unlink()
     try {
         port->UnRegisterLink(&FLink);
     } catch (...) {
-        HandleException(std::current_exception());
+        handleException(std::current_exception());
     }
 }
 
@@ -57,7 +57,7 @@ void TComComboBox::SetComPort(TCustomComPort* port)
     UpdateSettings();
 }
 
-void TComComboBox::PortDestroying()
+void TComComboBox::portDestroying()
 {
     Unlink();
     if (count() > 0)
@@ -106,7 +106,7 @@ void TComComboBox::Change(int index)
         if (OnChange)
             OnChange(this);
     } catch (...) {
-        HandleException(std::current_exception());
+        handleException(std::current_exception());
     }
 }
 

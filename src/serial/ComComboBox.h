@@ -26,7 +26,7 @@ namespace serial {
 class TComComboBox : public QComboBox {
     Q_OBJECT
 public:
-    using TChangeEvent = std::function<void(TComComboBox* Sender)>;
+    using ChangeEvent = std::function<void(TComComboBox* Sender)>;
 
     explicit TComComboBox(QWidget* parent = nullptr);
     ~TComComboBox() override;
@@ -60,7 +60,7 @@ public:
 
     // Runs after a choice of the user has been taken (and, with AutoApply,
     // applied to the port).
-    TChangeEvent OnChange;
+    ChangeEvent OnChange;
 
 protected:
     // The user picked the item at `index`.
@@ -69,7 +69,7 @@ protected:
 private:
     class Items;
     void Unlink();
-    void PortDestroying();
+    void portDestroying();
 
     std::unique_ptr<Items> FItems;
     TComSelect FComSelect;

@@ -1,25 +1,29 @@
 #include "serial/ComDebug.h"
 
-#include "serial/GlobalHook.h"
+#include "platform/Override.h"
 
 Q_LOGGING_CATEGORY(lcComPort, "startclock.serial", QtInfoMsg)
 
 namespace serial {
 namespace {
 
-GlobalHook<DebugTextHook> g_hook;
+platform::Override<DebugTextHook>& hookInUse()
+{
+    static platform::Override<DebugTextHook> inUse;
+    return inUse;
+}
 
 } // namespace
 
-void SetDebugTextHook(DebugTextHook hook)
+DebugTextHook setDebugTextHook(DebugTextHook hook)
 {
-    g_hook.Set(std::move(hook));
+    return hookInUse().set(std::move(hook));
 }
 
-void ComDebugText(const std::string& text)
+void comDebugText(const std::string& text)
 {
     qCDebug(lcComPort, "%s", text.c_str());
-    const DebugTextHook hook = g_hook.Get();
+    const DebugTextHook hook = hookInUse().get();
     if (hook)
         hook(text);
 }

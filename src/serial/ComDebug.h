@@ -13,9 +13,9 @@ namespace serial {
 
 using DebugTextHook = std::function<void(const std::string&)>;
 
-// Puts `hook` in place (an empty one removes it).
-void SetDebugTextHook(DebugTextHook hook);
+// Puts `hook` in place (an empty one removes it); returns the one before.
+DebugTextHook setDebugTextHook(DebugTextHook hook);
 // Writes one diagnostic text.
-void ComDebugText(const std::string& text);
+void comDebugText(const std::string& text);
 
 } // namespace serial

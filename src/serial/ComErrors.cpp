@@ -40,7 +40,7 @@ std::string ComErrorText(std::uint8_t code)
     return "Unknown Error #" + std::to_string(code);
 }
 
-EComPort::EComPort(const std::string& port, std::uint8_t code)
+EComPort::EComPort(const std::string& port, ComErrorCode code)
     : EComPort(code, port + " Error: " + ComErrorText(code))
 {
 }
@@ -55,7 +55,7 @@ EComPort EComPort::CreateMsg(const std::string& message)
     return EComPort(0, message);
 }
 
-EComPortExt::EComPortExt(const std::string& port, std::uint8_t code, int winCode)
+EComPortExt::EComPortExt(const std::string& port, ComErrorCode code, int winCode)
     : EComPort(code, "COM Port Error: " + ComErrorText(code) + " on " + port), winCode_(winCode)
 {
 }

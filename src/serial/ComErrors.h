@@ -6,30 +6,33 @@
 
 namespace serial {
 
-// Library error codes; ComErrorText gives the fixed text of each.
-inline constexpr std::uint8_t CError_OpenFailed = 1;
-inline constexpr std::uint8_t CError_WriteFailed = 2;
-inline constexpr std::uint8_t CError_ReadFailed = 3;
-inline constexpr std::uint8_t CError_InvalidAsync = 4;
-inline constexpr std::uint8_t CError_PurgeFailed = 5;
-inline constexpr std::uint8_t CError_AsyncCheck = 6;
-inline constexpr std::uint8_t CError_SetStateFailed = 7;
-inline constexpr std::uint8_t CError_TimeoutsFailed = 8;
-inline constexpr std::uint8_t CError_SetupComFailed = 9;
-inline constexpr std::uint8_t CError_ClearComFailed = 10;
-inline constexpr std::uint8_t CError_ModemStatFailed = 11;
-inline constexpr std::uint8_t CError_EscapeComFailed = 12;
-inline constexpr std::uint8_t CError_TransmitFailed = 13;
-inline constexpr std::uint8_t CError_ConnChangeProp = 14;
-inline constexpr std::uint8_t CError_EnumPortsFailed = 15;
-inline constexpr std::uint8_t CError_StoreFailed = 16;
-inline constexpr std::uint8_t CError_LoadFailed = 17;
-inline constexpr std::uint8_t CError_RegFailed = 18;
-inline constexpr std::uint8_t CError_LedStateFailed = 19;
-inline constexpr std::uint8_t CError_ThreadCreated = 20;
-inline constexpr std::uint8_t CError_WaitFailed = 21;
-inline constexpr std::uint8_t CError_HasLink = 22;
-inline constexpr std::uint8_t CError_RegError = 23;
+// Library error codes; ComErrorText gives the fixed text of each. The numbers
+// are shown in messages and may be compared by callers.
+enum ComErrorCode : std::uint8_t {
+    CError_OpenFailed = 1,
+    CError_WriteFailed = 2,
+    CError_ReadFailed = 3,
+    CError_InvalidAsync = 4,
+    CError_PurgeFailed = 5,
+    CError_AsyncCheck = 6,
+    CError_SetStateFailed = 7,
+    CError_TimeoutsFailed = 8,
+    CError_SetupComFailed = 9,
+    CError_ClearComFailed = 10,
+    CError_ModemStatFailed = 11,
+    CError_EscapeComFailed = 12,
+    CError_TransmitFailed = 13,
+    CError_ConnChangeProp = 14,
+    CError_EnumPortsFailed = 15,
+    CError_StoreFailed = 16,
+    CError_LoadFailed = 17,
+    CError_RegFailed = 18,
+    CError_LedStateFailed = 19,
+    CError_ThreadCreated = 20,
+    CError_WaitFailed = 21,
+    CError_HasLink = 22,
+    CError_RegError = 23,
+};
 
 // The English text of a library error code; "Unknown Error #<code>" for
 // codes outside 1..23.
@@ -40,7 +43,7 @@ std::string ComErrorText(std::uint8_t code);
 class EComPort : public std::runtime_error {
 public:
     // Message: port + " Error: " + the text of the code.
-    EComPort(const std::string& port, std::uint8_t code);
+    EComPort(const std::string& port, ComErrorCode code);
     // An exception with a ready message and code 0.
     static EComPort CreateMsg(const std::string& message);
 
@@ -58,7 +61,7 @@ private:
 class EComPortExt : public EComPort {
 public:
     // Message: "COM Port Error: " + the text of the code + " on " + port.
-    EComPortExt(const std::string& port, std::uint8_t code, int winCode);
+    EComPortExt(const std::string& port, ComErrorCode code, int winCode);
 
     int WinCode() const { return winCode_; }
 

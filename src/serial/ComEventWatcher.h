@@ -37,8 +37,6 @@ public:
     // Waits once: until events happen, a stop descriptor (-1: none) becomes
     // readable, or `timeout` passes (-1: no limit).
     Result Wait(int stopA, int stopB, std::chrono::milliseconds timeout);
-    // The device has gone; it is no longer watched.
-    bool DeviceGone() const { return input_.Gone(); }
 
 private:
     platform::SerialDevice& device_;

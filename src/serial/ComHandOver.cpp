@@ -6,13 +6,13 @@
 
 namespace serial {
 
-bool IsGuiThread()
+bool isGuiThread()
 {
     const QCoreApplication* app = QCoreApplication::instance();
     return app && app->thread() == QThread::currentThread();
 }
 
-bool PostToGuiThread(std::function<void()> call)
+bool postToGuiThread(std::function<void()> call)
 {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app)
@@ -29,7 +29,7 @@ bool ComHandOver::Run(std::function<void()> call)
     call_ = std::move(call);
     state_ = State::Waiting;
     lock.unlock();
-    if (!PostToGuiThread([self = shared_from_this()] { self->Serve(); })) {
+    if (!postToGuiThread([self = shared_from_this()] { self->Serve(); })) {
         Serve();
         return true;
     }

@@ -18,10 +18,10 @@
 namespace serial {
 
 // True in the thread of the Qt application object; false without one.
-bool IsGuiThread();
+bool isGuiThread();
 // Queues `call` to run in the GUI thread; false when there is no application
 // object (then nothing is queued).
-bool PostToGuiThread(std::function<void()> call);
+bool postToGuiThread(std::function<void()> call);
 
 class ComHandOver : public std::enable_shared_from_this<ComHandOver> {
 public:

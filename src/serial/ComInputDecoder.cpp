@@ -2,7 +2,7 @@
 
 namespace serial {
 
-void ComInputDecoder::SetRules(const ComInputRules& rules)
+void ComInputDecoder::setRules(const ComInputRules& rules)
 {
     if (rules.marked != rules_.marked)
         state_ = State::Plain;

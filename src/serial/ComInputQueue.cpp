@@ -28,7 +28,7 @@ void ComInputQueue::Reset(int capacity, const ComInputRules& rules, std::uint8_t
     head_ = 0;
     capacity_ = CapacityOf(capacity);
     decoder_ = ComInputDecoder();
-    decoder_.SetRules(rules);
+    decoder_.setRules(rules);
     eventChar_ = static_cast<char>(eventChar);
     gone_ = false;
 }
@@ -39,18 +39,18 @@ void ComInputQueue::Configure(int capacity, const ComInputRules& rules, std::uin
     {
         std::lock_guard lock(mutex_);
         const std::size_t newCapacity = CapacityOf(capacity);
-        roomFreed = SizeLocked() >= capacity_ && SizeLocked() < newCapacity;
+        roomFreed = sizeLocked() >= capacity_ && sizeLocked() < newCapacity;
         capacity_ = newCapacity;
-        decoder_.SetRules(rules);
+        decoder_.setRules(rules);
         eventChar_ = static_cast<char>(eventChar);
     }
     if (roomFreed)
         events_.Wake();
 }
 
-std::size_t ComInputQueue::RoomLocked() const
+std::size_t ComInputQueue::roomLocked() const
 {
-    const std::size_t size = SizeLocked();
+    const std::size_t size = sizeLocked();
     return size < capacity_ ? capacity_ - size : 0;
 }
 
@@ -64,9 +64,9 @@ int ComInputQueue::Pump(platform::SerialDevice& device, bool hangup, bool fromTa
         std::lock_guard lock(mutex_);
         bool readAny = false;
         char raw[4096];
-        char decoded[ComInputDecoder::OutputRoom(sizeof raw)];
+        char decoded[ComInputDecoder::outputRoom(sizeof raw)];
         for (;;) {
-            const std::size_t room = RoomLocked();
+            const std::size_t room = roomLocked();
             if (room == 0)
                 break;
             const platform::SerialIoResult r = device.read(raw, std::min(room, sizeof raw));
@@ -88,7 +88,7 @@ int ComInputQueue::Pump(platform::SerialDevice& device, bool hangup, bool fromTa
         // A hang-up with nothing left to read: the device has gone. A line
         // reads "nothing" alike when empty and when hung up, so a pump that
         // got nothing asks.
-        if (!readAny && !gone_ && RoomLocked() > 0 && (hangup || HungUp(device.pollFd())))
+        if (!readAny && !gone_ && roomLocked() > 0 && (hangup || HungUp(device.pollFd())))
             gone_ = true;
     }
     if (added && waiters_.load() > 0)
@@ -99,7 +99,7 @@ int ComInputQueue::Pump(platform::SerialDevice& device, bool hangup, bool fromTa
 
 void ComInputQueue::Append(const char* bytes, std::size_t n, TComEvents& raised)
 {
-    const std::size_t before = SizeLocked();
+    const std::size_t before = sizeLocked();
     if (head_ > 0 && head_ >= data_.size() / 2) {
         data_.erase(0, head_);
         head_ = 0;
@@ -109,7 +109,7 @@ void ComInputQueue::Append(const char* bytes, std::size_t n, TComEvents& raised)
     if (std::find(bytes, bytes + n, eventChar_) != bytes + n)
         raised.Include(TComEvent::evRxFlag);
     const std::size_t mark = (capacity_ * 8 + 9) / 10;
-    if (before < mark && SizeLocked() >= mark)
+    if (before < mark && sizeLocked() >= mark)
         raised.Include(TComEvent::evRx80Full);
 }
 
@@ -119,10 +119,10 @@ std::size_t ComInputQueue::Take(char* out, std::size_t max)
     std::size_t n = 0;
     {
         std::lock_guard lock(mutex_);
-        n = std::min(max, SizeLocked());
+        n = std::min(max, sizeLocked());
         if (n == 0)
             return 0;
-        const bool wasFull = RoomLocked() == 0;
+        const bool wasFull = roomLocked() == 0;
         std::copy_n(data_.data() + head_, n, out);
         head_ += n;
         if (head_ == data_.size()) {
@@ -139,13 +139,13 @@ std::size_t ComInputQueue::Take(char* out, std::size_t max)
 std::size_t ComInputQueue::Count() const
 {
     std::lock_guard lock(mutex_);
-    return SizeLocked();
+    return sizeLocked();
 }
 
 bool ComInputQueue::Full() const
 {
     std::lock_guard lock(mutex_);
-    return RoomLocked() == 0;
+    return roomLocked() == 0;
 }
 
 void ComInputQueue::Clear()
@@ -153,7 +153,7 @@ void ComInputQueue::Clear()
     bool roomFreed = false;
     {
         std::lock_guard lock(mutex_);
-        roomFreed = RoomLocked() == 0;
+        roomFreed = roomLocked() == 0;
         data_.clear();
         head_ = 0;
         decoder_.Reset();

@@ -69,8 +69,8 @@ public:
     };
 
 private:
-    std::size_t SizeLocked() const { return data_.size() - head_; }
-    std::size_t RoomLocked() const;
+    std::size_t sizeLocked() const { return data_.size() - head_; }
+    std::size_t roomLocked() const;
     void Append(const char* bytes, std::size_t n, TComEvents& raised);
 
     ComEventSignal& events_;

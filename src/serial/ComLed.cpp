@@ -26,8 +26,8 @@ TComLed::TComLed(std::unique_ptr<TimerTicker> ticker, QWidget* parent)
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     resize(kLedSize, kLedSize);
-    HookSignal();
-    FComLink.OnDestroying = [this](TCustomComPort*) { PortDestroying(); };
+    hookSignal();
+    FComLink.OnDestroying = [this](TCustomComPort*) { portDestroying(); };
     FTimer.OnTimer = [this] { TimerEvent(); };
 }
 
@@ -37,7 +37,7 @@ TComLed::~TComLed()
     try {
         SetComPort(nullptr);
     } catch (...) {
-        HandleException(std::current_exception());
+        handleException(std::current_exception());
     }
 }
 
@@ -64,12 +64,12 @@ void TComLed::SetComPort(TCustomComPort* value)
         SetStateInternal(IsStateOn() ? TLedState::lsOn : TLedState::lsOff);
 }
 
-void TComLed::PortDestroying()
+void TComLed::portDestroying()
 {
     try {
         SetComPort(nullptr);
     } catch (...) {
-        HandleException(std::current_exception());
+        handleException(std::current_exception());
     }
 }
 
@@ -102,7 +102,7 @@ void TComLed::FromPort(Action action)
     try {
         action();
     } catch (...) {
-        HandleException(std::current_exception());
+        handleException(std::current_exception());
     }
 }
 
@@ -111,10 +111,10 @@ void TComLed::SetLedSignal(TComLedSignal value)
     if (value == FLedSignal)
         return;
     FLedSignal = value;
-    HookSignal();
+    hookSignal();
 }
 
-void TComLed::HookSignal()
+void TComLed::hookSignal()
 {
     TComSignalEvent TComLink::*const signalCallbacks[] = {
         &TComLink::OnConn, &TComLink::OnCTSChange, &TComLink::OnDSRChange, &TComLink::OnRLSDChange,
@@ -204,23 +204,23 @@ void TComLed::SetKind(TLedKind value)
     if (value == FKind)
         return;
     FKind = value;
-    LoadGlyphs();
+    loadGlyphs();
     update();
 }
 
-void TComLed::LoadGlyphs()
+void TComLed::loadGlyphs()
 {
     if (FKind == TLedKind::lkCustom)
         return;
     for (TLedState state : {TLedState::lsOff, TLedState::lsOn})
-        FGlyphs[Ord(state)] = LedGlyph(LedGlyphName(FKind, state));
+        FGlyphs[ord(state)] = ledGlyph(ledGlyphName(FKind, state));
 }
 
 void TComLed::SetGlyph(TLedState index, const QImage& value)
 {
     if (FKind != TLedKind::lkCustom)
         return;
-    FGlyphs[Ord(index)] = value;
+    FGlyphs[ord(index)] = value;
     update();
 }
 
@@ -228,17 +228,17 @@ void TComLed::paintEvent(QPaintEvent*)
 {
     try {
         if (FGlyphs[0].isNull() || FGlyphs[1].isNull())
-            LoadGlyphs();
-        const QImage& picture = FGlyphs[Ord(isEnabled() ? FState : TLedState::lsOff)];
+            loadGlyphs();
+        const QImage& picture = FGlyphs[ord(isEnabled() ? FState : TLedState::lsOff)];
         if (picture.isNull())
             return;
         const QRect r = rect();
         const int x = r.left() + std::max(0, (r.width() - picture.width()) / 2);
         const int y = r.top() + std::max(0, (r.height() - picture.height()) / 2);
         QPainter painter(this);
-        painter.drawImage(x, y, TransparentLedImage(picture));
+        painter.drawImage(x, y, transparentLedImage(picture));
     } catch (...) {
-        HandleException(std::current_exception());
+        handleException(std::current_exception());
     }
 }
 

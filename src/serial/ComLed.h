@@ -55,9 +55,9 @@ public:
     // The pictures; null until the first paint or Kind change loads them.
     // Setting one is ignored unless Kind is lkCustom. The colour of a
     // picture's bottom-left pixel is drawn transparent.
-    const QImage& GlyphOn() const { return FGlyphs[Ord(TLedState::lsOn)]; }
+    const QImage& GlyphOn() const { return FGlyphs[ord(TLedState::lsOn)]; }
     void SetGlyphOn(const QImage& value) { SetGlyph(TLedState::lsOn, value); }
-    const QImage& GlyphOff() const { return FGlyphs[Ord(TLedState::lsOff)]; }
+    const QImage& GlyphOff() const { return FGlyphs[ord(TLedState::lsOff)]; }
     void SetGlyphOff(const QImage& value) { SetGlyph(TLedState::lsOff, value); }
     // Setting the state raises EComPort code 19 while a port is linked; else
     // OnChange runs even for the state already shown.
@@ -81,16 +81,16 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void HookSignal();
+    void hookSignal();
     void SetGlyph(TLedState index, const QImage& value);
-    void LoadGlyphs();
+    void loadGlyphs();
     bool IsStateOn();
     void SetStateInternal(TLedState value);
     // Port callbacks and the timer.
     void SignalChange(bool OnOff);
     void RingDetect();
     void TimerEvent();
-    void PortDestroying();
+    void portDestroying();
     // Runs `action` in the lamp's thread, its exceptions to the hook.
     template <class Action>
     void FromPort(Action action);
@@ -103,7 +103,7 @@ private:
     std::array<QImage, 2> FGlyphs;  // by TLedState
     TComLink FComLink;
     int FRingDuration = 1000;
-    TIntervalTimer FTimer;
+    IntervalTimer FTimer;
 };
 
 } // namespace serial

@@ -110,15 +110,15 @@ constexpr std::array<Glyph, 6> kGlyphs = {{
 
 } // namespace
 
-const char* LedGlyphName(TLedKind kind, TLedState state)
+const char* ledGlyphName(TLedKind kind, TLedState state)
 {
     if (kind == TLedKind::lkCustom)
         return nullptr;
-    const Glyph& g = kGlyphs[Ord(kind)];
+    const Glyph& g = kGlyphs[ord(kind)];
     return state == TLedState::lsOn ? g.on : g.off;
 }
 
-QImage LedGlyph(std::string_view name)
+QImage ledGlyph(std::string_view name)
 {
     for (std::size_t kind = 0; kind < kGlyphs.size(); ++kind) {
         const Glyph& g = kGlyphs[kind];
@@ -132,7 +132,7 @@ QImage LedGlyph(std::string_view name)
     return {};
 }
 
-QImage TransparentLedImage(const QImage& picture)
+QImage transparentLedImage(const QImage& picture)
 {
     if (picture.isNull())
         return {};

@@ -17,11 +17,11 @@ namespace serial {
 inline constexpr int kLedGlyphSize = 15;
 
 // The name of the picture of `kind` in `state`; nullptr for lkCustom.
-const char* LedGlyphName(TLedKind kind, TLedState state);
+const char* ledGlyphName(TLedKind kind, TLedState state);
 // The picture of that name (an indexed image); a null image for an unknown name.
-QImage LedGlyph(std::string_view name);
+QImage ledGlyph(std::string_view name);
 // `picture` ready to draw: 32-bit with alpha, every pixel of the colour of
 // the bottom-left pixel fully transparent. Null for a null picture.
-QImage TransparentLedImage(const QImage& picture);
+QImage transparentLedImage(const QImage& picture);
 
 } // namespace serial

@@ -2,7 +2,7 @@
 
 namespace serial {
 
-TComErrors LineErrorsBetween(const platform::SerialCounters& before, const platform::SerialCounters& after,
+TComErrors lineErrorsBetween(const platform::SerialCounters& before, const platform::SerialCounters& after,
                              bool parityCheck)
 {
     TComErrors errors;
@@ -19,7 +19,7 @@ TComErrors LineErrorsBetween(const platform::SerialCounters& before, const platf
     return errors;
 }
 
-TComEvents LineEventsBetween(const platform::SerialCounters& before, const platform::SerialCounters& after,
+TComEvents lineEventsBetween(const platform::SerialCounters& before, const platform::SerialCounters& after,
                              unsigned linesBefore, unsigned linesAfter)
 {
     const unsigned changed = linesBefore ^ linesAfter;
@@ -60,7 +60,7 @@ TComEvents ComLineWatch::Poll(platform::SerialDevice& device)
     unsigned lines = 0;
     if (!Read(device, counters, lines))
         return {};
-    const TComEvents events = LineEventsBetween(counters_, counters, lines_, lines);
+    const TComEvents events = lineEventsBetween(counters_, counters, lines_, lines);
     counters_ = counters;
     lines_ = lines;
     return events;

@@ -13,13 +13,13 @@ inline constexpr TComEvents kLineWatchEvents{TComEvent::evCTS, TComEvent::evDSR,
 
 // The line errors counted between two readings of the counters. A parity
 // error counts only when the port checks parity.
-TComErrors LineErrorsBetween(const platform::SerialCounters& before, const platform::SerialCounters& after,
+TComErrors lineErrorsBetween(const platform::SerialCounters& before, const platform::SerialCounters& after,
                              bool parityCheck);
 
 // The line events between two readings of the counters and the modem lines:
 // a modem line that changed or whose change counter moved, a ring, a break,
 // any line error.
-TComEvents LineEventsBetween(const platform::SerialCounters& before, const platform::SerialCounters& after,
+TComEvents lineEventsBetween(const platform::SerialCounters& before, const platform::SerialCounters& after,
                              unsigned linesBefore, unsigned linesAfter);
 
 // Follows a device's counters and modem lines from one look to the next.

@@ -18,30 +18,30 @@ TCustomComPort::~TCustomComPort()
     try {
         CallLinkNotify(&TComLink::OnDestroying);
     } catch (...) {
-        HandleException(std::current_exception());
+        handleException(std::current_exception());
     }
     try {
         Close();
     } catch (...) {
-        HandleException(std::current_exception());
+        handleException(std::current_exception());
     }
-    ForceClose();
+    forceClose();
 }
 
-void TCustomComPort::ForceClose() noexcept
+void TCustomComPort::forceClose() noexcept
 {
     if (!FConnected && !FHandle)
         return;
-    FIo->abort.BeginClose();
+    FIo->abort.beginClose();
     try {
-        StopEvents();
+        stopEvents();
     } catch (...) {
-        HandleException(std::current_exception());
+        handleException(std::current_exception());
     }
     try {
         DestroyHandle();
     } catch (...) {
-        HandleException(std::current_exception());
+        handleException(std::current_exception());
     }
     FHandle.reset();
     FConnected = false;
@@ -57,7 +57,7 @@ void TCustomComPort::Loaded()
         try {
             Open();
         } catch (...) {
-            HandleException(std::current_exception());
+            handleException(std::current_exception());
         }
     }
 }
@@ -73,10 +73,10 @@ void TCustomComPort::Open()
     FConnected = true;
     try {
         SetupComPort();
-        StartEvents();
+        startEvents();
     } catch (...) {
         try {
-            StopEvents();
+            stopEvents();
         } catch (...) {
             // the first failure is the one to report
         }
@@ -104,8 +104,8 @@ void TCustomComPort::Close()
         AbortAllAsync();
         // From here no operation waits any more, so nothing holds the
         // device when it closes.
-        FIo->abort.BeginClose();
-        StopEvents();
+        FIo->abort.beginClose();
+        stopEvents();
         DestroyHandle();
         FConnected = false;
     }
@@ -144,7 +144,7 @@ void TCustomComPort::CreateHandle()
     const std::string path = platform::serialDevicePath(FPort);
     std::unique_ptr<platform::SerialDevice> device = platform::createSerialDevice();
     if (const int err = device->open(path)) {
-        ComDebugText("CreateFile " + path);
+        comDebugText("CreateFile " + path);
         throw EComPortExt(FPort, CError_OpenFailed, err);
     }
     if (const int err = FIo->Open()) {
@@ -158,9 +158,8 @@ void TCustomComPort::CreateHandle()
     {
         std::lock_guard lock(FAppliedLock);
         FAppliedLineState = platform::SerialLineState{};
-        FAppliedTimeouts = TimeoutsImageOf(defaultTimeouts);
+        FAppliedTimeouts = timeoutsImageOf(defaultTimeouts);
         FAppliedInputSize = defaultBuffer.InputSize();
-        FAppliedOutputSize = defaultBuffer.OutputSize();
     }
     FIo->input.Reset(defaultBuffer.InputSize(), ComInputRules{}, 0);
     FIo->events.Clear();
@@ -180,7 +179,7 @@ void TCustomComPort::DestroyHandle()
     if (!FHandle)
         return;
     // No operation may wait on a device about to close.
-    FIo->abort.BeginClose();
+    FIo->abort.beginClose();
     std::unique_lock gate(FIo->gate);
     FHandle->close();
     FHandle.reset();
@@ -195,22 +194,22 @@ void TCustomComPort::SetupComPort()
 
 // --- applying settings ---------------------------------------------------------
 
-bool TCustomComPort::CanApply() const
+bool TCustomComPort::canApply() const
 {
     return FConnected && FHandle && FUpdateCount == 0 && !FLoading;
 }
 
-void TCustomComPort::RaiseDeviceError(std::uint8_t code, int error) const
+void TCustomComPort::raiseDeviceError(ComErrorCode code, int error) const
 {
     throw EComPortExt(FPort, code, error);
 }
 
-platform::SerialLineState TCustomComPort::LineStateImage() const
+platform::SerialLineState TCustomComPort::lineStateImage() const
 {
     namespace p = platform;
     p::SerialLineState s;
     s.BaudRate = FBaudRate == TBaudRate::brCustom ? static_cast<std::uint32_t>(FCustomBaudRate)
-                                                  : BaudRateValue(FBaudRate);
+                                                  : baudRateValue(FBaudRate);
     std::uint32_t flags = p::kLineBinary;
     const TComFlowControl& f = FFlowControl;
     if (FParity.Check())
@@ -219,7 +218,7 @@ platform::SerialLineState TCustomComPort::LineStateImage() const
         flags |= p::kLineOutxCtsFlow;
     if (f.OutDSRFlow())
         flags |= p::kLineOutxDsrFlow;
-    flags |= DTRControlValue(f.ControlDTR());
+    flags |= dtrControlValue(f.ControlDTR());
     if (f.DSRSensitivity())
         flags |= p::kLineDsrSensitivity;
     if (f.TxContinueOnXoff())
@@ -233,13 +232,13 @@ platform::SerialLineState TCustomComPort::LineStateImage() const
         flags |= p::kLineErrorChar;
     if (FDiscardNull)
         flags |= p::kLineNull;
-    flags |= RTSControlValue(f.ControlRTS());
+    flags |= rtsControlValue(f.ControlRTS());
     s.Flags = flags;
     s.XonLim = static_cast<std::uint16_t>(FBuffer.InputSize() / 4);
     s.XoffLim = s.XonLim;
-    s.ByteSize = DataBitsValue(FDataBits);
-    s.Parity = ParityValue(FParity.Bits());
-    s.StopBits = StopBitsValue(FStopBits);
+    s.ByteSize = dataBitsValue(FDataBits);
+    s.Parity = parityValue(FParity.Bits());
+    s.StopBits = stopBitsValue(FStopBits);
     s.XonChar = static_cast<std::uint8_t>(f.XonChar());
     s.XoffChar = static_cast<std::uint8_t>(f.XoffChar());
     s.ErrorChar = errorChar ? static_cast<std::uint8_t>(FParity.ReplaceChar()) : 0;
@@ -248,12 +247,12 @@ platform::SerialLineState TCustomComPort::LineStateImage() const
     return s;
 }
 
-platform::SerialTimeouts TCustomComPort::TimeoutsImage() const
+platform::SerialTimeouts TCustomComPort::timeoutsImage() const
 {
-    return TimeoutsImageOf(FTimeouts);
+    return timeoutsImageOf(FTimeouts);
 }
 
-platform::SerialTimeouts TCustomComPort::TimeoutsImageOf(const TComTimeouts& timeouts)
+platform::SerialTimeouts TCustomComPort::timeoutsImageOf(const TComTimeouts& timeouts)
 {
     platform::SerialTimeouts t;
     t.ReadIntervalTimeout = static_cast<std::uint32_t>(timeouts.ReadInterval());
@@ -266,52 +265,51 @@ platform::SerialTimeouts TCustomComPort::TimeoutsImageOf(const TComTimeouts& tim
 
 void TCustomComPort::ApplyBuffer()
 {
-    if (!CanApply())
+    if (!canApply())
         return;
     const int in = FBuffer.InputSize();
     const int out = FBuffer.OutputSize();
     if (in < 0 || out < 0 || in > kMaxQueueSize || out > kMaxQueueSize)
-        RaiseDeviceError(CError_SetupComFailed, EINVAL);
+        raiseDeviceError(CError_SetupComFailed, EINVAL);
     if (const int err = FHandle->setQueueSizes(in, out))
-        RaiseDeviceError(CError_SetupComFailed, err);
+        raiseDeviceError(CError_SetupComFailed, err);
     {
         std::lock_guard lock(FAppliedLock);
         FAppliedInputSize = in;
-        FAppliedOutputSize = out;
     }
-    ConfigureInput();
+    configureInput();
 }
 
 void TCustomComPort::ApplyCommState()
 {
-    if (!CanApply())
+    if (!canApply())
         return;
     // A custom rate of 0 or less would reach the driver as speed 0, which
     // hangs the line up.
     if (FBaudRate == TBaudRate::brCustom && FCustomBaudRate <= 0)
-        RaiseDeviceError(CError_SetStateFailed, EINVAL);
-    const platform::SerialLineState state = LineStateImage();
+        raiseDeviceError(CError_SetStateFailed, EINVAL);
+    const platform::SerialLineState state = lineStateImage();
     if (const int err = FHandle->setLineState(state))
-        RaiseDeviceError(CError_SetStateFailed, err);
+        raiseDeviceError(CError_SetStateFailed, err);
     {
         std::lock_guard lock(FAppliedLock);
         FAppliedLineState = state;
     }
-    ConfigureInput();
+    configureInput();
 }
 
 void TCustomComPort::ApplyTimeouts()
 {
-    if (!CanApply())
+    if (!canApply())
         return;
-    const platform::SerialTimeouts timeouts = TimeoutsImage();
+    const platform::SerialTimeouts timeouts = timeoutsImage();
     if (const int err = FHandle->setTimeouts(timeouts))
-        RaiseDeviceError(CError_TimeoutsFailed, err);
+        raiseDeviceError(CError_TimeoutsFailed, err);
     std::lock_guard lock(FAppliedLock);
     FAppliedTimeouts = timeouts;
 }
 
-void TCustomComPort::ConfigureInput()
+void TCustomComPort::configureInput()
 {
     std::lock_guard lock(FAppliedLock);
     const platform::SerialLineState& s = FAppliedLineState;
@@ -323,28 +321,16 @@ void TCustomComPort::ConfigureInput()
     FIo->input.Configure(FAppliedInputSize, rules, s.EvtChar);
 }
 
-platform::SerialLineState TCustomComPort::AppliedLineState() const
+platform::SerialLineState TCustomComPort::appliedLineState() const
 {
     std::lock_guard lock(FAppliedLock);
     return FAppliedLineState;
 }
 
-platform::SerialTimeouts TCustomComPort::AppliedTimeouts() const
+platform::SerialTimeouts TCustomComPort::appliedTimeouts() const
 {
     std::lock_guard lock(FAppliedLock);
     return FAppliedTimeouts;
-}
-
-int TCustomComPort::AppliedInputSize() const
-{
-    std::lock_guard lock(FAppliedLock);
-    return FAppliedInputSize;
-}
-
-int TCustomComPort::AppliedOutputSize() const
-{
-    std::lock_guard lock(FAppliedLock);
-    return FAppliedOutputSize;
 }
 
 // --- setters ---------------------------------------------------------------------
@@ -469,10 +455,10 @@ void TCustomComPort::SetOverlapped(bool value)
 void TCustomComPort::RegisterLink(TComLink* link)
 {
     std::lock_guard lock(FLinksLock);
-    if (!link || IsRegistered(link))
+    if (!link || isRegistered(link))
         throw EComPort(FPort, CError_RegFailed);
     FLinks.push_back(link);
-    UpdateHasLink();
+    updateHasLink();
 }
 
 void TCustomComPort::UnRegisterLink(TComLink* link)
@@ -482,10 +468,10 @@ void TCustomComPort::UnRegisterLink(TComLink* link)
     if (it == FLinks.end())
         throw EComPort(FPort, CError_RegFailed);
     FLinks.erase(it);
-    UpdateHasLink();
+    updateHasLink();
 }
 
-bool TCustomComPort::IsRegistered(const TComLink* link) const
+bool TCustomComPort::isRegistered(const TComLink* link) const
 {
     return std::find(FLinks.begin(), FLinks.end(), link) != FLinks.end();
 }
@@ -496,7 +482,7 @@ std::vector<TComLink*> TCustomComPort::Links() const
     return FLinks;
 }
 
-void TCustomComPort::UpdateHasLink()
+void TCustomComPort::updateHasLink()
 {
     FHasLink = std::any_of(FLinks.begin(), FLinks.end(), [](const TComLink* l) { return bool(l->OnRxBuf); });
 }
@@ -505,28 +491,28 @@ void TCustomComPort::UpdateHasLink()
 // that has been removed meanwhile. The list stays locked during the calls,
 // so a link removed from another thread is not called after its removal.
 template <class Callback, class... Args>
-void TCustomComPort::CallLinks(Callback TComLink::*callback, Args... args)
+void TCustomComPort::callLinks(Callback TComLink::*callback, Args... args)
 {
     std::lock_guard lock(FLinksLock);
     const std::vector<TComLink*> links = FLinks;
     for (TComLink* link : links)
-        if (IsRegistered(link) && link->*callback)
+        if (isRegistered(link) && link->*callback)
             (link->*callback)(this, args...);
 }
 
 void TCustomComPort::CallLinkSignal(TComSignalEvent TComLink::*callback, bool OnOff)
 {
-    CallLinks(callback, OnOff);
+    callLinks(callback, OnOff);
 }
 
 void TCustomComPort::CallLinkNotify(TNotifyEvent TComLink::*callback)
 {
-    CallLinks(callback);
+    callLinks(callback);
 }
 
 void TCustomComPort::CallLinkTxBuf(const char* Buffer, int Count)
 {
-    CallLinks(&TComLink::OnTxBuf, Buffer, Count);
+    callLinks(&TComLink::OnTxBuf, Buffer, Count);
 }
 
 // --- notifications ----------------------------------------------------------------

@@ -25,6 +25,7 @@
 #include "platform/SerialDevice.h"
 #include "platform/SerialLineState.h"
 #include "serial/ComAsync.h"
+#include "serial/ComErrors.h"
 #include "serial/ComLink.h"
 #include "serial/ComSettings.h"
 #include "serial/ComTypes.h"
@@ -50,7 +51,7 @@ public:
     // Loading, for giving a port all its settings at once (Connected among
     // them): until Loaded(), setters only store and nothing reaches the
     // device; a port stored as connected is opened by Loaded().
-    void BeginLoading() { FLoading = true; }
+    void beginLoading() { FLoading = true; }
     bool Loading() const { return FLoading; }
     // Ends loading and opens a port stored as connected. A failure to open
     // goes to the exception hook; the port then stays closed.
@@ -133,16 +134,14 @@ public:
     virtual void ApplyTimeouts();    // failure: code 8
     virtual void ApplyBuffer();      // failure: code 9
     // The images the groups are applied from.
-    platform::SerialLineState LineStateImage() const;
-    platform::SerialTimeouts TimeoutsImage() const;
-    static platform::SerialTimeouts TimeoutsImageOf(const TComTimeouts& timeouts);
+    platform::SerialLineState lineStateImage() const;
+    platform::SerialTimeouts timeoutsImage() const;
+    static platform::SerialTimeouts timeoutsImageOf(const TComTimeouts& timeouts);
     // What was last applied to the open device. Right after opening: a zero
-    // line state (raw 8-bit line, nothing applied) and the default time-outs
-    // and queue sizes. Safe to read from any thread.
-    platform::SerialLineState AppliedLineState() const;
-    platform::SerialTimeouts AppliedTimeouts() const;
-    int AppliedInputSize() const;
-    int AppliedOutputSize() const;
+    // line state (raw 8-bit line, nothing applied) and the default time-outs.
+    // Safe to read from any thread.
+    platform::SerialLineState appliedLineState() const;
+    platform::SerialTimeouts appliedTimeouts() const;
 
     // --- reads and writes --------------------------------------------------
     // None of these checks that the port is open (except the non-overlapped
@@ -216,7 +215,7 @@ public:
     // that happened, empty for a stop or time-out. Code 21 when the wait
     // fails.
     void WaitForEvent(TComEvents& Events, int StopEvent, int Timeout);
-    // Runs the port setup dialog on this port (see SetSetupDialogHook).
+    // Runs the port setup dialog on this port (see setSetupDialogHook).
     void ShowSetupDialog();
 
     // --- links and the event thread ----------------------------------------
@@ -260,14 +259,14 @@ protected:
     virtual void SetupComPort();
     // Called by every Open once the device is set up: starts watching
     // Events when they and Overlapped call for it (and sets FThreadCreated).
-    // A failure rolls the opening back like a failed setup. StopEvents undoes
+    // A failure rolls the opening back like a failed setup. stopEvents undoes
     // it, also after a partial start; Close calls it after AbortAllAsync and
     // before the device is closed. It stops the event thread, runs in place
     // a hand-over the thread waits in (when called in the GUI thread), waits
     // for the thread to end (from the thread itself it only lets it go),
     // ends the deliveries of this opening and discards unread input.
-    virtual void StartEvents();
-    virtual void StopEvents();
+    virtual void startEvents();
+    virtual void stopEvents();
 
     // Call the event properties when assigned.
     virtual void DoAfterClose();
@@ -317,9 +316,9 @@ protected:
     std::vector<TComLink*> Links() const;
 
     // True when an apply operation may reach the device now.
-    bool CanApply() const;
+    bool canApply() const;
     // The error of a failed device call, with this port's name.
-    [[noreturn]] void RaiseDeviceError(std::uint8_t code, int error) const;
+    [[noreturn]] void raiseDeviceError(ComErrorCode code, int error) const;
 
     bool FThreadCreated = false;
     int FUpdateCount = 0;
@@ -329,22 +328,22 @@ private:
     friend class TComThread;
 
     // Tears down whatever is open without notifications; never throws.
-    void ForceClose() noexcept;
+    void forceClose() noexcept;
     // The data path: what an operation needs of the port now.
     struct IoUse;
     IoUse BeginIo();
     // One status query: line errors since the last query, the output queue
     // and, when asked, the input queue, with the hold flags.
     struct Status;
-    Status QueryStatus(bool withInput);
+    Status queryStatus(bool withInput);
     // A write in non-overlapped mode.
-    int WriteBlocking(const char* Buffer, int Count);
+    int writeBlocking(const char* Buffer, int Count);
     // Brings the input queue in line with what was applied.
-    void ConfigureInput();
-    bool IsRegistered(const TComLink* link) const;
-    void UpdateHasLink();
+    void configureInput();
+    bool isRegistered(const TComLink* link) const;
+    void updateHasLink();
     template <class Callback, class... Args>
-    void CallLinks(Callback TComLink::*callback, Args... args);
+    void callLinks(Callback TComLink::*callback, Args... args);
 
     std::string FName;
     bool FLoading = false;
@@ -388,7 +387,6 @@ private:
     platform::SerialLineState FAppliedLineState;
     platform::SerialTimeouts FAppliedTimeouts;
     int FAppliedInputSize = 0;
-    int FAppliedOutputSize = 0;
 };
 
 // The port the windows own; no behaviour of its own.

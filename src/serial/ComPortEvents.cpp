@@ -9,7 +9,7 @@
 
 namespace serial {
 
-void TCustomComPort::StartEvents()
+void TCustomComPort::startEvents()
 {
     if (FEvents.Empty() || !FOverlapped)
         return;
@@ -20,14 +20,14 @@ void TCustomComPort::StartEvents()
     FThreadCreated = true;
 }
 
-void TCustomComPort::StopEvents()
+void TCustomComPort::stopEvents()
 {
     if (FEventThread) {
         FEventThread->Stop();
         // A hand-over the thread waits in runs here, in the GUI thread, so
         // the thread can see the stop; elsewhere it is dropped.
         if (FHandOver)
-            FHandOver->Close(IsGuiThread());
+            FHandOver->Close(isGuiThread());
         FEventThread.reset();
         // As the thread ends, unread input is discarded. Output is not: a
         // write is done only once its bytes have left, and purging the
@@ -82,7 +82,7 @@ bool TCustomComPort::CallRxBuf(int Count)
         std::lock_guard lock(FLinksLock);
         const std::vector<TComLink*> links = FLinks;
         for (TComLink* link : links) {
-            if (!IsRegistered(link) || !link->OnRxBuf)
+            if (!isRegistered(link) || !link->OnRxBuf)
                 continue;
             if (read < 0)
                 readOnce();

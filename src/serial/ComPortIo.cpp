@@ -29,7 +29,7 @@ TCustomComPort::IoUse TCustomComPort::BeginIo()
     use.port.input = &FIo->input;
     use.port.events = &FIo->events;
     std::lock_guard lock(FAppliedLock);
-    use.port.characterTime = CharacterTime(FAppliedLineState);
+    use.port.characterTime = characterTime(FAppliedLineState);
     use.timeouts = FAppliedTimeouts;
     return use;
 }
@@ -72,11 +72,11 @@ int TCustomComPort::WriteAsync(const void* Buffer, int Count, PCPortAsync AsyncP
     a.Size = static_cast<int>(size);
     {
         IoUse use = BeginIo();
-        a.Overlapped.StartWrite(a.Data.get(), size, WriteTimeLimit(use.timeouts, size), use.epoch);
+        a.Overlapped.StartWrite(a.Data.get(), size, writeTimeLimit(use.timeouts, size), use.epoch);
         a.Overlapped.Step(use.port);
     }
     if (FailedToStart(a.Overlapped))
-        RaiseDeviceError(CError_WriteFailed, a.Overlapped.Error());
+        raiseDeviceError(CError_WriteFailed, a.Overlapped.Error());
     CallLinkSignal(&TComLink::OnTx, true);
     return a.Overlapped.Pending() ? 0 : static_cast<int>(a.Overlapped.Transferred());
 }
@@ -97,7 +97,7 @@ int TCustomComPort::ReadAsync(void* Buffer, int Count, PCPortAsync AsyncPtr)
         static_cast<unsigned char*>(Buffer)[0] = 0xFF;
     {
         IoUse use = BeginIo();
-        a.Overlapped.StartRead(static_cast<char*>(Buffer), size, MakeReadPlan(use.timeouts, size), use.epoch);
+        a.Overlapped.StartRead(static_cast<char*>(Buffer), size, makeReadPlan(use.timeouts, size), use.epoch);
         a.Overlapped.Step(use.port);
     }
     if (FailedToStart(a.Overlapped)) {
@@ -105,7 +105,7 @@ int TCustomComPort::ReadAsync(void* Buffer, int Count, PCPortAsync AsyncPtr)
         const int err = a.Overlapped.Error();
         a.Overlapped.Finish(0);
         if (FReadAsyncExceptionsEnabled)
-            RaiseDeviceError(CError_ReadFailed, err);
+            raiseDeviceError(CError_ReadFailed, err);
         ++FReadAsyncErrorCount;
         FReadAsyncLastError = static_cast<unsigned>(err);
         return 0;
@@ -129,7 +129,7 @@ int TCustomComPort::WaitForAsync(PCPortAsync AsyncPtr)
         a.Overlapped.Wait(use.port);
     }
     if (const int err = a.Overlapped.Error())
-        RaiseDeviceError(a.Kind == TOperationKind::okWrite ? CError_WriteFailed : CError_ReadFailed, err);
+        raiseDeviceError(a.Kind == TOperationKind::okWrite ? CError_WriteFailed : CError_ReadFailed, err);
     const int transferred = static_cast<int>(a.Overlapped.Transferred());
     if (FInputCountNotSupported)
         return transferred;
@@ -159,7 +159,7 @@ bool TCustomComPort::IsAsyncCompleted(PCPortAsync AsyncPtr)
     if (a.Overlapped.Pending())
         return false;
     if (const int err = a.Overlapped.Error())
-        RaiseDeviceError(CError_AsyncCheck, err);
+        raiseDeviceError(CError_AsyncCheck, err);
     return true;
 }
 
@@ -168,7 +168,7 @@ void TCustomComPort::AbortAllAsync()
     if (!FOverlapped)
         return;
     if (const int err = FIo->abort.Abort())
-        RaiseDeviceError(CError_PurgeFailed, err);
+        raiseDeviceError(CError_PurgeFailed, err);
 }
 
 // --- blocking reads and writes -------------------------------------------------
@@ -176,7 +176,7 @@ void TCustomComPort::AbortAllAsync()
 int TCustomComPort::Write(const void* Buffer, int Count)
 {
     if (!FOverlapped)
-        return WriteBlocking(static_cast<const char*>(Buffer), Count);
+        return writeBlocking(static_cast<const char*>(Buffer), Count);
     ComAsyncRecord record;
     WriteAsync(Buffer, Count, record.get());
     return WaitForAsync(record.get());
@@ -185,14 +185,14 @@ int TCustomComPort::Write(const void* Buffer, int Count)
 int TCustomComPort::WriteStr(const std::string& Str)
 {
     if (!FOverlapped)
-        return WriteBlocking(Str.data(), static_cast<int>(Str.size()));
-    ComDebugText("TCustomComPort.WriteStr");
+        return writeBlocking(Str.data(), static_cast<int>(Str.size()));
+    comDebugText("TCustomComPort.WriteStr");
     ComAsyncRecord record;
     WriteStrAsync(Str, record.get());
     return WaitForAsync(record.get());
 }
 
-int TCustomComPort::WriteBlocking(const char* Buffer, int Count)
+int TCustomComPort::writeBlocking(const char* Buffer, int Count)
 {
     if (!FConnected)
         return 0;
@@ -200,7 +200,7 @@ int TCustomComPort::WriteBlocking(const char* Buffer, int Count)
     ComTransfer transfer;
     {
         IoUse use = BeginIo();
-        transfer.StartWrite(Buffer, size, WriteTimeLimit(use.timeouts, size), use.epoch);
+        transfer.StartWrite(Buffer, size, writeTimeLimit(use.timeouts, size), use.epoch);
         transfer.Wait(use.port);
     }
     if (transfer.Error()) {
@@ -240,23 +240,23 @@ struct TCustomComPort::Status {
     TComStateFlags flags;
 };
 
-TCustomComPort::Status TCustomComPort::QueryStatus(bool withInput)
+TCustomComPort::Status TCustomComPort::queryStatus(bool withInput)
 {
     IoUse use = BeginIo();
     if (!use.port.device)
-        RaiseDeviceError(CError_ClearComFailed, EBADF);
+        raiseDeviceError(CError_ClearComFailed, EBADF);
     platform::SerialDevice& device = *use.port.device;
     Status status;
     if (device.hasModemLines()) {
         platform::SerialCounters now;
         if (const int err = device.counters(now))
-            RaiseDeviceError(CError_ClearComFailed, err);
+            raiseDeviceError(CError_ClearComFailed, err);
         std::lock_guard lock(FIo->statusMutex);
-        status.errors = LineErrorsBetween(FIo->statusCounters, now, FParity.Check());
+        status.errors = lineErrorsBetween(FIo->statusCounters, now, FParity.Check());
         FIo->statusCounters = now;
     }
     if (const int err = device.outputWaiting(status.outQue))
-        RaiseDeviceError(CError_ClearComFailed, err);
+        raiseDeviceError(CError_ClearComFailed, err);
     if (withInput) {
         FIo->input.Pump(device);
         status.inQue = static_cast<int>(FIo->input.Count());
@@ -274,22 +274,22 @@ int TCustomComPort::InputCount()
 {
     if (FInputCountNotSupported)
         return 0;
-    return QueryStatus(true).inQue;
+    return queryStatus(true).inQue;
 }
 
 int TCustomComPort::OutputCount()
 {
-    return QueryStatus(false).outQue;
+    return queryStatus(false).outQue;
 }
 
 TComStateFlags TCustomComPort::StateFlags()
 {
-    return QueryStatus(false).flags;
+    return queryStatus(false).flags;
 }
 
 TComErrors TCustomComPort::LastErrors()
 {
-    return QueryStatus(false).errors;
+    return queryStatus(false).errors;
 }
 
 // --- line control ------------------------------------------------------------------
@@ -312,7 +312,7 @@ TComSignals TCustomComPort::Signals()
     IoUse use = BeginIo();
     unsigned lines = 0;
     if (const int err = OnDevice(use.port.device, [&](platform::SerialDevice& d) { return d.modemLines(lines); }))
-        RaiseDeviceError(CError_ModemStatFailed, err);
+        raiseDeviceError(CError_ModemStatFailed, err);
     TComSignals result;
     if (lines & platform::kModemCTS)
         result.Include(TComSignal::csCTS);
@@ -329,7 +329,7 @@ void TCustomComPort::SetBreak(bool OnOff)
 {
     IoUse use = BeginIo();
     if (const int err = OnDevice(use.port.device, [&](platform::SerialDevice& d) { return d.setBreak(OnOff); }))
-        RaiseDeviceError(CError_EscapeComFailed, err);
+        raiseDeviceError(CError_EscapeComFailed, err);
 }
 
 void TCustomComPort::SetDTR(bool OnOff)
@@ -337,7 +337,7 @@ void TCustomComPort::SetDTR(bool OnOff)
     IoUse use = BeginIo();
     if (const int err = OnDevice(use.port.device,
                                  [&](platform::SerialDevice& d) { return d.setModemLines(platform::kModemDTR, OnOff); }))
-        RaiseDeviceError(CError_EscapeComFailed, err);
+        raiseDeviceError(CError_EscapeComFailed, err);
 }
 
 void TCustomComPort::SetRTS(bool OnOff)
@@ -345,14 +345,14 @@ void TCustomComPort::SetRTS(bool OnOff)
     IoUse use = BeginIo();
     if (const int err = OnDevice(use.port.device,
                                  [&](platform::SerialDevice& d) { return d.setModemLines(platform::kModemRTS, OnOff); }))
-        RaiseDeviceError(CError_EscapeComFailed, err);
+        raiseDeviceError(CError_EscapeComFailed, err);
 }
 
 void TCustomComPort::SetXonXoff(bool OnOff)
 {
     IoUse use = BeginIo();
     if (const int err = OnDevice(use.port.device, [&](platform::SerialDevice& d) { return d.holdOutput(!OnOff); }))
-        RaiseDeviceError(CError_EscapeComFailed, err);
+        raiseDeviceError(CError_EscapeComFailed, err);
     FIo->outputHeld = !OnOff;
 }
 
@@ -360,7 +360,7 @@ void TCustomComPort::ClearBuffer(bool Input, bool Output)
 {
     IoUse use = BeginIo();
     if (const int err = OnDevice(use.port.device, [&](platform::SerialDevice& d) { return d.purge(Input, Output); }))
-        RaiseDeviceError(CError_PurgeFailed, err);
+        raiseDeviceError(CError_PurgeFailed, err);
     if (Input)
         FIo->input.Clear();
 }
@@ -373,7 +373,7 @@ void TCustomComPort::TransmitChar(char Ch)
         return r.error ? r.error : r.count == 1 ? 0 : EAGAIN;
     });
     if (err)
-        RaiseDeviceError(CError_TransmitFailed, err);
+        raiseDeviceError(CError_TransmitFailed, err);
 }
 
 // --- waiting for events without a thread ---------------------------------------------
@@ -384,7 +384,7 @@ void TCustomComPort::WaitForEvent(TComEvents& Events, int StopEvent, int Timeout
         throw EComPort(FPort, CError_ThreadCreated);
     IoUse use = BeginIo();
     if (!use.port.device || !use.epoch)
-        RaiseDeviceError(CError_WaitFailed, EBADF);
+        raiseDeviceError(CError_WaitFailed, EBADF);
     using Clock = std::chrono::steady_clock;
     using std::chrono::milliseconds;
     const std::optional<Clock::time_point> deadline =
@@ -396,7 +396,7 @@ void TCustomComPort::WaitForEvent(TComEvents& Events, int StopEvent, int Timeout
             wait = std::max(milliseconds(0), std::chrono::ceil<milliseconds>(*deadline - Clock::now()));
         const ComEventWatcher::Result r = watcher.Wait(StopEvent > 0 ? StopEvent : -1, use.epoch->fd.fd(), wait);
         if (r.error)
-            RaiseDeviceError(CError_WaitFailed, r.error);
+            raiseDeviceError(CError_WaitFailed, r.error);
         if (!r.events.Empty()) {
             Events = r.events;
             return;
@@ -410,7 +410,7 @@ void TCustomComPort::WaitForEvent(TComEvents& Events, int StopEvent, int Timeout
 
 void TCustomComPort::ShowSetupDialog()
 {
-    RunSetupDialog(*this);
+    runSetupDialog(*this);
 }
 
 } // namespace serial

@@ -9,7 +9,7 @@ namespace {
 
 // Empties `items` and adds the text of every value of E, first to last.
 template <class E, int Count>
-void FillWith(TComStrings* items, std::string (*toText)(E))
+void FillWith(ComStrings* items, std::string (*toText)(E))
 {
     if (!items)
         return;
@@ -62,7 +62,7 @@ void TComSelect::Take(const std::string& text)
     case TComProperty::cpParity: FParity = StrToParity(text); break;
     case TComProperty::cpFlowControl: FFlowControl = StrToFlowControl(text); break;
     }
-    FTaken |= 1u << Ord(FComProperty);
+    FTaken |= 1u << ord(FComProperty);
 }
 
 void TComSelect::Change(const std::string& Text)
@@ -87,7 +87,7 @@ void TComSelect::ApplySettings()
     }
 }
 
-std::string TComSelect::PortValueText() const
+std::string TComSelect::portValueText() const
 {
     switch (FComProperty) {
     case TComProperty::cpNone: break;
@@ -105,7 +105,7 @@ void TComSelect::UpdateSettings(int& ItemIndex)
 {
     if (!FComPort || FComProperty == TComProperty::cpNone)
         return;
-    const std::string current = PortValueText();
+    const std::string current = portValueText();
     ItemIndex = FItems ? FItems->IndexOf(current) : -1;
     // Every text of a setting reads back as the value it was made from, so
     // taking the text is taking the port's own value.

@@ -26,8 +26,8 @@ public:
     TComSelect& operator=(const TComSelect&) = delete;
 
     // The list the selector fills; not owned. Set it before the kind.
-    TComStrings* Items() const { return FItems; }
-    void SetItems(TComStrings* items) { FItems = items; }
+    ComStrings* Items() const { return FItems; }
+    void SetItems(ComStrings* items) { FItems = items; }
 
     // Each empties the list and fills it for one kind: the machine's ports
     // (EnumComPorts; raises its code 23), or every text of one setting in
@@ -74,11 +74,11 @@ public:
     TParityBits Parity() const { return FParity; }
     TFlowControl FlowControl() const { return FFlowControl; }
     // Whether a value of the kind has been taken.
-    bool HasValue(TComProperty kind) const { return (FTaken >> Ord(kind)) & 1u; }
+    bool HasValue(TComProperty kind) const { return (FTaken >> ord(kind)) & 1u; }
 
 private:
     // The port's current value of the current kind as text.
-    std::string PortValueText() const;
+    std::string portValueText() const;
     // Takes `text` as the value of the current kind.
     void Take(const std::string& text);
 
@@ -88,7 +88,7 @@ private:
     TStopBits FStopBits = TStopBits::sbOneStopBit;
     TParityBits FParity = TParityBits::prNone;
     TFlowControl FFlowControl = TFlowControl::fcHardware;
-    TComStrings* FItems = nullptr;
+    ComStrings* FItems = nullptr;
     TComProperty FComProperty = TComProperty::cpNone;
     TCustomComPort* FComPort = nullptr;
     bool FAutoApply = false;

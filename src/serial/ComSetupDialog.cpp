@@ -8,34 +8,38 @@
 #include <QVBoxLayout>
 
 #include <memory>
-#include <mutex>
 
+#include "platform/Override.h"
 #include "serial/ComComboBox.h"
+#include "serial/ComSetupHook.h"
 #include "serial/ComUpdateBracket.h"
 
 namespace serial {
 namespace {
 
-std::mutex g_runnerMutex;
-SetupDialogRunner g_runner;
+// Empty: the dialog's own exec().
+platform::Override<SetupDialogRunner>& runnerInUse()
+{
+    static platform::Override<SetupDialogRunner> inUse;
+    return inUse;
+}
 
 int RunModal(TComSetupFrm& dialog)
 {
-    SetupDialogRunner runner;
-    {
-        std::lock_guard lock(g_runnerMutex);
-        runner = g_runner;
-    }
+    const SetupDialogRunner runner = runnerInUse().get();
     return runner ? runner(dialog) : dialog.exec();
 }
 
 } // namespace
 
-SetupDialogRunner SetSetupDialogRunner(SetupDialogRunner runner)
+SetupDialogRunner setSetupDialogRunner(SetupDialogRunner runner)
 {
-    std::lock_guard lock(g_runnerMutex);
-    std::swap(g_runner, runner);
-    return runner;
+    return runnerInUse().set(std::move(runner));
+}
+
+void installSetupDialog()
+{
+    setSetupDialogHook(&EditComPort);
 }
 
 TComSetupFrm::TComSetupFrm(QWidget* parent) : QDialog(parent)
@@ -97,25 +101,25 @@ TComSetupFrm::TComSetupFrm(QWidget* parent) : QDialog(parent)
         r.combo->SetComProperty(r.kind);
 }
 
-TComComboBox* TComSetupFrm::Combos(int index) const
+TComComboBox* TComSetupFrm::combos(int index) const
 {
-    TComComboBox* const combos[] = {Combo1, Combo2, Combo3, Combo4, Combo5, Combo6};
-    return combos[index];
+    TComComboBox* const all[] = {Combo1, Combo2, Combo3, Combo4, Combo5, Combo6};
+    return all[index];
 }
 
 bool EditComPort(TCustomComPort& port)
 {
     const auto dialog = std::make_unique<TComSetupFrm>();
     for (int i = 0; i < 6; ++i)
-        dialog->Combos(i)->SetComPort(&port);
+        dialog->combos(i)->SetComPort(&port);
     for (int i = 0; i < 6; ++i)
-        dialog->Combos(i)->UpdateSettings();
+        dialog->combos(i)->UpdateSettings();
     if (RunModal(*dialog) != QDialog::Accepted)
         return false;
 
-    WithinUpdate(port, [&](TFirstFailure& failures) {
+    withinUpdate(port, [&](FirstFailure& failures) {
         for (int i = 0; i < 6; ++i)
-            failures.Run([&] { dialog->Combos(i)->ApplySettings(); });
+            failures.run([&] { dialog->combos(i)->ApplySettings(); });
     });
     return true;
 }

@@ -39,7 +39,7 @@ public:
     QPushButton* Button2;  // Cancel
 
     // The six selectors, Combo1 to Combo6.
-    TComComboBox* Combos(int index) const;
+    TComComboBox* combos(int index) const;
 };
 
 // Shows the dialog for `port`, each selector showing the port's current
@@ -53,8 +53,12 @@ bool EditComPort(TCustomComPort& port);
 // How the dialog is run modally: answers QDialog::Accepted for OK. The
 // default runs exec(); tests put a function in place that plays the user.
 using SetupDialogRunner = std::function<int(TComSetupFrm& dialog)>;
-// Puts `runner` in place (an empty one restores the default); answers the
+// Puts `runner` in place (an empty one restores the default); returns the
 // one in place before.
-SetupDialogRunner SetSetupDialogRunner(SetupDialogRunner runner);
+SetupDialogRunner setSetupDialogRunner(SetupDialogRunner runner);
+
+// Makes this dialog the one every port's ShowSetupDialog() runs (see
+// setSetupDialogHook()); the program calls it once at start-up.
+void installSetupDialog();
 
 } // namespace serial

@@ -1,24 +1,26 @@
 #include "serial/ComSetupHook.h"
 
-#include "serial/ComSetupDialog.h"
-#include "serial/GlobalHook.h"
+#include "platform/Override.h"
 
 namespace serial {
 namespace {
 
-// The library's own Setup dialog unless another has been put in place.
-GlobalHook<SetupDialogHook> g_hook{&EditComPort};
+platform::Override<SetupDialogHook>& hookInUse()
+{
+    static platform::Override<SetupDialogHook> inUse;
+    return inUse;
+}
 
 } // namespace
 
-void SetSetupDialogHook(SetupDialogHook hook)
+SetupDialogHook setSetupDialogHook(SetupDialogHook hook)
 {
-    g_hook.Set(std::move(hook));
+    return hookInUse().set(std::move(hook));
 }
 
-bool RunSetupDialog(TCustomComPort& port)
+bool runSetupDialog(TCustomComPort& port)
 {
-    const SetupDialogHook hook = g_hook.Get();
+    const SetupDialogHook hook = hookInUse().get();
     return hook ? hook(port) : false;
 }
 

@@ -312,7 +312,7 @@ void StoreSettings(TCustomComPort& port, TStoreType StoreType, const std::string
 void LoadSettings(TCustomComPort& port, TStoreType StoreType, const std::string& LoadFrom)
 {
     const auto bracketed = [&port](ValueSource& source) {
-        WithinUpdate(port, [&](TFirstFailure&) { LoadValues(port, source); });
+        withinUpdate(port, [&](FirstFailure&) { LoadValues(port, source); });
     };
 
     try {

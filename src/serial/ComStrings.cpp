@@ -2,23 +2,20 @@
 
 #include <QString>
 
+#include "platform/NameOrder.h"
+
 namespace serial {
 
-bool SameTextIgnoringCase(const std::string& a, const std::string& b)
-{
-    return QString::compare(QString::fromStdString(a), QString::fromStdString(b), Qt::CaseInsensitive) == 0;
-}
-
-int TComStrings::IndexOf(const std::string& text) const
+int ComStrings::IndexOf(const std::string& text) const
 {
     const int count = Count();
     for (int i = 0; i < count; ++i)
-        if (SameTextIgnoringCase(Item(i), text))
+        if (platform::sameName(QString::fromStdString(Item(i)), QString::fromStdString(text)))
             return i;
     return -1;
 }
 
-void TComStrings::Assign(const std::vector<std::string>& texts)
+void ComStrings::Assign(const std::vector<std::string>& texts)
 {
     Clear();
     for (const std::string& text : texts)

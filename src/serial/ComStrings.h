@@ -6,9 +6,9 @@
 
 namespace serial {
 
-class TComStrings {
+class ComStrings {
 public:
-    virtual ~TComStrings() = default;
+    virtual ~ComStrings() = default;
 
     virtual void Clear() = 0;
     virtual void Add(const std::string& text) = 0;
@@ -22,7 +22,7 @@ public:
 };
 
 // Texts held in memory.
-class TComStringList : public TComStrings {
+class ComStringList : public ComStrings {
 public:
     void Clear() override { FItems.clear(); }
     void Add(const std::string& text) override { FItems.push_back(text); }
@@ -34,8 +34,5 @@ public:
 private:
     std::vector<std::string> FItems;
 };
-
-// Equal ignoring letter case (Unicode case folding, the same in every locale).
-bool SameTextIgnoringCase(const std::string& a, const std::string& b);
 
 } // namespace serial

@@ -1,7 +1,12 @@
 #include "serial/ComTexts.h"
 
+#include <QString>
+
 #include <array>
 #include <cstdint>
+#include <optional>
+
+#include "platform/IntegerText.h"
 
 namespace serial {
 namespace {
@@ -37,55 +42,15 @@ E Lookup(const std::array<const char*, N>& texts, const std::string& text, E fal
     return fallback;
 }
 
-// Decimal integer with optional sign and leading blanks, or hexadecimal after
-// "$", "0x" or "0X". Returns false when the text is no integer.
-bool ParseInteger(const std::string& text, std::int64_t& out)
-{
-    std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ')
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
-        negative = text[i++] == '-';
-    int base = 10;
-    if (i < text.size() && text[i] == '$') {
-        base = 16;
-        ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-        base = 16;
-        i += 2;
-    }
-    if (i == text.size())
-        return false;
-    std::uint64_t value = 0;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
-            return false;
-        value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
-        if (value > 0xFFFFFFFFull)  // beyond any 32-bit integer: no integer
-            return false;
-    }
-    out = negative ? -static_cast<std::int64_t>(value) : static_cast<std::int64_t>(value);
-    return true;
-}
-
 } // namespace
 
-std::string BaudRateToStr(TBaudRate value) { return kBaudRateTexts[Ord(value)]; }
-std::string StopBitsToStr(TStopBits value) { return kStopBitsTexts[Ord(value)]; }
-std::string DataBitsToStr(TDataBits value) { return kDataBitsTexts[Ord(value)]; }
-std::string ParityToStr(TParityBits value) { return kParityTexts[Ord(value)]; }
-std::string FlowControlToStr(TFlowControl value) { return kFlowControlTexts[Ord(value)]; }
-std::string RTSToStr(TRTSFlowControl value) { return kRTSTexts[Ord(value)]; }
-std::string DTRToStr(TDTRFlowControl value) { return kDTRTexts[Ord(value)]; }
+std::string BaudRateToStr(TBaudRate value) { return kBaudRateTexts[ord(value)]; }
+std::string StopBitsToStr(TStopBits value) { return kStopBitsTexts[ord(value)]; }
+std::string DataBitsToStr(TDataBits value) { return kDataBitsTexts[ord(value)]; }
+std::string ParityToStr(TParityBits value) { return kParityTexts[ord(value)]; }
+std::string FlowControlToStr(TFlowControl value) { return kFlowControlTexts[ord(value)]; }
+std::string RTSToStr(TRTSFlowControl value) { return kRTSTexts[ord(value)]; }
+std::string DTRToStr(TDTRFlowControl value) { return kDTRTexts[ord(value)]; }
 std::string BoolToStr(bool value) { return value ? "Yes" : "No"; }
 
 TBaudRate StrToBaudRate(const std::string& text) { return Lookup(kBaudRateTexts, text, TBaudRate::br9600); }
@@ -112,10 +77,8 @@ char StrToChar(const std::string& text)
     if (text.empty())
         return '\0';
     if (text.size() > 1 && text[0] == '#') {
-        std::int64_t value = 0;
-        if (!ParseInteger(text.substr(1), value))
-            return '\0';
-        return static_cast<char>(static_cast<std::uint64_t>(value) & 0xFF);
+        const std::optional<std::int32_t> value = platform::parseInt32(QString::fromStdString(text.substr(1)));
+        return value ? static_cast<char>(static_cast<std::uint32_t>(*value) & 0xFFu) : '\0';
     }
     return text[0];
 }

@@ -45,7 +45,7 @@ using Check = void (TCustomComPort::*)();
 int NiceOf(TThreadPriority p)
 {
     constexpr int nice[] = {19, 10, 5, 0, -5, -10, -15};
-    return nice[Ord(p)];
+    return nice[ord(p)];
 }
 
 } // namespace
@@ -93,7 +93,7 @@ TComEvents TComThread::Events() const
     return TComEvents::FromBits(FCore->lastEvents.load());
 }
 
-std::chrono::nanoseconds TComThread::CpuTime() const
+std::chrono::nanoseconds TComThread::cpuTime() const
 {
     clockid_t clock;
     timespec ts{};
@@ -147,7 +147,7 @@ void TComThread::DispatchEvents(Core& c, TComEvents events)
             if (!events.Contains(e))
                 continue;
             auto call = [port = c.port, open = c.open, e] { DoEvents(port, open, TComEvents{e}); };
-            if (!PostToGuiThread(call))
+            if (!postToGuiThread(call))
                 call();
         }
         break;
@@ -183,7 +183,7 @@ void TComThread::DoEvents(TCustomComPort* port, const std::shared_ptr<std::atomi
         try {
             (port->*check)();
         } catch (...) {
-            HandleException(std::current_exception());
+            handleException(std::current_exception());
         }
     }
 }

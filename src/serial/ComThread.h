@@ -43,7 +43,7 @@ public:
     // The events of the last wake-up.
     TComEvents Events() const;
     // The CPU time the thread has used so far.
-    std::chrono::nanoseconds CpuTime() const;
+    std::chrono::nanoseconds cpuTime() const;
     // The thread waits for the GUI thread to run a hand-over.
     bool HandingOver() const;
 

@@ -148,7 +148,7 @@ bool ComTransfer::StepWrite(const ComTransferPort& port, Clock::time_point now)
     return false;
 }
 
-std::optional<milliseconds> ComTransfer::NextLook(const ComTransferPort& port, Clock::time_point now) const
+std::optional<milliseconds> ComTransfer::nextLook(const ComTransferPort& port, Clock::time_point now) const
 {
     std::optional<Clock::time_point> at = deadline_;
     auto sooner = [&](Clock::time_point t) {
@@ -191,7 +191,7 @@ void ComTransfer::Wait(const ComTransferPort& port)
             device = static_cast<int>(n);
             fds[n++] = {fd, POLLOUT, 0};
         }
-        const int r = ::poll(fds, n, PollTimeout(NextLook(port, Clock::now())));
+        const int r = ::poll(fds, n, PollTimeout(nextLook(port, Clock::now())));
         if (r < 0) {
             if (errno == EINTR)
                 continue;

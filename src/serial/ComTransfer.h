@@ -65,7 +65,7 @@ private:
     bool Aborted() const { return epoch_ && epoch_->aborted.load(); }
     // How long the wait may last before the operation must be looked at
     // again; nullopt for no limit.
-    std::optional<std::chrono::milliseconds> NextLook(const ComTransferPort& port, Clock::time_point now) const;
+    std::optional<std::chrono::milliseconds> nextLook(const ComTransferPort& port, Clock::time_point now) const;
 
     Kind kind_ = Kind::None;
     bool pending_ = false;

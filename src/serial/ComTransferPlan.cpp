@@ -18,7 +18,7 @@ std::chrono::milliseconds Total(std::uint32_t m, std::uint32_t c, std::size_t co
 
 } // namespace
 
-ComReadPlan MakeReadPlan(const platform::SerialTimeouts& t, std::size_t count)
+ComReadPlan makeReadPlan(const platform::SerialTimeouts& t, std::size_t count)
 {
     ComReadPlan plan;
     const std::uint32_t interval = t.ReadIntervalTimeout;
@@ -40,14 +40,14 @@ ComReadPlan MakeReadPlan(const platform::SerialTimeouts& t, std::size_t count)
     return plan;
 }
 
-std::optional<std::chrono::milliseconds> WriteTimeLimit(const platform::SerialTimeouts& t, std::size_t count)
+std::optional<std::chrono::milliseconds> writeTimeLimit(const platform::SerialTimeouts& t, std::size_t count)
 {
     if (t.WriteTotalTimeoutMultiplier == 0 && t.WriteTotalTimeoutConstant == 0)
         return std::nullopt;
     return Total(t.WriteTotalTimeoutMultiplier, t.WriteTotalTimeoutConstant, count);
 }
 
-std::chrono::microseconds CharacterTime(const platform::SerialLineState& s)
+std::chrono::microseconds characterTime(const platform::SerialLineState& s)
 {
     const std::uint32_t baud = s.BaudRate ? s.BaudRate : 9600;
     // In half bits, so 1.5 stop bits count right.

@@ -27,12 +27,12 @@ struct ComReadPlan {
     bool operator==(const ComReadPlan&) const = default;
 };
 
-ComReadPlan MakeReadPlan(const platform::SerialTimeouts& timeouts, std::size_t count);
-std::optional<std::chrono::milliseconds> WriteTimeLimit(const platform::SerialTimeouts& timeouts,
+ComReadPlan makeReadPlan(const platform::SerialTimeouts& timeouts, std::size_t count);
+std::optional<std::chrono::milliseconds> writeTimeLimit(const platform::SerialTimeouts& timeouts,
                                                         std::size_t count);
 
 // The time one character takes on a line set up as `state` (start bit,
 // data bits, parity, stop bits); a line without a speed counts 9600 bit/s.
-std::chrono::microseconds CharacterTime(const platform::SerialLineState& state);
+std::chrono::microseconds characterTime(const platform::SerialLineState& state);
 
 } // namespace serial

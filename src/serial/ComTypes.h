@@ -9,7 +9,7 @@ namespace serial {
 
 // Ordinal of an enumeration value (its position in the declaration).
 template <class E>
-constexpr int Ord(E e) { return static_cast<int>(e); }
+constexpr int ord(E e) { return static_cast<int>(e); }
 
 enum class TBaudRate : std::uint8_t {
     brCustom, br110, br300, br600, br1200, br2400, br4800, br9600, br14400,
@@ -54,74 +54,74 @@ enum class TThreadPriority : std::uint8_t {
 // A set of enumeration values: bit n stands for the value of ordinal n.
 // `Count` is the number of values of E; bits beyond it are never set.
 template <class E, class Bits, int Count>
-class TSet {
+class EnumSet {
 public:
-    constexpr TSet() = default;
-    constexpr TSet(std::initializer_list<E> values)
+    constexpr EnumSet() = default;
+    constexpr EnumSet(std::initializer_list<E> values)
     {
         for (E e : values)
             Include(e);
     }
 
-    static constexpr TSet FromBits(Bits bits)
+    static constexpr EnumSet FromBits(Bits bits)
     {
-        TSet s;
+        EnumSet s;
         s.bits_ = static_cast<Bits>(bits & AllBits());
         return s;
     }
-    static constexpr TSet All() { return FromBits(AllBits()); }
+    static constexpr EnumSet All() { return FromBits(AllBits()); }
 
     constexpr Bits ToBits() const { return bits_; }
     constexpr bool Contains(E e) const { return (bits_ & Bit(e)) != 0; }
     constexpr bool Empty() const { return bits_ == 0; }
-    constexpr TSet& Include(E e) { bits_ = static_cast<Bits>(bits_ | Bit(e)); return *this; }
-    constexpr TSet& Exclude(E e) { bits_ = static_cast<Bits>(bits_ & ~Bit(e)); return *this; }
+    constexpr EnumSet& Include(E e) { bits_ = static_cast<Bits>(bits_ | Bit(e)); return *this; }
+    constexpr EnumSet& Exclude(E e) { bits_ = static_cast<Bits>(bits_ & ~Bit(e)); return *this; }
 
-    friend constexpr TSet operator+(TSet a, TSet b) { return FromBits(static_cast<Bits>(a.bits_ | b.bits_)); }
-    friend constexpr TSet operator-(TSet a, TSet b) { return FromBits(static_cast<Bits>(a.bits_ & ~b.bits_)); }
-    friend constexpr TSet operator*(TSet a, TSet b) { return FromBits(static_cast<Bits>(a.bits_ & b.bits_)); }
-    friend constexpr bool operator==(TSet a, TSet b) = default;
+    friend constexpr EnumSet operator+(EnumSet a, EnumSet b) { return FromBits(static_cast<Bits>(a.bits_ | b.bits_)); }
+    friend constexpr EnumSet operator-(EnumSet a, EnumSet b) { return FromBits(static_cast<Bits>(a.bits_ & ~b.bits_)); }
+    friend constexpr EnumSet operator*(EnumSet a, EnumSet b) { return FromBits(static_cast<Bits>(a.bits_ & b.bits_)); }
+    friend constexpr bool operator==(EnumSet a, EnumSet b) = default;
 
 private:
-    static constexpr Bits Bit(E e) { return static_cast<Bits>(Bits{1} << Ord(e)); }
+    static constexpr Bits Bit(E e) { return static_cast<Bits>(Bits{1} << ord(e)); }
     static constexpr Bits AllBits() { return static_cast<Bits>((std::uint64_t{1} << Count) - 1); }
 
     Bits bits_ = 0;
 };
 
-using TComEvents = TSet<TComEvent, std::uint16_t, 10>;
-using TComSignals = TSet<TComSignal, std::uint8_t, 4>;
-using TComErrors = TSet<TComError, std::uint8_t, 8>;
-using TComStateFlags = TSet<TComStateFlag, std::uint8_t, 7>;
-using TStoredProps = TSet<TStoredProp, std::uint8_t, 6>;
+using TComEvents = EnumSet<TComEvent, std::uint16_t, 10>;
+using TComSignals = EnumSet<TComSignal, std::uint8_t, 4>;
+using TComErrors = EnumSet<TComError, std::uint8_t, 8>;
+using TComStateFlags = EnumSet<TComStateFlag, std::uint8_t, 7>;
+using TStoredProps = EnumSet<TStoredProp, std::uint8_t, 6>;
 
 // The number of each setting in the line-state image
 // (platform::SerialLineState), by ordinal.
 
 // Bit rate of a speed; 0 for brCustom (the port's CustomBaudRate is used instead).
-constexpr std::uint32_t BaudRateValue(TBaudRate b)
+constexpr std::uint32_t baudRateValue(TBaudRate b)
 {
     constexpr std::uint32_t values[] = {0, 110, 300, 600, 1200, 2400, 4800, 9600, 14400,
                                         19200, 38400, 56000, 57600, 115200, 128000, 256000};
-    return values[Ord(b)];
+    return values[ord(b)];
 }
 // 0, 1, 2: one, one and a half, two stop bits.
-constexpr std::uint8_t StopBitsValue(TStopBits s) { return static_cast<std::uint8_t>(Ord(s)); }
+constexpr std::uint8_t stopBitsValue(TStopBits s) { return static_cast<std::uint8_t>(ord(s)); }
 // 5 to 8.
-constexpr std::uint8_t DataBitsValue(TDataBits d) { return static_cast<std::uint8_t>(5 + Ord(d)); }
+constexpr std::uint8_t dataBitsValue(TDataBits d) { return static_cast<std::uint8_t>(5 + ord(d)); }
 // 0 to 4: none, odd, even, mark, space.
-constexpr std::uint8_t ParityValue(TParityBits p) { return static_cast<std::uint8_t>(Ord(p)); }
+constexpr std::uint8_t parityValue(TParityBits p) { return static_cast<std::uint8_t>(ord(p)); }
 // DTR control bits of the line-settings flag word.
-constexpr std::uint32_t DTRControlValue(TDTRFlowControl d)
+constexpr std::uint32_t dtrControlValue(TDTRFlowControl d)
 {
     constexpr std::uint32_t values[] = {0, 0x10, 0x20};
-    return values[Ord(d)];
+    return values[ord(d)];
 }
 // RTS control bits of the line-settings flag word.
-constexpr std::uint32_t RTSControlValue(TRTSFlowControl r)
+constexpr std::uint32_t rtsControlValue(TRTSFlowControl r)
 {
     constexpr std::uint32_t values[] = {0, 0x1000, 0x2000, 0x3000};
-    return values[Ord(r)];
+    return values[ord(r)];
 }
 
 } // namespace serial

@@ -1,11 +1,12 @@
 #include "serial/EnumComPorts.h"
 
+#include "platform/NameOrder.h"
 #include "platform/PortList.h"
 #include "serial/ComErrors.h"
 
 namespace serial {
 
-void EnumComPorts(TComStrings& Ports)
+void EnumComPorts(ComStrings& Ports)
 {
     QStringList names;
     try {
@@ -13,7 +14,7 @@ void EnumComPorts(TComStrings& Ports)
     } catch (const platform::PortListError& e) {
         throw EComPortExt("EnumComPorts", CError_RegError, e.errorCode());
     }
-    platform::sortPortNames(names);
+    platform::sortNames(names);
     std::vector<std::string> texts;
     texts.reserve(static_cast<std::size_t>(names.size()));
     for (const QString& name : names)

@@ -9,6 +9,6 @@ namespace serial {
 // serial ports gives an empty list. When the list itself cannot be read,
 // raises EComPortExt with port text "EnumComPorts", code 23 and the errno of
 // the failure, and leaves `Ports` as it was.
-void EnumComPorts(TComStrings& Ports);
+void EnumComPorts(ComStrings& Ports);
 
 } // namespace serial

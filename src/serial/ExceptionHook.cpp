@@ -2,21 +2,25 @@
 
 #include <cstdio>
 
-#include "serial/GlobalHook.h"
+#include "platform/Override.h"
 
 namespace serial {
 namespace {
 
-GlobalHook<ExceptionHandler> g_handler;
+platform::Override<platform::ErrorHandler>& handlerInUse()
+{
+    static platform::Override<platform::ErrorHandler> inUse;
+    return inUse;
+}
 
 } // namespace
 
-void SetExceptionHandler(ExceptionHandler handler)
+platform::ErrorHandler setErrorHandler(platform::ErrorHandler handler)
 {
-    g_handler.Set(std::move(handler));
+    return handlerInUse().set(std::move(handler));
 }
 
-std::string ExceptionMessage(std::exception_ptr error)
+std::string exceptionMessage(std::exception_ptr error)
 {
     try {
         if (error)
@@ -28,14 +32,14 @@ std::string ExceptionMessage(std::exception_ptr error)
     return "Unknown exception";
 }
 
-void HandleException(std::exception_ptr error) noexcept
+void handleException(std::exception_ptr error) noexcept
 {
-    const ExceptionHandler handler = g_handler.Get();
+    const platform::ErrorHandler handler = handlerInUse().get();
     try {
         if (handler)
             handler(error);
         else
-            std::fprintf(stderr, "%s\n", ExceptionMessage(error).c_str());
+            std::fprintf(stderr, "%s\n", exceptionMessage(error).c_str());
     } catch (...) {
     }
 }

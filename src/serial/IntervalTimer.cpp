@@ -26,24 +26,24 @@ private:
 
 } // namespace
 
-std::unique_ptr<TimerTicker> MakeQtTimerTicker()
+std::unique_ptr<TimerTicker> makeQtTimerTicker()
 {
     return std::make_unique<QtTimerTicker>();
 }
 
-TIntervalTimer::TIntervalTimer(std::unique_ptr<TimerTicker> ticker)
-    : FTicker(ticker ? std::move(ticker) : MakeQtTimerTicker())
+IntervalTimer::IntervalTimer(std::unique_ptr<TimerTicker> ticker)
+    : FTicker(ticker ? std::move(ticker) : makeQtTimerTicker())
 {
     FTicker->OnTick = [this] { Tick(); };
 }
 
-TIntervalTimer::~TIntervalTimer()
+IntervalTimer::~IntervalTimer()
 {
     FTicker->Stop();
     FTicker->OnTick = nullptr;
 }
 
-void TIntervalTimer::SetEnabled(bool value)
+void IntervalTimer::SetEnabled(bool value)
 {
     if (value == FEnabled)
         return;
@@ -51,7 +51,7 @@ void TIntervalTimer::SetEnabled(bool value)
     Restart();
 }
 
-void TIntervalTimer::SetInterval(int value)
+void IntervalTimer::SetInterval(int value)
 {
     if (value == FInterval)
         return;
@@ -59,7 +59,7 @@ void TIntervalTimer::SetInterval(int value)
     Restart();
 }
 
-void TIntervalTimer::Restart()
+void IntervalTimer::Restart()
 {
     if (Counting())
         FTicker->Start(FInterval);
@@ -67,13 +67,13 @@ void TIntervalTimer::Restart()
         FTicker->Stop();
 }
 
-void TIntervalTimer::Tick()
+void IntervalTimer::Tick()
 {
     try {
         if (Counting() && OnTimer)
             OnTimer();
     } catch (...) {
-        HandleException(std::current_exception());
+        handleException(std::current_exception());
     }
 }
 

@@ -13,7 +13,7 @@
 
 namespace serial {
 
-// Counts time for a TIntervalTimer.
+// Counts time for a IntervalTimer.
 class TimerTicker {
 public:
     virtual ~TimerTicker() = default;
@@ -26,16 +26,16 @@ public:
 };
 
 // A ticker on a QTimer of the calling thread's event loop.
-std::unique_ptr<TimerTicker> MakeQtTimerTicker();
+std::unique_ptr<TimerTicker> makeQtTimerTicker();
 
-class TIntervalTimer {
+class IntervalTimer {
 public:
     // Without a ticker, a Qt ticker is made. Starts disabled with an interval
     // of 1000 ms.
-    explicit TIntervalTimer(std::unique_ptr<TimerTicker> ticker = nullptr);
-    ~TIntervalTimer();
-    TIntervalTimer(const TIntervalTimer&) = delete;
-    TIntervalTimer& operator=(const TIntervalTimer&) = delete;
+    explicit IntervalTimer(std::unique_ptr<TimerTicker> ticker = nullptr);
+    ~IntervalTimer();
+    IntervalTimer(const IntervalTimer&) = delete;
+    IntervalTimer& operator=(const IntervalTimer&) = delete;
 
     bool Enabled() const { return FEnabled; }
     void SetEnabled(bool value);

@@ -5,19 +5,21 @@
 
 #include <stdexcept>
 
+#include "platform/Override.h"
+
 namespace timevalues {
 namespace {
 
-BeepHook& beepHook()
+platform::Override<BeepHook>& beepHook()
 {
-    static BeepHook hook;
-    return hook;
+    static platform::Override<BeepHook> inUse;
+    return inUse;
 }
 
-ErrorHook& errorHook()
+platform::Override<platform::ErrorHandler>& errorHandler()
 {
-    static ErrorHook hook;
-    return hook;
+    static platform::Override<platform::ErrorHandler> inUse;
+    return inUse;
 }
 
 void warnAbout(std::exception_ptr error) noexcept
@@ -36,8 +38,8 @@ void warnAbout(std::exception_ptr error) noexcept
 
 void controlBeep()
 {
-    if (beepHook())
-        beepHook()();
+    if (const BeepHook hook = beepHook().get())
+        hook();
     else
         QApplication::beep();
 }
@@ -46,8 +48,8 @@ void reportControlError(std::exception_ptr error)
 {
     // The hook itself must not throw out of an event handler either.
     try {
-        if (errorHook()) {
-            errorHook()(error);
+        if (const platform::ErrorHandler handler = errorHandler().get()) {
+            handler(error);
             return;
         }
     } catch (...) {
@@ -58,12 +60,12 @@ void reportControlError(std::exception_ptr error)
 
 BeepHook setBeepHook(BeepHook hook)
 {
-    return std::exchange(beepHook(), std::move(hook));
+    return beepHook().set(std::move(hook));
 }
 
-ErrorHook setErrorHook(ErrorHook hook)
+platform::ErrorHandler setErrorHandler(platform::ErrorHandler handler)
 {
-    return std::exchange(errorHook(), std::move(hook));
+    return errorHandler().set(std::move(handler));
 }
 
 } // namespace timevalues

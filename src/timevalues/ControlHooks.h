@@ -4,28 +4,29 @@
 //
 // Qt event handlers must never let an exception escape, so the controls run
 // their handlers (and the callbacks the owner assigns) through guardedCall(),
-// which hands anything thrown to the error hook. The application routes the
-// hook to its error reporter; tests replace both hooks to observe them.
+// which hands anything thrown to the error handler. The application routes the
+// handler to its error reporter; tests replace both to observe them.
 #include <exception>
 #include <functional>
 #include <utility>
 
+#include "platform/ErrorHandler.h"
+
 namespace timevalues {
 
 using BeepHook = std::function<void()>;
-using ErrorHook = std::function<void(std::exception_ptr)>;
 
 // Gives the control beep (default: QApplication::beep()).
 void controlBeep();
-// Hands an exception to the error hook (default: a qWarning with its text).
+// Hands an exception to the error handler (default: a qWarning with its text).
 void reportControlError(std::exception_ptr error);
 
 // Install a hook; an empty function restores the default. Each returns the
 // hook that was installed before, so a caller can put it back.
 BeepHook setBeepHook(BeepHook hook);
-ErrorHook setErrorHook(ErrorHook hook);
+platform::ErrorHandler setErrorHandler(platform::ErrorHandler handler);
 
-// Runs f and hands any exception it raises to the error hook.
+// Runs f and hands any exception it raises to the error handler.
 template <class F>
 void guardedCall(F&& f) noexcept
 {

@@ -19,7 +19,7 @@ int digitValue(char c, int base)
 
 } // namespace
 
-int IntOfValue(const std::string& text)
+int intOfValue(const std::string& text)
 {
     // One beyond the largest magnitude, so that a negative value can reach
     // the lowest integer.

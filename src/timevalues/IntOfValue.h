@@ -8,4 +8,4 @@
 // belong comes before the end, reading stops there and the result is the
 // number read so far WITHOUT its sign ("-12a" gives 12). A text without digits
 // gives 0. Values beyond the 32-bit range saturate.
-int IntOfValue(const std::string& text);
+int intOfValue(const std::string& text);

@@ -18,7 +18,6 @@ public:
 
     // The widget that gets the focus when a half is pressed (may be null).
     void setFocusControl(QWidget* control) { focusControl_ = control; }
-    QWidget* focusControl() const { return focusControl_; }
 
     QToolButton* upHalf() const { return up_; }
     QToolButton* downHalf() const { return down_; }

@@ -288,7 +288,7 @@ std::string TidToSecStr(TTid value, int decimals)
     return result;
 }
 
-TTid TidOfDay(const platform::LocalDateTime& when)
+TTid tidOfDay(const platform::LocalDateTime& when)
 {
     const int64_t ms = ((int64_t{when.hour} * 60 + when.minute) * 60 + when.second) * 1000 + when.millisecond;
     return static_cast<TTid>(ms * 10);
@@ -296,5 +296,5 @@ TTid TidOfDay(const platform::LocalDateTime& when)
 
 TTid TidNow()
 {
-    return TidOfDay(platform::localClock().now());
+    return tidOfDay(platform::localClock().now());
 }

@@ -52,4 +52,4 @@ std::string TidToSecStr(TTid value, int decimals);
 TTid TidNow();
 
 // The time of day of a reading of the local clock.
-TTid TidOfDay(const platform::LocalDateTime& when);
+TTid tidOfDay(const platform::LocalDateTime& when);

@@ -176,7 +176,7 @@ protected:
     // runs. Meanwhile a 50 ms timer goes on firing: the window keeps answering.
     void clickAfterWakeUps(app::TFLoader& d)
     {
-        EXPECT_EQ(windowtest::lineOf(d.ComPort().AppliedLineState()), (std::vector<unsigned>{9600, 8, 0, 0, 13, 0}));
+        EXPECT_EQ(windowtest::lineOf(d.ComPort().appliedLineState()), (std::vector<unsigned>{9600, 8, 0, 0, 13, 0}));
         EXPECT_TRUE(QTest::qWaitFor([this] { return sim.wakeUps() >= 2; }, 3000));
         QTimer ticks;
         auto last = std::chrono::steady_clock::now();

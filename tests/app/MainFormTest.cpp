@@ -76,7 +76,7 @@ TEST_F(MainFormTest, SlotsAndTheLibraryHooksReachTheErrorReporter)
     for (const std::function<void()>& fail : std::initializer_list<std::function<void()>>{
              [] { app::guarded([] { throw std::runtime_error("slot failed"); }); },
              [] { timevalues::reportControlError(std::make_exception_ptr(std::runtime_error("entry failed"))); },
-             [] { serial::HandleException(std::make_exception_ptr(std::runtime_error("port failed"))); }}) {
+             [] { serial::handleException(std::make_exception_ptr(std::runtime_error("port failed"))); }}) {
         fail();
         settle();
     }

@@ -17,6 +17,7 @@
 #include "platform/SettingsFolders.h"
 #include "platform/SettingsStore.h"
 #include "support/FixedPortList.h"
+#include "support/ScopedOverride.h"
 #include "support/test_env.h"
 
 namespace windowtest {
@@ -78,7 +79,6 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        platform::setSettingsFolder(platform::SettingsRoot::CurrentUser, configFolder);
         app::ErrorReporter::instance().drain();
         app::ErrorReporter::instance().setPresenter(
             [this](app::ErrorReporter::Kind kind, const QString& text, std::function<void()> done) {
@@ -93,7 +93,6 @@ protected:
         settle();
         app::routeLibraryFailures(nullptr);
         app::ErrorReporter::instance().setPresenter(nullptr);
-        platform::setSettingsFolder(platform::SettingsRoot::CurrentUser, {});
     }
 
     // The port the next window starts from.
@@ -130,6 +129,7 @@ protected:
     }
 
     std::string configFolder = testenv::makeTempDir("config");
+    testenv::ScopedOverride userFolder{platform::setSettingsFolder, platform::SettingsRoot::CurrentUser, configFolder};
     testenv::FixedPortList portList;
     std::vector<std::string> errors;    // reported failures, in turn
     std::vector<std::string> messages;  // the program's own messages, in turn

@@ -13,6 +13,7 @@
 #include "platform/IntegerText.h"
 #include "platform/LocalClock.h"
 #include "platform/SettingsStore.h"
+#include "support/ScopedOverride.h"
 #include "support/TestFiles.h"
 #include "support/test_env.h"
 
@@ -153,7 +154,7 @@ TEST(FileBytes, ReplacesTheFileByRename)
 // user's settings folder and the display are private to the test program.
 TEST(TestEnvironment, IsIsolatedFromTheMachine)
 {
-    setLocalClock(nullptr);
+    const testenv::ScopedOverride systemClock(setLocalClock, nullptr);
     EXPECT_THROW(localClock().set(localClock().now()), LocalClockError);
     const std::string config = settingsFolder(SettingsRoot::CurrentUser);
     EXPECT_EQ(config, std::getenv("XDG_CONFIG_HOME"));

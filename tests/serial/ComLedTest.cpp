@@ -145,8 +145,8 @@ TEST(ComLed, DrawsThePictureOfItsState)
         const QColor on = led.grab().toImage().pixel(12, 12);
         led.setEnabled(false);
         const QColor off = led.grab().toImage().pixel(12, 12);
-        EXPECT_NEAR(on.hue(), k.hue, 10) << Ord(k.kind);
-        EXPECT_GT(on.lightness(), off.lightness() + 20) << Ord(k.kind);
-        EXPECT_EQ(on.rgb(), LedGlyph(LedGlyphName(k.kind, TLedState::lsOn)).pixel(7, 7));
+        EXPECT_NEAR(on.hue(), k.hue, 10) << ord(k.kind);
+        EXPECT_GT(on.lightness(), off.lightness() + 20) << ord(k.kind);
+        EXPECT_EQ(on.rgb(), ledGlyph(ledGlyphName(k.kind, TLedState::lsOn)).pixel(7, 7));
     }
 }

@@ -231,7 +231,7 @@ TEST(ComInputDecoder, MarksNullsAndErrorCharactersSplitAnywhere)
         {"FF FF then mark", ComInputRules{true, true, '!', false}, std::string("\xff\xff\xff\0z", 5), "\xff!"},
     };
     auto decode = [](ComInputDecoder& d, const std::string& in) {
-        const std::size_t room = ComInputDecoder::OutputRoom(in.size());
+        const std::size_t room = ComInputDecoder::outputRoom(in.size());
         const auto out = std::make_unique<char[]>(room);  // exactly the room, so a write past it is caught
         const std::size_t n = d.Decode(in.data(), in.size(), out.get());
         EXPECT_LE(n, room);
@@ -240,12 +240,12 @@ TEST(ComInputDecoder, MarksNullsAndErrorCharactersSplitAnywhere)
     for (const auto& c : cases)
         for (std::size_t split = 0; split <= c.in.size(); ++split) {
             ComInputDecoder d;
-            d.SetRules(c.rules);
+            d.setRules(c.rules);
             const std::string first = decode(d, c.in.substr(0, split));
             EXPECT_EQ(first + decode(d, c.in.substr(split)), c.out) << c.what << ", split at " << split;
         }
     ComInputDecoder d;  // purged input forgets a half-read mark
-    d.SetRules(ComInputRules{true, false, 0, false});
+    d.setRules(ComInputRules{true, false, 0, false});
     EXPECT_EQ(decode(d, "\xff"), "");
     d.Reset();
     EXPECT_EQ(decode(d, "q"), "q");
@@ -256,7 +256,7 @@ TEST(ComInputDecoder, MarksNullsAndErrorCharactersSplitAnywhere)
 // parity and stop bits, rounded up to whole microseconds.
 TEST(ComTransferPlan, FirstByteReadsAndCharacterTime)
 {
-    EXPECT_EQ(MakeReadPlan({0xFFFFFFFFu, 0xFFFFFFFFu, 500, 0, 0}, 10), (ComReadPlan{false, true, milliseconds(500), {}}));
-    EXPECT_EQ(CharacterTime({28, 10000, 0, 0, 0, 0, 8}).count(), 1000);
-    EXPECT_EQ(CharacterTime({28, 300, 0, 0, 0, 0, 8, platform::kParityEven, platform::kOne5StopBits}).count(), 38334);
+    EXPECT_EQ(makeReadPlan({0xFFFFFFFFu, 0xFFFFFFFFu, 500, 0, 0}, 10), (ComReadPlan{false, true, milliseconds(500), {}}));
+    EXPECT_EQ(characterTime({28, 10000, 0, 0, 0, 0, 8}).count(), 1000);
+    EXPECT_EQ(characterTime({28, 300, 0, 0, 0, 0, 8, platform::kParityEven, platform::kOne5StopBits}).count(), 38334);
 }

@@ -21,8 +21,8 @@ namespace {
 struct LoggedPort : TComPort {
     Log log;
     TComLink link;
-    bool failStart = false;  // StartEvents fails
-    int stops = 0;           // StopEvents calls
+    bool failStart = false;  // startEvents fails
+    int stops = 0;           // stopEvents calls
     LoggedPort()
     {
         for (auto [event, name] : {std::pair{&OnBeforeOpen, "BeforeOpen"}, {&OnAfterOpen, "AfterOpen"},
@@ -36,8 +36,8 @@ struct LoggedPort : TComPort {
     ~LoggedPort() override { Close(), UnRegisterLink(&link); }
 
 protected:
-    void StartEvents() override { failStart ? throw std::runtime_error("no event thread") : TComPort::StartEvents(); }
-    void StopEvents() override { ++stops, TComPort::StopEvents(); }
+    void startEvents() override { failStart ? throw std::runtime_error("no event thread") : TComPort::startEvents(); }
+    void stopEvents() override { ++stops, TComPort::stopEvents(); }
 };
 
 // A port on the slave side of a pty that watches the event character CR, as
@@ -120,7 +120,7 @@ TEST(ComPort, LoadingDefersEverythingToLoaded)
     FakeSerialDevices devices;
     HookMessages hook;
     TComPort port;
-    port.BeginLoading();
+    port.beginLoading();
     port.SetConnected(true);
     port.SetBaudRate(TBaudRate::br4800);
     EXPECT_TRUE(devices.calls().empty());
@@ -262,7 +262,7 @@ TEST_F(PtyPort, OnRxFlagRunsOncePerLineWhereTheSyncMethodSays)
     const std::thread::id gui = std::this_thread::get_id();
     for (const TSyncMethod sync : {TSyncMethod::smThreadSync, TSyncMethod::smWindowSync, TSyncMethod::smNone,
                                    TSyncMethod::smDisableEvents}) {
-        SCOPED_TRACE(Ord(sync));
+        SCOPED_TRACE(ord(sync));
         const bool delivered = sync != TSyncMethod::smDisableEvents;
         Log log;
         std::atomic<int> calls{0}, wrongThread{0};
@@ -296,7 +296,7 @@ TEST_F(PtyPort, OnRxFlagRunsOncePerLineWhereTheSyncMethodSays)
 TEST_F(PtyPort, HandlersThatThrowOrCloseTheirPort)
 {
     for (const TSyncMethod sync : {TSyncMethod::smThreadSync, TSyncMethod::smWindowSync, TSyncMethod::smNone}) {
-        SCOPED_TRACE(Ord(sync));
+        SCOPED_TRACE(ord(sync));
         HookMessages reported;
         std::atomic<int> calls{0};
         std::atomic<bool> closed{false};

@@ -10,6 +10,7 @@
 #include "serial/ComComboBox.h"
 #include "serial/ComSelect.h"
 #include "serial/ComSetupDialog.h"
+#include "serial/ComSetupHook.h"
 #include "serial/ComStorage.h"
 #include "serial/EnumComPorts.h"
 #include "serial/SerialTestSupport.h"
@@ -23,7 +24,7 @@ using namespace serialtest;
 TEST(EnumComPorts, SortedIgnoringCaseOrCode23)
 {
     testenv::FixedPortList ports({"ttyS2", "ttyUSB0", "ttyS10", "ttyacm0"});
-    TComStringList list;
+    ComStringList list;
     EnumComPorts(list);
     EXPECT_EQ(list.Items(), (Strings{"ttyacm0", "ttyS10", "ttyS2", "ttyUSB0"}));
     ports.setNames({});
@@ -39,7 +40,7 @@ TEST(EnumComPorts, SortedIgnoringCaseOrCode23)
 TEST(ComSelect, AppliesOnlyAValueItHasTaken)
 {
     testenv::FixedPortList ports({"ttyS3", "ttyUSB0"});
-    TComStringList list;
+    ComStringList list;
     TComSelect select;
     select.SetItems(&list);
     select.SetComProperty(TComProperty::cpBaudRate);
@@ -73,12 +74,12 @@ namespace {
 struct User {
     int shown = 0;
     QPointer<TComSetupFrm> seen;
-    SetupDialogRunner previous;
+    testenv::ScopedOverride runner;
     explicit User(std::function<int(TComSetupFrm&)> play)
+        : runner(setSetupDialogRunner,
+                 SetupDialogRunner([this, play](TComSetupFrm& d) { return ++shown, seen = &d, play(d); }))
     {
-        previous = SetSetupDialogRunner([this, play](TComSetupFrm& d) { return ++shown, seen = &d, play(d); });
     }
-    ~User() { SetSetupDialogRunner(previous); }
 };
 
 std::string ReadFile(const std::string& path)
@@ -90,8 +91,7 @@ std::string ReadFile(const std::string& path)
 // Private folders for the user's and the machine's store and for ini files.
 struct ComStorage : testing::Test {
     std::string user = testenv::makeTempDir("user"), files = testenv::makeTempDir("files");
-    void SetUp() override { platform::setSettingsFolder(platform::SettingsRoot::CurrentUser, user); }
-    void TearDown() override { platform::setSettingsFolder(platform::SettingsRoot::CurrentUser, ""); }
+    testenv::ScopedOverride userFolder{platform::setSettingsFolder, platform::SettingsRoot::CurrentUser, user};
     // The ini text `port` stores.
     std::string IniText(ProbePort& port)
     {
@@ -121,7 +121,7 @@ TEST(ComSetupDialog, OkAppliesAllSixInOneStep)
     User user([&](TComSetupFrm& d) {
         const std::string before = port.Port();
         for (auto [combo, key] : keys)
-            QTest::keyClick(d.Combos(combo), key);
+            QTest::keyClick(d.combos(combo), key);
         EXPECT_EQ(port.Port(), before);
         return answer;
     });
@@ -145,6 +145,7 @@ TEST(ComSetupDialog, OkAppliesAllSixInOneStep)
     EXPECT_EQ(port.UpdateCount(), 0);
     EXPECT_FALSE(port.Connected());
     ports.failWith(EIO);
+    const testenv::ScopedOverride dialog(setSetupDialogHook, SetupDialogHook(EditComPort));
     EXPECT_EQ(Raised([&] { port.ShowSetupDialog(); }).first, CError_RegError);
     EXPECT_EQ(user.shown, 3);
 }

@@ -18,6 +18,7 @@
 #include "serial/IntervalTimer.h"
 #include "support/FakeSerialDevice.h"
 #include "support/PtyPair.h"
+#include "support/ScopedOverride.h"
 
 namespace serialtest {
 
@@ -63,8 +64,7 @@ struct Log {
 
 // Logs the messages that reach the exception hook while it lives.
 struct HookMessages : Log {
-    HookMessages() { SetExceptionHandler([this](std::exception_ptr e) { Add(ExceptionMessage(e)); }); }
-    ~HookMessages() { SetExceptionHandler(nullptr); }
+    testenv::ScopedOverride handler{setErrorHandler, [this](std::exception_ptr e) { Add(exceptionMessage(e)); }};
 };
 
 // Runs the Qt event loop until `done` holds or `ms` have passed.
@@ -82,10 +82,10 @@ inline bool WaitWithoutEvents(const std::function<bool()>& done, int ms = 5000)
 // The CPU time the port's event thread uses while the event loop runs `ms`.
 inline milliseconds ThreadCpuDuring(TCustomComPort& port, int ms)
 {
-    const auto before = port.EventThread()->CpuTime();
+    const auto before = port.EventThread()->cpuTime();
     EXPECT_GT(before.count(), 0);  // the measure works
     QTest::qWait(ms);
-    return std::chrono::duration_cast<milliseconds>(port.EventThread()->CpuTime() - before);
+    return std::chrono::duration_cast<milliseconds>(port.EventThread()->cpuTime() - before);
 }
 
 // A port named ComPort1 that shows its update nesting.

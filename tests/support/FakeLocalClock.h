@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/LocalClock.h"
+#include "support/ScopedOverride.h"
 
 namespace testenv {
 
@@ -60,9 +61,8 @@ private:
 };
 
 // Installs a fake clock for the life of the scope.
-struct ScopedFakeClock {
-    explicit ScopedFakeClock(FakeLocalClock& clock) { platform::setLocalClock(&clock); }
-    ~ScopedFakeClock() { platform::setLocalClock(nullptr); }
+struct ScopedFakeClock : ScopedOverride {
+    explicit ScopedFakeClock(FakeLocalClock& clock) : ScopedOverride(platform::setLocalClock, &clock) {}
 };
 
 } // namespace testenv

@@ -158,12 +158,12 @@ private:
 
 } // namespace
 
-FakeSerialDevices::FakeSerialDevices() : state_(std::make_shared<State>())
+FakeSerialDevices::FakeSerialDevices()
+    : state_(std::make_shared<State>())
+    , factory_(platform::setSerialDeviceFactory,
+               platform::SerialDeviceFactory([state = state_] { return std::make_unique<FakeDevice>(state); }))
 {
-    platform::setSerialDeviceFactory([state = state_] { return std::make_unique<FakeDevice>(state); });
 }
-
-FakeSerialDevices::~FakeSerialDevices() { platform::setSerialDeviceFactory(nullptr); }
 
 void FakeSerialDevices::fail(Op op, int error, int times)
 {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/SerialDevice.h"
+#include "support/ScopedOverride.h"
 
 namespace testenv {
 
@@ -33,8 +34,7 @@ class FakeSerialDevices {
 public:
     enum class Op { Open, Queues, State, Timeouts, Read, Write, OutputWaiting };
 
-    FakeSerialDevices();   // puts the fakes in place
-    ~FakeSerialDevices();  // puts the system devices back
+    FakeSerialDevices();  // puts the fakes in place until it goes
     FakeSerialDevices(const FakeSerialDevices&) = delete;
     FakeSerialDevices& operator=(const FakeSerialDevices&) = delete;
 
@@ -55,6 +55,7 @@ public:
 
 private:
     std::shared_ptr<State> state_;
+    ScopedOverride factory_;
 };
 
 } // namespace testenv

@@ -5,13 +5,13 @@
 #include <QStringList>
 
 #include "platform/PortList.h"
+#include "support/ScopedOverride.h"
 
 namespace testenv {
 
 class FixedPortList final : public platform::PortList {
 public:
-    explicit FixedPortList(QStringList names = {}) : names_(std::move(names)) { platform::setPortList(this); }
-    ~FixedPortList() override { platform::setPortList(nullptr); }
+    explicit FixedPortList(QStringList names = {}) : names_(std::move(names)) {}
     FixedPortList(const FixedPortList&) = delete;
     FixedPortList& operator=(const FixedPortList&) = delete;
 
@@ -29,6 +29,7 @@ public:
 private:
     QStringList names_;
     int error_ = 0;
+    ScopedOverride inUse_{platform::setPortList, this};
 };
 
 } // namespace testenv

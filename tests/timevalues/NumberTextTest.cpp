@@ -27,7 +27,7 @@ TEST(IntOfValue, ReadsLeniently)
         {"-99999999999999999999z", INT_MAX}, {"$FFFFFFFFFF", INT_MAX},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(IntOfValue(c.text), c.expected) << "\"" << c.text << "\"";
+        EXPECT_EQ(intOfValue(c.text), c.expected) << "\"" << c.text << "\"";
 }
 
 // The clock's command fields: the beep code and setting values ("$",
