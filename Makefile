@@ -21,8 +21,8 @@ test: deps
 run: deps
 	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DSTARTCLOCK_TESTS=OFF
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
-	@if [ -x $(RELEASE_DIR)/src/app/corvalinder ]; then \
-		exec $(RELEASE_DIR)/src/app/corvalinder; \
+	@if [ -x $(RELEASE_DIR)/src/app/windows/corvalinder ]; then \
+		exec $(RELEASE_DIR)/src/app/windows/corvalinder; \
 	else \
 		echo "The main window is not built yet: there is no program to start." >&2; \
 		exit 1; \

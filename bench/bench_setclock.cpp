@@ -40,9 +40,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/ErrorReporter.h"
-#include "app/MainForm.h"
-#include "app/MainSettings.h"
+#include "app/windows/ErrorReporter.h"
+#include "app/windows/MainForm.h"
+#include "app/windows/MainSettings.h"
 #include "platform/NameOrder.h"
 #include "platform/PortList.h"
 #include "platform/SettingsStore.h"

@@ -1,0 +1,157 @@
+#include "app/windows/ErrorReporter.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QPointer>
+
+#include <memory>
+
+#include "serial/ExceptionHook.h"
+#include "timevalues/controls/ControlHooks.h"
+
+namespace app {
+namespace {
+
+// The message box of a report: modal for the whole program, but shown
+// without a nested event loop, so the window's timer and port go on. A box
+// with a parent is centred over it.
+void showBox(ErrorReporter::Kind kind, const QString& text, QWidget* over, std::function<void()> done)
+{
+    auto* box = new QMessageBox(over);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->setIcon(kind == ErrorReporter::Kind::Error ? QMessageBox::Critical : QMessageBox::Information);
+    box->setWindowTitle(QApplication::applicationName());
+    box->setText(text);
+    box->setStandardButtons(QMessageBox::Ok);
+    QObject::connect(box, &QMessageBox::finished, box, [done = std::move(done)](int) { done(); });
+    box->show();
+}
+
+} // namespace
+
+ErrorReporter::ErrorReporter(QObject* parent) : QObject(parent) {}
+
+ErrorReporter::~ErrorReporter() = default;
+
+ErrorReporter& ErrorReporter::instance()
+{
+    static ErrorReporter reporter;
+    return reporter;
+}
+
+QString ErrorReporter::messageOf(std::exception_ptr error)
+{
+    if (!error)
+        return QStringLiteral("Okänt fel");
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QStringLiteral("Okänt fel");
+    }
+}
+
+void ErrorReporter::reportError(std::exception_ptr error) noexcept
+{
+    try {
+        post(Kind::Error, messageOf(error));
+    } catch (...) {
+        // nothing more can be done for a report that cannot even be formed
+    }
+}
+
+void ErrorReporter::showMessage(const QString& text) noexcept
+{
+    post(Kind::Message, text);
+}
+
+platform::ErrorHandler ErrorReporter::errorHandler()
+{
+    return [this](std::exception_ptr error) { reportError(error); };
+}
+
+void ErrorReporter::setPresenter(Presenter presenter)
+{
+    presenter_ = std::move(presenter);
+}
+
+void ErrorReporter::post(Kind kind, const QString& text) noexcept
+{
+    bool expected = false;
+    if (!busy_.compare_exchange_strong(expected, true)) {
+        ++dropped_;
+        return;
+    }
+    try {
+        // Queued: the box comes up from the event loop of the reporter's
+        // thread, never inside the caller.
+        const bool posted = QMetaObject::invokeMethod(
+            this, [this, kind, text] { present(kind, text); }, Qt::QueuedConnection);
+        if (!posted)
+            busy_ = false;
+    } catch (...) {
+        busy_ = false;
+    }
+}
+
+void ErrorReporter::present(Kind kind, const QString& text)
+{
+    // `done` may be called once only, and may outlive a presenter swap.
+    auto once = std::make_shared<std::atomic<bool>>(false);
+    QPointer<ErrorReporter> self(this);
+    auto done = [self, once] {
+        if (!once->exchange(true) && self)
+            self->finished();
+    };
+    try {
+        if (presenter_)
+            presenter_(kind, text, done);
+        else
+            showBox(kind, text, boxParent(), done);
+    } catch (...) {
+        done();
+    }
+}
+
+QWidget* ErrorReporter::boxParent() const
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (mainWindow_)
+        return mainWindow_;
+    return QApplication::activeWindow();
+}
+
+void ErrorReporter::finished()
+{
+    busy_ = false;
+    emit idle();
+}
+
+void ErrorReporter::drain()
+{
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    if (!busy_)
+        return;
+    QEventLoop loop;
+    connect(this, &ErrorReporter::idle, &loop, &QEventLoop::quit);
+    if (busy_)
+        loop.exec();
+}
+
+void routeLibraryFailures(ErrorReporter* reporter)
+{
+    if (!reporter) {
+        serial::setErrorHandler(nullptr);
+        timevalues::setErrorHandler(nullptr);
+        return;
+    }
+    const platform::ErrorHandler report = reporter->errorHandler();
+    serial::setErrorHandler(report);
+    timevalues::setErrorHandler(report);
+}
+
+} // namespace app

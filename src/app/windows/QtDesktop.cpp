@@ -1,0 +1,32 @@
+#include "app/windows/QtDesktop.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "app/windows/TableFileDialog.h"
+
+namespace app {
+
+QString QtDesktop::chooseFileToOpen(QWidget* parent, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+}
+
+QString QtDesktop::chooseTableFile(QWidget* parent, const TableFileDialog& dialog)
+{
+    return execTableFileDialog(parent, dialog);
+}
+
+int QtDesktop::runModal(QDialog& dialog)
+{
+    return dialog.exec();
+}
+
+void QtDesktop::showMessage(QWidget* parent, const QString& text)
+{
+    QMessageBox::information(parent, QApplication::applicationName(), text);
+}
+
+} // namespace app

@@ -1,0 +1,58 @@
+// The program: one main window, driven by its event loop until it closes.
+#include <QApplication>
+
+#include "app/windows/ErrorReporter.h"
+#include "app/windows/MainForm.h"
+#include "app/windows/MainSettings.h"
+#include "app/windows/QtDesktop.h"
+#include "platform/SettingsStore.h"
+#include "serial/controls/ComSetupDialog.h"
+
+namespace {
+
+// The settings of the last run, read once for every window; an unreadable
+// settings file leaves the defaults, and the user is told.
+app::MainSettings readSettings(app::ErrorReporter& reporter)
+{
+    try {
+        platform::SettingsStore store;
+        return app::readMainSettings(store);
+    } catch (...) {
+        reporter.reportError(std::current_exception());
+        return app::MainSettings{};
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvalinder"));
+    QApplication::setOrganizationName(QStringLiteral("Vilo"));
+
+    app::ErrorReporter& reporter = app::ErrorReporter::instance();
+    app::routeLibraryFailures(&reporter);
+    serial::installSetupDialog();
+
+    int result = 1;
+    try {
+        app::QtDesktop desktop;
+        app::TMainForm mainForm(readSettings(reporter), desktop);
+        reporter.setMainWindow(&mainForm);
+        mainForm.show();
+        mainForm.Init();
+        result = QApplication::exec();
+    } catch (...) {
+        // A failure while the windows are made ends the program, after saying
+        // why; a report still waiting is shown first, so this one is not dropped.
+        const std::exception_ptr error = std::current_exception();
+        reporter.drain();
+        reporter.reportError(error);
+        result = 1;
+    }
+    // A report made while the window closed (settings not saved) is still shown.
+    reporter.drain();
+    app::routeLibraryFailures(nullptr);
+    return result;
+}

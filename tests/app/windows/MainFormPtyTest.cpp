@@ -1,0 +1,298 @@
+// The whole program against the simulated clock and the simulated boot loader
+// on a pty: the main window and the loader dialog (offscreen) with their real
+// timers, ports and event loop.
+#include <QLabel>
+#include <QPushButton>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "WindowFixture.h"
+#include "app/windows/LoaderDialog.h"
+#include "sim/BootSim.h"
+#include "sim/ClockSim.h"
+
+using namespace std::chrono_literals;
+using bootsim::Verdict;
+using windowtest::control;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+class MainFormPtyTest : public windowtest::WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        portList.setNames({QString::fromStdString(sim.slavePath())});
+        storePort(sim.slavePath());
+    }
+    // Waits on the simulated clock while the program's event loop runs.
+    bool waitForClock(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5000ms)
+    {
+        return sim.waitUntil(done, timeout, [] { QTest::qWait(5); });
+    }
+
+    clocksim::ClockSim sim;
+};
+
+// The remembered port is opened and "VER" is sent until the clock
+// acknowledges it, then no more (the rhythm is the link's own test's), and
+// the identification is shown. The lamps follow the data, TXD for "VER"
+// before RXD for the answer, and go out again (on the received-line event
+// alone TXD stayed lit and RXD never lit).
+TEST_F(MainFormPtyTest, IdentifiesTheClockOnTheRememberedPortAndTheLampsFollow)
+{
+    sim.answerCopies("VER", {clocksim::Answer::Silence, clocksim::Answer::Silence, clocksim::Answer::Ack});
+    app::TMainForm& w = makeWindow();
+    std::vector<std::string> seen;
+    auto* const txd = control<serial::TComLed>(w, "ComLed1");
+    auto* const rxd = control<serial::TComLed>(w, "ComLed2");
+    for (auto [lamp, name] : {std::pair{txd, "TX"}, std::pair{rxd, "RX"}})
+        lamp->OnChange = [&seen, name](serial::TComLed*, serial::TLedState s) {
+            seen.push_back(name + std::string(s == serial::TLedState::lsOn ? " on" : " off"));
+        };
+    w.Init();
+    ASSERT_TRUE(waitForClock([&] { return sim.acknowledgements() == 1; }));
+    waitForClock([] { return false; }, 1000ms);  // a resend would come within 0.4 s
+    EXPECT_EQ(sim.commands(), std::vector<std::string>(3, "VER"));
+    EXPECT_EQ(control<QLabel>(w, "VerLabel")->text(), QString::fromLatin1(clocksim::kIdentification2004));
+    EXPECT_TRUE(control<QLabel>(w, "Lin")->text().startsWith(QString::fromLatin1(clocksim::kIdentification2004)));
+    EXPECT_TRUE(sim.failures().empty());
+    EXPECT_TRUE(errors.empty() && messages.empty());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return seen.size() >= 4 && seen.back().ends_with("off"); }, 3000));
+    const auto first = [&](const std::string& what) { return std::ranges::find(seen, what) - seen.begin(); };
+    EXPECT_LT(first("TX on"), first("RX on"));
+    EXPECT_LT(first("RX on"), static_cast<long>(seen.size())) << testing::PrintToString(seen);
+    EXPECT_TRUE(txd->State() == serial::TLedState::lsOff && rxd->State() == serial::TLedState::lsOff);
+    txd->OnChange = rxd->OnChange = nullptr;  // the lamps report once more while the window goes
+}
+
+// Noise without a CR, more than the port's input queue holds, in one burst
+// or at line pace, must not stop the link from reading: the noise is thrown
+// away up to its CR and the next proper line is answered.
+TEST_F(MainFormPtyTest, AnswersTheNextLineAfterNoiseLongerThanTheInputQueue)
+{
+    app::TMainForm& w = makeWindow();
+    w.Init();
+    ASSERT_TRUE(waitForClock([&] { return sim.acknowledgements() == 1; }));
+    for (const auto& [chunk, identification] : {std::pair{4096, clocksim::kIdentification2003},
+                                                std::pair{32, clocksim::kIdentification2004}}) {
+        SCOPED_TRACE(chunk);
+        sim.clearRecords();
+        for (int sent = 0; sent < 4096; sent += chunk) {
+            sim.sendRaw(std::string(static_cast<std::size_t>(chunk), 'A'));
+            QTest::qWait(5);
+        }
+        sim.sendRaw("\r" + clocksim::framed(identification));
+        EXPECT_TRUE(waitForClock([&] { return sim.acknowledgements() == 1; }, 2000ms));
+        EXPECT_EQ(control<QLabel>(w, "VerLabel")->text(), QString::fromLatin1(identification));
+    }
+    EXPECT_TRUE(sim.failures().empty());
+    EXPECT_TRUE(errors.empty() && messages.empty());
+}
+
+// "Init laddning" hands the line to the loader closed, with the timer
+// stopped and nobody else holding the line, and takes it back. When the line
+// cannot be had back, or the loader fails, the error is reported and the
+// timer runs on all the same: the outstanding command goes out again once a
+// port opens, and the buttons reach the clock.
+TEST_F(MainFormPtyTest, TheHandOverToTheLoaderAlwaysEndsWithTheTimerRunning)
+{
+    for (const auto& [lineTaken, loaderThrows] : {std::pair{false, false}, {true, false}, {false, true}}) {
+        SCOPED_TRACE(std::to_string(lineTaken) + std::to_string(loaderThrows));
+        sim.setDefaultAnswer(clocksim::Answer::Silence);  // "VER" stays outstanding
+        sim.clearRecords();
+        errors.clear();
+        app::TMainForm& w = makeWindow();
+        w.Init();
+        ASSERT_TRUE(waitForClock([&] { return sim.copiesOf("VER") == 1; }));
+        int held = -1;  // another program's hold on the line
+        desktop.modal = [&](QDialog& dialog) {
+            serial::TComPort& loaderPort = static_cast<app::TFLoader&>(dialog).ComPort();
+            const std::string port = loaderPort.Port();
+            EXPECT_EQ(port, sim.slavePath());
+            EXPECT_TRUE(loaderPort.Connected());
+            EXPECT_FALSE(w.ComPort().Connected());
+            EXPECT_FALSE(w.Timer1().isActive());
+            loaderPort.Close();
+            held = ::open(port.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+            EXPECT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0) << "the line is free";
+            if (!lineTaken)
+                ::close(std::exchange(held, -1));
+            if (loaderThrows)
+                throw std::runtime_error("loader failed");
+            return 0;
+        };
+        QTest::mouseClick(control<QPushButton>(w, "Button3"), Qt::LeftButton);
+        settle();
+        EXPECT_TRUE(w.Timer1().isActive());
+        EXPECT_EQ(errors.size(), lineTaken || loaderThrows ? 1u : 0u);
+        EXPECT_EQ(w.ComPort().Connected(), !lineTaken);
+        if (lineTaken) {
+            ::close(held);
+            emit control<serial::TComComboBox>(w, "ComComboBox")->activated(0);  // the user picks the port again
+            EXPECT_TRUE(w.ComPort().Connected());
+        }
+        sim.clearRecords();
+        EXPECT_TRUE(waitForClock([&] { return sim.copiesOf("VER") == 2; }, 3000ms));
+        sim.setDefaultAnswer(clocksim::Answer::Ack);
+        EXPECT_TRUE(waitForClock([&] { return sim.acknowledgements() == 1; }));
+        QTest::mouseClick(control<QPushButton>(w, "Button4"), Qt::LeftButton);
+        EXPECT_TRUE(waitForClock([&] { return !sim.commands().empty() && sim.commands().back().starts_with("SET-"); }));
+        EXPECT_TRUE(sim.failures().empty());
+        closeWindow();
+    }
+}
+
+// ---- the loader dialog, reached through the main window's hand-over ----
+
+class LoaderDialogTest : public windowtest::WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        makeWindow().ComPort().SetPort(sim.slavePath());
+        loader = window->findChild<app::TFLoader*>(QStringLiteral("FLoader"));
+        ASSERT_NE(loader, nullptr);
+        loader->setTiming({.replyInterval = 200ms, .readyWait = 200ms, .readyTries = 3, .pageReplyWait = 1000ms,
+                           .drainQuiet = 100ms, .drainLimit = 2000ms, .refusalLimit = 4});
+        desktop.message = [this](const QString& text) {
+            boxes.push_back(text.toStdString());
+            QTest::qWait(100);  // the box is up for a while, and the event loop runs
+        };
+        desktop.modal = [this](QDialog& d) {
+            clickAfterWakeUps(static_cast<app::TFLoader&>(d));
+            return 0;
+        };
+    }
+    // On the boot loader's line (9600 8N1, DTR and RTS off, no flow control),
+    // the user waits for the wake-up bytes to reach the clock, clicks "Ladda
+    // Hexfil" and tries to close the dialog, which stays while the upload
+    // runs. Meanwhile a 50 ms timer goes on firing: the window keeps answering.
+    void clickAfterWakeUps(app::TFLoader& d)
+    {
+        EXPECT_EQ(windowtest::lineOf(d.ComPort().appliedLineState()), (std::vector<unsigned>{9600, 8, 0, 0, 13, 0}));
+        EXPECT_TRUE(QTest::qWaitFor([this] { return sim.wakeUps() >= 2; }, 3000));
+        QTimer ticks;
+        auto last = std::chrono::steady_clock::now();
+        const auto start = last;
+        std::chrono::steady_clock::duration longestGap{};
+        QObject::connect(&ticks, &QTimer::timeout, [&] {
+            longestGap = std::max(longestGap, std::chrono::steady_clock::now() - last);
+            last = std::chrono::steady_clock::now();
+        });
+        ticks.start(50);
+        QPushButton* const load = control<QPushButton>(d, "Button1");
+        load->click();
+        EXPECT_FALSE(load->isEnabled());
+        EXPECT_FALSE(d.close());
+        d.reject();
+        EXPECT_TRUE(QTest::qWaitFor([&d] { return !d.upload().running(); }, 10000)) << "the upload waited without end";
+        uploadTook = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(longestGap, 250ms);
+        EXPECT_TRUE(load->isEnabled());
+    }
+    QString writeFile(const std::string& name, const std::string& text)
+    {
+        std::ofstream(folder + "/" + name, std::ios::binary) << text;
+        return QString::fromStdString(folder + "/" + name);
+    }
+
+    bootsim::BootSim sim;
+    std::string folder = testenv::makeTempDir("loader");
+    app::TFLoader* loader = nullptr;  // the main window's
+    QString& chosen = desktop.chosen;
+    std::vector<std::string> boxes;
+    std::chrono::steady_clock::duration uploadTook{};
+};
+
+// A whole upload, the boot loader refusing the last page once with a short
+// reply and once with "NO": every record arrives as the upload engine sends
+// it, the gap at the end of page 0 brings up its warning each time (the
+// upload waits for the box), and the dialog closes with "OK", having let go
+// of the line, which the main window has again. The next upload starts at
+// page 0, and when the boot loader falls silent it ends within its bound and
+// says so in a box; the dialog stays open.
+TEST_F(LoaderDialogTest, UploadsAFileWholeOrSaysWhyNot)
+{
+    const std::string gap = ":0100F000010E", d1 = ":0101000002FC", end = ":00000001FF";
+    chosen = writeFile("firmware.hex", gap + "\r\n" + d1 + "\r\n" + end + "\r\n");
+    sim.answerEnds({Verdict::Ok, Verdict::Short, Verdict::Refuse});
+    window->Button3Click();
+    // The closing record is the last write; the boot loader reads it in its own time.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return sim.lines().size() == 10; }, 3000));
+    EXPECT_EQ(sim.lines(), (Lines{gap, end, ":00010002FD", d1, end, d1, end, d1, end, ":00000009F7"}));
+    EXPECT_EQ(boxes, std::vector<std::string>(3, "Konstig adress dök upp"));
+    EXPECT_EQ(control<QLabel>(*loader, "LBoot")->text(), "OK");
+    EXPECT_EQ(loader->result(), QDialog::Accepted);
+    EXPECT_FALSE(loader->ComPort().Connected());
+    EXPECT_FALSE(loader->TimerBoot().isActive());
+    EXPECT_TRUE(window->ComPort().Connected());
+    EXPECT_TRUE(window->Timer1().isActive());
+
+    boxes.clear();
+    sim.answerEnds({Verdict::Silent});
+    window->Button3Click();
+    EXPECT_EQ(boxes, std::vector<std::string>{"Inget svar från bootloadern efter sida 0; laddningen avbröts"});
+    EXPECT_LT(uploadTook, 1000ms + 1500ms);
+    EXPECT_EQ(control<QLabel>(*loader, "LBoot")->text(), "0");
+    EXPECT_TRUE(window->ComPort().Connected());
+    settle();
+    EXPECT_TRUE(errors.empty() && messages.empty());
+}
+
+// The whole file is read and checked before the boot loader is woken: a file
+// that cannot be loaded leaves the clock untouched and waiting, and a port
+// that cannot be opened is reported without showing the dialog.
+TEST_F(LoaderDialogTest, NothingGoesToTheClockUnlessAFileCanBeLoaded)
+{
+    ASSERT_EQ(::mkfifo((folder + "/pipe.hex").c_str(), 0600), 0);
+    const QString huge = writeFile("huge.hex", "");
+    ASSERT_EQ(::truncate(huge.toStdString().c_str(), 4 * 1024 * 1024 + 1), 0);
+    const std::pair<QString, std::string> cases[] = {
+        {QString(), ""},  // the chooser cancelled
+        {writeFile("bad.hex", ":0100000041BF\r\n:00000001FF\r\n"), "rad 1: felaktig checksumma"},
+        {writeFile("order.hex", ":0102000001FC\r\n:0101000002FC\r\n:00000001FF\r\n"), "rad 2: adressen ligger på"},
+        {writeFile("none.hex", "") + "x", "finns inte"},
+        {QString::fromStdString(folder + "/pipe.hex"), "kan inte läsas"},
+        {huge, "Fel i hexfilen: filen " + huge.toStdString() + " är för stor"},
+    };
+    desktop.modal = [](QDialog& dialog) {
+        auto& d = static_cast<app::TFLoader&>(dialog);
+        control<QPushButton>(d, "Button1")->click();
+        EXPECT_TRUE(d.TimerBoot().isActive());  // the clock keeps waiting for a file
+        return 0;
+    };
+    for (const auto& [file, says] : cases) {
+        SCOPED_TRACE(says);
+        errors.clear();
+        chosen = file;
+        window->Button3Click();
+        settle();
+        EXPECT_EQ(sim.lines(), std::vector<std::string>{});
+        EXPECT_TRUE(says.empty() ? errors.empty() : errors.size() == 1 && errors[0].find(says) != std::string::npos)
+            << testing::PrintToString(errors);
+    }
+    EXPECT_TRUE(messages.empty());
+
+    errors.clear();
+    bool shown = false;
+    desktop.modal = [&](QDialog&) {
+        shown = true;
+        return 0;
+    };
+    window->ComPort().Close();
+    window->ComPort().SetPort(folder + "/no-such-tty");
+    window->Button3Click();
+    settle();
+    EXPECT_FALSE(shown);
+    EXPECT_FALSE(loader->TimerBoot().isActive());
+    EXPECT_EQ(errors.size(), 1u);  // the reopening failed too, while the first box waited: one box at a time
+}
+
+} // namespace

@@ -1,0 +1,129 @@
+// The main window without a clock: the settings it starts from and keeps,
+// the line it opens and what it says when it cannot, and the boxes of the
+// error reporter.
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "WindowFixture.h"
+#include "app/windows/ShiftArrows.h"
+#include "app/tables/Cp1252.h"
+#include "serial/ExceptionHook.h"
+#include "support/FakeSerialDevice.h"
+#include "timevalues/controls/ControlHooks.h"
+
+namespace {
+
+using MainFormTest = windowtest::WindowTest;
+using windowtest::control;
+using testenv::FakeSerialDevices;
+
+// A first start: default geometry, the controls of the pursuit tab and the
+// side panel on screen, the precise 100 ms timer running, no port in the
+// list and so no line, and "VER" shown as the outstanding command. "Ingen
+// comport" comes from the event loop, not from inside Init. Closing writes
+// what the next start reads.
+TEST_F(MainFormTest, FirstStartWithoutSettingsRunsWithoutAPort)
+{
+    portList.setNames({QStringLiteral("ttyS0")});  // no "Com1" here
+    app::TMainForm& w = makeWindow();
+    EXPECT_EQ(w.geometry(), QRect(0, 0, 200, 400));
+    EXPECT_EQ(w.comComboBoxText(), QString());
+    EXPECT_TRUE(w.Timer1().isActive());
+    EXPECT_EQ(w.Timer1().interval(), 100);
+    EXPECT_EQ(w.Timer1().timerType(), Qt::PreciseTimer);
+    w.show();
+    control<QTabWidget>(w, "PageControl")->setCurrentIndex(1);
+    for (const char* name : {"StringGrid2", "LasFile", "Button2", "Button8", "Button9", "Button10", "Button7",
+                             "Button4", "Button5", "ComComboBox"})
+        EXPECT_TRUE(control<QWidget>(w, name)->isVisible()) << name;
+    w.Init();
+    EXPECT_TRUE(messages.empty());
+    settle();
+    EXPECT_EQ(messages, std::vector<std::string>{"Ingen comport"});
+    EXPECT_FALSE(w.ComPort().Connected());
+    EXPECT_EQ(control<QLabel>(w, "Lut")->text(), app::fromCp1252("VER\x93"));
+    closeWindow();
+    platform::SettingsStore store;
+    const app::MainSettings stored = app::readMainSettings(store);
+    EXPECT_EQ(std::tuple(stored.Vidd, stored.hojd, stored.Comport), std::tuple(200, 400, QString()));
+}
+
+// Init opens the remembered port as the clock wants it: 9600 8N1, DTR on,
+// RTS off, no flow control, CR as the event character, and "VER" goes out
+// at once.
+TEST_F(MainFormTest, InitOpensTheRememberedPortAsTheClockWantsIt)
+{
+    FakeSerialDevices devices;
+    portList.setNames({QStringLiteral("COM1"), QStringLiteral("COM2")});
+    storePort("COM2");
+    app::TMainForm& w = makeWindow();
+    w.Init();
+    settle();
+    EXPECT_TRUE(messages.empty());
+    ASSERT_TRUE(w.ComPort().Connected());
+    const testenv::FakeSerialLine line = devices.line("/dev/COM2");
+    ASSERT_TRUE(line.state.has_value());
+    EXPECT_EQ(windowtest::lineOf(*line.state), (std::vector<unsigned>{9600, 8, 0, 0, 13, platform::kLineDtrEnable}));
+    EXPECT_EQ(line.written, std::string("VER\x93\r"));
+}
+
+// A slot's exception, and what the entry controls and the serial library
+// hand to their failure hooks, reach the program's reporter.
+TEST_F(MainFormTest, SlotsAndTheLibraryHooksReachTheErrorReporter)
+{
+    for (const std::function<void()>& fail : std::initializer_list<std::function<void()>>{
+             [] { app::guarded([] { throw std::runtime_error("slot failed"); }); },
+             [] { timevalues::reportControlError(std::make_exception_ptr(std::runtime_error("entry failed"))); },
+             [] { serial::handleException(std::make_exception_ptr(std::runtime_error("port failed"))); }}) {
+        fail();
+        settle();
+    }
+    EXPECT_EQ(errors, (std::vector<std::string>{"slot failed", "entry failed", "port failed"}));
+}
+
+// The error reporter's box has the program's name as its title, an icon by
+// its kind, and stands centred over the main window.
+TEST_F(MainFormTest, TheBoxIsTitledByTheProgramAndCentredOverTheWindow)
+{
+    app::ErrorReporter reporter;
+    QWidget window;
+    window.setGeometry(300, 200, 640, 480);
+    window.show();
+    reporter.setMainWindow(&window);
+    for (const auto& [error, icon] : {std::pair{true, QMessageBox::Critical}, {false, QMessageBox::Information}}) {
+        if (error)
+            reporter.reportError(std::make_exception_ptr(std::runtime_error("failed")));
+        else
+            reporter.showMessage(QStringLiteral("told"));
+        QCoreApplication::sendPostedEvents();
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->windowTitle(), QApplication::applicationName());
+        EXPECT_EQ(box->icon(), icon);
+        EXPECT_EQ(box->parentWidget(), &window);
+        EXPECT_LE((box->frameGeometry().center() - window.frameGeometry().center()).manhattanLength(), 2);
+        box->accept();
+        EXPECT_FALSE(reporter.busy());
+    }
+}
+
+// Each arrow reports its press (+1 up, -1 down) and its release once: held,
+// it does not repeat on its own (the shift's own repeat does).
+TEST(ShiftArrows, ReportOnePressAndReleasePerClickEvenWhenHeld)
+{
+    app::ShiftArrows arrows;
+    std::vector<int> seen;  // the directions pressed, 0 for a release
+    QObject::connect(&arrows, &app::ShiftArrows::pressed, [&](int direction) { seen.push_back(direction); });
+    QObject::connect(&arrows, &app::ShiftArrows::released, [&] { seen.push_back(0); });
+    QTest::mousePress(arrows.upHalf(), Qt::LeftButton);
+    QTest::qWait(700);
+    QTest::mouseRelease(arrows.upHalf(), Qt::LeftButton);
+    QTest::mouseClick(arrows.downHalf(), Qt::LeftButton);
+    EXPECT_EQ(seen, (std::vector<int>{1, 0, -1, 0}));
+}
+
+} // namespace

@@ -1,0 +1,140 @@
+#pragma once
+// What the window tests share: a private settings folder per test, a fixed
+// port list, a recorder in place of the error reporter's boxes, a desktop
+// whose dialogs the test answers, and the rows of the start grids.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QMainWindow>
+#include <QTableWidget>
+#include <QTest>
+
+#include <memory>
+
+#include "app/windows/Desktop.h"
+#include "app/windows/ErrorReporter.h"
+#include "app/windows/MainForm.h"
+#include "platform/SettingsFolders.h"
+#include "platform/SettingsStore.h"
+#include "support/FixedPortList.h"
+#include "support/ScopedOverride.h"
+#include "support/test_env.h"
+
+namespace windowtest {
+
+using Row = std::vector<std::string>;
+
+// Data row `row` of a start grid, from column 0.
+inline void fill(QTableWidget* table, int row, const Row& cells)
+{
+    app::TableWidgetGrid grid(table);
+    for (std::size_t c = 0; c < cells.size(); ++c)
+        grid.SetCell(static_cast<int>(c), row, cells[c]);
+}
+inline Row rowIn(QTableWidget* table, int row)
+{
+    const app::TableWidgetGrid grid(table);
+    Row cells;
+    for (int c = 0; c < grid.ColCount(); ++c)
+        cells.push_back(grid.Cell(c, row));
+    return cells;
+}
+
+// The control `name` of a window, as the code names it; the main window's
+// own, not one of its dialogs' of the same name.
+template <class T>
+T* control(const QWidget& window, const char* name)
+{
+    const auto* main = qobject_cast<const QMainWindow*>(&window);
+    const QWidget& root = main ? *main->centralWidget() : window;
+    T* found = root.findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        ADD_FAILURE() << "no control " << name;
+    return found;
+}
+
+// What of a line's settings the clock depends on: speed, frame, event
+// character, and the bits of DTR, RTS and flow control.
+inline std::vector<unsigned> lineOf(const platform::SerialLineState& s)
+{
+    return {s.BaudRate, s.ByteSize, s.Parity, s.StopBits, s.EvtChar,
+            s.Flags & (platform::kLineDtrControlMask | platform::kLineRtsControlMask | platform::kLineOutxCtsFlow |
+                       platform::kLineOutxDsrFlow | platform::kLineOutX | platform::kLineInX)};
+}
+
+// Answers every file chooser with `chosen`, runs `modal` in place of a
+// dialog's modal loop and keeps the messages shown.
+struct FakeDesktop : app::Desktop {
+    QString chosen;
+    std::function<int(QDialog&)> modal = [](QDialog&) { return 0; };
+    std::function<void(const QString&)> message = [](const QString&) {};
+
+    QString chooseFileToOpen(QWidget*, const QString&) override { return chosen; }
+    QString chooseTableFile(QWidget*, const app::TableFileDialog&) override { return chosen; }
+    int runModal(QDialog& dialog) override { return modal(dialog); }
+    void showMessage(QWidget*, const QString& text) override { message(text); }
+};
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        app::ErrorReporter::instance().drain();
+        app::ErrorReporter::instance().setPresenter(
+            [this](app::ErrorReporter::Kind kind, const QString& text, std::function<void()> done) {
+                (kind == app::ErrorReporter::Kind::Error ? errors : messages).push_back(text.toStdString());
+                done();
+            });
+        app::routeLibraryFailures(&app::ErrorReporter::instance());
+    }
+    void TearDown() override
+    {
+        window.reset();
+        settle();
+        app::routeLibraryFailures(nullptr);
+        app::ErrorReporter::instance().setPresenter(nullptr);
+    }
+
+    // The port the next window starts from.
+    void storePort(const std::string& port)
+    {
+        platform::SettingsStore store;
+        app::writeMainWindowSettings(store, {.Comport = QString::fromStdString(port)}, std::nullopt);
+    }
+
+    // The settings as the program reads them at its start.
+    static app::MainSettings storedSettings()
+    {
+        platform::SettingsStore store;
+        return app::readMainSettings(store);
+    }
+    // A window made now from the stored settings; not yet Init.
+    app::TMainForm& makeWindow()
+    {
+        window = std::make_unique<app::TMainForm>(storedSettings(), desktop);
+        return *window;
+    }
+    // Closes the window the way the user does (FormClose runs) and frees it.
+    void closeWindow()
+    {
+        window->close();
+        window.reset();
+        settle();
+    }
+    // Lets queued reports reach the recorder.
+    void settle()
+    {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+
+    std::string configFolder = testenv::makeTempDir("config");
+    testenv::ScopedOverride userFolder{platform::setSettingsFolder, platform::SettingsRoot::CurrentUser, configFolder};
+    testenv::FixedPortList portList;
+    std::vector<std::string> errors;    // reported failures, in turn
+    std::vector<std::string> messages;  // the program's own messages, in turn
+    FakeDesktop desktop;
+    std::unique_ptr<app::TMainForm> window;
+};
+
+} // namespace windowtest
