@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <limits>
 
+namespace timevalues {
+
 namespace {
 
 int digitValue(char c, int base)
@@ -53,3 +55,5 @@ int intOfValue(const std::string& text)
         return static_cast<int>(-magnitude);
     return static_cast<int>(std::min<int64_t>(magnitude, std::numeric_limits<int>::max()));
 }
+
+} // namespace timevalues

@@ -5,6 +5,8 @@
 
 #include "timevalues/Utf8Char.h"
 
+namespace timevalues {
+
 namespace {
 
 bool isPlaceholder(char c) { return c == '#' || c == '$' || c == '@'; }
@@ -187,3 +189,5 @@ std::string MaskBlank(const std::string& mask)
     }
     return std::string(count, ' ');
 }
+
+} // namespace timevalues

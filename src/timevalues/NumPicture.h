@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 
+namespace timevalues {
+
 // An unsigned value that may carry decimals: the first run of placeholders is
 // the integer part, and the run that starts two characters after it (past one
 // decimal point) the fraction part, so 1234 under "##.##" is "12.34".
@@ -31,3 +33,5 @@ std::string FormatInt(int32_t value, const std::string& mask);
 
 // One blank for every character of `mask` that is not "@".
 std::string MaskBlank(const std::string& mask);
+
+} // namespace timevalues

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+namespace timevalues {
+
 namespace spinvalue {
 namespace {
 
@@ -114,3 +116,5 @@ int32_t stepValue(int32_t value, int32_t increment, int direction)
 }
 
 } // namespace spinvalue
+
+} // namespace timevalues

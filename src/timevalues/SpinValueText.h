@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <optional>
 
+namespace timevalues {
+
 namespace spinvalue {
 
 // Decimals beyond this would only ever overflow the 32-bit value.
@@ -47,3 +49,5 @@ bool isValidChar(QChar key, bool editorEnabled, QChar localeDecimalPoint);
 int32_t stepValue(int32_t value, int32_t increment, int direction);
 
 } // namespace spinvalue
+
+} // namespace timevalues

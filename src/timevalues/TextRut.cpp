@@ -2,6 +2,8 @@
 
 #include <limits>
 
+namespace timevalues {
+
 namespace {
 
 unsigned byteSum(const std::string& s)
@@ -123,3 +125,5 @@ std::string BlankStr(uint16_t count)
 {
     return FillStr(count, ' ');
 }
+
+} // namespace timevalues

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+namespace timevalues {
+
 // The byte that makes the sum of all bytes of `text` plus itself 0 modulo
 // 128. It is never a control character: it lies in 32..127 or 128..159.
 char CheckChar(const std::string& text);
@@ -52,3 +54,5 @@ std::string FillStr(uint16_t count, char ch);
 
 // `count` blanks.
 std::string BlankStr(uint16_t count);
+
+} // namespace timevalues

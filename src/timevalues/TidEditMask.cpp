@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+namespace timevalues {
+
 namespace tidmask {
 namespace {
 
@@ -122,3 +124,5 @@ QString toQtInputMask(const QString& editMask)
 }
 
 } // namespace tidmask
+
+} // namespace timevalues

@@ -10,6 +10,8 @@
 
 #include <string>
 
+namespace timevalues {
+
 namespace tidmask {
 
 struct Picture {
@@ -25,3 +27,5 @@ Picture pictureOf(const QString& editMask);
 QString toQtInputMask(const QString& editMask);
 
 } // namespace tidmask
+
+} // namespace timevalues

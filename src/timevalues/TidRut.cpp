@@ -7,6 +7,8 @@
 #include "platform/LocalClock.h"
 #include "timevalues/Utf8Char.h"
 
+namespace timevalues {
+
 namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -298,3 +300,5 @@ TTid TidNow()
 {
     return tidOfDay(platform::localClock().now());
 }
+
+} // namespace timevalues

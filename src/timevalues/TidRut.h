@@ -17,6 +17,8 @@
 
 #include "platform/LocalClock.h"
 
+namespace timevalues {
+
 using TTid = int32_t;
 
 inline constexpr TTid kTidSecond = 10000;
@@ -53,3 +55,5 @@ TTid TidNow();
 
 // The time of day of a reading of the local clock.
 TTid tidOfDay(const platform::LocalDateTime& when);
+
+} // namespace timevalues

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string>
 
+namespace timevalues {
+
 namespace utf8 {
 
 // The number of bytes of the character that starts at `i`: the length of a
@@ -28,3 +30,5 @@ inline std::size_t charLength(const std::string& s, std::size_t i)
 }
 
 } // namespace utf8
+
+} // namespace timevalues

@@ -5,6 +5,8 @@
 
 #include "timevalues/TextRut.h"
 
+using namespace timevalues;
+
 namespace clocksim {
 
 std::string framed(const std::string& text)

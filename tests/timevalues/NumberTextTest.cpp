@@ -11,6 +11,8 @@
 #include "timevalues/NumPicture.h"
 #include "timevalues/SpinValueText.h"
 
+using namespace timevalues;
+
 namespace {
 
 // Decimal, or hex after "$", "x" or "0x"; a foreign character ends the

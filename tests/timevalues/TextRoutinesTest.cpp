@@ -9,6 +9,8 @@
 #include "timevalues/TextRut.h"
 #include "timevalues/TidRut.h"
 
+using namespace timevalues;
+
 namespace {
 
 // Display masks (the grids' and files'; the time entries' are tested there):

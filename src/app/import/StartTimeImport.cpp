@@ -17,9 +17,9 @@ namespace {
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 // The time of day of a sum that may pass midnight or the 32-bit range.
-TTid timeOfDay(int64_t value)
+timevalues::TTid timeOfDay(int64_t value)
 {
-    return static_cast<TTid>(((value % kTidDay) + kTidDay) % kTidDay);
+    return static_cast<timevalues::TTid>(((value % timevalues::kTidDay) + timevalues::kTidDay) % timevalues::kTidDay);
 }
 
 } // namespace
@@ -47,7 +47,7 @@ std::string importField(const std::string& line, int n, std::optional<char> sepa
     const auto fields = std::count(line.begin(), line.end(), *separator) + 1;
     if (n > fields)
         return {};
-    return GetField(line, n, *separator);
+    return timevalues::GetField(line, n, *separator);
 }
 
 int columnValue(const QString& text)
@@ -80,13 +80,13 @@ std::optional<ImportedStarter> importLine(const std::string& line, const ImportF
     const std::size_t first = idField.find_first_not_of(' ');
     if (first != std::string::npos && idField[first] == '-')
         return std::nullopt;
-    const int id = intOfValue(idField);
+    const int id = timevalues::intOfValue(idField);
     if (id < kFirstImportNumber || id > kLastImportNumber)
         return std::nullopt;
 
     const std::string timeField = importField(line, format.timeColumn, format.separator);
-    const TTid tid = timeOfDay(int64_t{StrToTid(timeField, 0)} + format.firstStart);
-    return ImportedStarter{std::to_string(id), FormatTid(tid, kJaktTidMask, 'V')};
+    const timevalues::TTid tid = timeOfDay(int64_t{timevalues::StrToTid(timeField, 0)} + format.firstStart);
+    return ImportedStarter{std::to_string(id), timevalues::FormatTid(tid, kJaktTidMask, 'V')};
 }
 
 ImportOutcome importStarters(std::string_view bytes, const ImportFormat& format)

@@ -30,7 +30,7 @@ struct ImportFormat {
     std::optional<char> separator;
     int idColumn = 1;    // field of the start number, from 1
     int timeColumn = 2;  // field of the start time, from 1
-    TTid firstStart = 0; // added to every time read
+    timevalues::TTid firstStart = 0; // added to every time read
 };
 
 // One accepted line: the result grid's "Id" and "Tid" texts.

@@ -39,7 +39,7 @@ void ClockLink::Sand(std::string_view command)
     if (!Utar_.empty())
         return;
     Utar_.assign(command);
-    AddCheckChar(Utar_);
+    timevalues::AddCheckChar(Utar_);
     // The resend is armed before the write: a failed write leaves the command
     // outstanding and the resend retries it.
     Tid2_ = kFirstResendTicks;
@@ -124,7 +124,7 @@ void ClockLink::HandleReply(const std::string& line)
 void ClockLink::takeTextLine(const std::string& line)
 {
     std::string text = line;
-    if (!StripCheckChar(text))
+    if (!timevalues::StripCheckChar(text))
         return;
     writeGuarded(kAnswer);
     if (!isIdentificationLine(text))
@@ -139,7 +139,7 @@ void ClockLink::takeTextLine(const std::string& line)
 
 void ClockLink::tick()
 {
-    labels_.showPcTime(pcTimeText(TidNow()));
+    labels_.showPcTime(pcTimeText(timevalues::TidNow()));
     pollStep();
     resendStep();
     clockSettingStep();
@@ -169,8 +169,8 @@ void ClockLink::clockSettingStep()
             TidSet_ = 1;
             return;
         }
-        const TTid second = waitForWholeSecond(waitClock_);
-        Sand("SET-" + TidToSecStr(second, 0));
+        const timevalues::TTid second = waitForWholeSecond(waitClock_);
+        Sand("SET-" + timevalues::TidToSecStr(second, 0));
         // The frame is timed to the start of the second. A serial driver may
         // finish a write in deferred work of the kernel (a pseudo-terminal
         // does), which the scheduler tends to put on this very processor:

@@ -7,7 +7,7 @@ namespace app {
 
 bool isIdentificationLine(const std::string& text)
 {
-    return MatchPattern(text, kIdentificationPattern) != 0;
+    return timevalues::MatchPattern(text, kIdentificationPattern) != 0;
 }
 
 int clockFirmwareVersion(const std::string& text)
@@ -21,7 +21,7 @@ int clockFirmwareVersion(const std::string& text)
     // characters 4 to 7 (from 1) are taken.
     const std::size_t from = ver == std::string::npos ? 3 : ver + 4;
     const std::string digits = from < upper.size() ? upper.substr(from, 4) : std::string();
-    return intOfValue(digits);
+    return timevalues::intOfValue(digits);
 }
 
 } // namespace app

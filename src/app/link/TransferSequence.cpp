@@ -13,7 +13,7 @@ namespace {
 // The beep setting as the clock takes it: one digit.
 std::string beepDigit(int beep)
 {
-    return FormatWord(static_cast<uint16_t>(std::clamp(beep, 0, 9)), "$");
+    return timevalues::FormatWord(static_cast<uint16_t>(std::clamp(beep, 0, 9)), "$");
 }
 
 } // namespace
@@ -76,8 +76,8 @@ std::optional<std::string> TransferSequence::SendStepOld()
 {
     const TransferSettings s = settings_();
     if (s.tabIndex == kIntervalStartTab)
-        return runStep({"", "RESET", "TUTA=" + beepDigit(s.beep), "TUTH=" + FormatWord(64, "$$$"),
-                        "TUTL=" + FormatWord(128, "$$$")},
+        return runStep({"", "RESET", "TUTA=" + beepDigit(s.beep), "TUTH=" + timevalues::FormatWord(64, "$$$"),
+                        "TUTL=" + timevalues::FormatWord(128, "$$$")},
                        "");
     return runStep({"RESET", "TUTA=0"}, "");
 }

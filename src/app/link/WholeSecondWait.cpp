@@ -26,25 +26,26 @@ WaitClock& systemWaitClock()
     return clock;
 }
 
-TTid waitForWholeSecond(WaitClock& clock)
+timevalues::TTid waitForWholeSecond(WaitClock& clock)
 {
     // Only the change of second, seen by reading the clock over and over,
     // says where the second begins: a first reading that already lies in
     // the second's first milliseconds may be up to 4 ms late, so the wait
     // is for the next second then too.
-    TTid t = TidNow();
-    const TTid startSecond = t / kTidSecond;
+    timevalues::TTid t = timevalues::TidNow();
+    const timevalues::TTid startSecond = t / timevalues::kTidSecond;
+    using timevalues::kTidSecond;
     const auto bound = clock.monotonicNow() + (kTidSecond - t % kTidSecond) * kTidUnit + kWaitMargin;
     for (;;) {
         const auto now = clock.monotonicNow();
         if (now >= bound)
             return t;
         const auto untilSecond = std::chrono::duration_cast<std::chrono::nanoseconds>(
-            (kTidSecond - t % kTidSecond) * kTidUnit);
+            (timevalues::kTidSecond - t % timevalues::kTidSecond) * kTidUnit);
         if (untilSecond > kSpinStretch)
             clock.sleepFor(std::min<std::chrono::nanoseconds>(untilSecond - kSpinStretch, bound - now));
-        t = TidNow();
-        if (t / kTidSecond != startSecond)
+        t = timevalues::TidNow();
+        if (t / timevalues::kTidSecond != startSecond)
             return t;
     }
 }

@@ -25,7 +25,7 @@ WaitClock& systemWaitClock();
 
 // Readings of the PC clock count as "at the start of a second" while their
 // fraction is below this (4 ms).
-inline constexpr TTid kSecondStartWindow = 40;
+inline constexpr timevalues::TTid kSecondStartWindow = 40;
 // The last stretch before the second is spun, not slept.
 inline constexpr std::chrono::microseconds kSpinStretch{3000};
 // How much longer than the PC clock's own promise the wait may take.
@@ -37,6 +37,6 @@ inline constexpr std::chrono::milliseconds kWaitMargin{50};
 // within the first 4 ms of a second also waits for the next one: where in
 // those milliseconds it began cannot be told. When the bound (time left in
 // the second plus kWaitMargin) passes first, the latest reading is answered.
-TTid waitForWholeSecond(WaitClock& clock);
+timevalues::TTid waitForWholeSecond(WaitClock& clock);
 
 } // namespace app

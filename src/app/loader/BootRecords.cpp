@@ -11,7 +11,7 @@ std::string AsciToHex(const std::string& wsi)
 {
     std::string bytes;
     for (std::size_t k = 0; k + 1 < wsi.size(); k += 2)
-        bytes += static_cast<char>(HexToInt(wsi.substr(k, 2)));
+        bytes += static_cast<char>(timevalues::HexToInt(wsi.substr(k, 2)));
     return bytes;
 }
 
@@ -20,12 +20,12 @@ std::string ByggCheck(const std::string& ws)
     unsigned sum = 0;
     for (unsigned char b : AsciToHex(ws.substr(ws.empty() ? 0 : 1)))
         sum += b;
-    return ws + ByteToHex((256 - sum % 256) % 256);
+    return ws + timevalues::ByteToHex((256 - sum % 256) % 256);
 }
 
 std::string pageRecord(int page)
 {
-    return ByggCheck(":00" + ByteToHex(static_cast<unsigned>(page)) + "0002");
+    return ByggCheck(":00" + timevalues::ByteToHex(static_cast<unsigned>(page)) + "0002");
 }
 
 std::string spillRecord(const HexRecord& record, int page)
@@ -33,11 +33,11 @@ std::string spillRecord(const HexRecord& record, int page)
     const int spilled = record.end() % kPageSize;
     const int first = kPageSize - record.address % kPageSize;  // index of the first byte in `page`
     std::string text = ":";
-    text += ByteToHex(static_cast<unsigned>(spilled));
-    text += ByteToHex(static_cast<unsigned>(page));
+    text += timevalues::ByteToHex(static_cast<unsigned>(spilled));
+    text += timevalues::ByteToHex(static_cast<unsigned>(page));
     text += "0000";
     for (int i = first; i < record.count; ++i)
-        text += ByteToHex(static_cast<unsigned char>(record.data[static_cast<std::size_t>(i)]));
+        text += timevalues::ByteToHex(static_cast<unsigned char>(record.data[static_cast<std::size_t>(i)]));
     return ByggCheck(text);
 }
 

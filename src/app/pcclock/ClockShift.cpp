@@ -5,23 +5,23 @@
 
 namespace app {
 
-std::optional<platform::LocalDateTime> shiftedWithinDay(const platform::LocalDateTime& now, TTid diff)
+std::optional<platform::LocalDateTime> shiftedWithinDay(const platform::LocalDateTime& now, timevalues::TTid diff)
 {
     // From one reading, so the date and the time of day belong together.
-    const std::int64_t t = std::int64_t{tidOfDay(now)} + diff;
-    if (t < 0 || t >= kTidDay)
+    const std::int64_t t = std::int64_t{timevalues::tidOfDay(now)} + diff;
+    if (t < 0 || t >= timevalues::kTidDay)
         return std::nullopt;
     platform::LocalDateTime out = now;
-    out.hour = static_cast<int>(t / kTidHour);
-    out.minute = static_cast<int>(t % kTidHour / kTidMinute);
-    out.second = static_cast<int>(t % kTidMinute / kTidSecond);
-    out.millisecond = static_cast<int>(t % kTidSecond / 10);
+    out.hour = static_cast<int>(t / timevalues::kTidHour);
+    out.minute = static_cast<int>(t % timevalues::kTidHour / timevalues::kTidMinute);
+    out.second = static_cast<int>(t % timevalues::kTidMinute / timevalues::kTidSecond);
+    out.millisecond = static_cast<int>(t % timevalues::kTidSecond / 10);
     return out;
 }
 
 ClockShift::ClockShift(platform::ErrorHandler reportError) : reportError_(std::move(reportError)) {}
 
-ClockShift::Outcome ClockShift::Settiddiff(TTid diff)
+ClockShift::Outcome ClockShift::Settiddiff(timevalues::TTid diff)
 {
     platform::LocalClock& clock = platform::localClock();
     const std::optional<platform::LocalDateTime> target = shiftedWithinDay(clock.now(), diff);

@@ -15,12 +15,12 @@
 namespace app {
 
 // The shift of "1 / 10Sek." (a second's is kTidSecond).
-inline constexpr TTid kShiftTenth = kTidSecond / 10;
+inline constexpr timevalues::TTid kShiftTenth = timevalues::kTidSecond / 10;
 
 // The local date and time `diff` (1/10000 s) after `now`, on the date of
 // `now`, to the millisecond (the part below a millisecond is cut off); nullopt
 // when the result falls outside 00:00:00.000-23:59:59.999.
-std::optional<platform::LocalDateTime> shiftedWithinDay(const platform::LocalDateTime& now, TTid diff);
+std::optional<platform::LocalDateTime> shiftedWithinDay(const platform::LocalDateTime& now, timevalues::TTid diff);
 
 // What the user is told once when the PC clock cannot be set.
 class ClockShiftError : public std::runtime_error {
@@ -37,7 +37,7 @@ public:
     explicit ClockShift(platform::ErrorHandler reportError);
 
     // Shifts the PC's local clock (platform::localClock()) by `diff`.
-    Outcome Settiddiff(TTid diff);
+    Outcome Settiddiff(timevalues::TTid diff);
 
 private:
     platform::ErrorHandler reportError_;

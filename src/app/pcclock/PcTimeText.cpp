@@ -25,10 +25,10 @@ QString formatWithoutZone(const QLocale& locale)
 
 } // namespace
 
-QString pcTimeText(TTid timeOfDay)
+QString pcTimeText(timevalues::TTid timeOfDay)
 {
     const QLocale locale = QLocale::system();
-    const TTid clamped = timeOfDay < 0 ? 0 : timeOfDay % kTidDay;
+    const timevalues::TTid clamped = timeOfDay < 0 ? 0 : timeOfDay % timevalues::kTidDay;
     return locale.toString(QTime::fromMSecsSinceStartOfDay(clamped / 10), formatWithoutZone(locale)).trimmed();
 }
 

@@ -8,6 +8,6 @@ namespace app {
 
 // `timeOfDay` in the system locale's long time format ("10:00:00" in
 // Swedish), without a time zone: the label shows the PC clock as read.
-QString pcTimeText(TTid timeOfDay);
+QString pcTimeText(timevalues::TTid timeOfDay);
 
 } // namespace app

@@ -32,21 +32,21 @@ IntervalEntry proposeIntervalRow(const StringGrid& grid, int row)
     int pf = 0;
     int pt = 0;
     int pa = 0;
-    TTid ps = 0;
-    TTid pd = 0;
+    timevalues::TTid ps = 0;
+    timevalues::TTid pd = 0;
     if (row > 1) {
         pf = strictInt(grid.Cell(kFranNrCol, row - 1));
         pt = strictInt(grid.Cell(kTillNrCol, row - 1));
-        ps = StrToTid(grid.Cell(kTidCol, row - 1), 0);
-        pd = StrToTid(grid.Cell(kDifftidCol, row - 1), 0);
+        ps = timevalues::StrToTid(grid.Cell(kTidCol, row - 1), 0);
+        pd = timevalues::StrToTid(grid.Cell(kDifftidCol, row - 1), 0);
         pa = strictInt(grid.Cell(kAntStaCol, row - 1));
     }
 
     IntervalEntry e;
     e.from = ownNumber(grid, kFranNrCol, row);
     e.to = ownNumber(grid, kTillNrCol, row);
-    e.start = StrToTid(grid.Cell(kTidCol, row), 0);
-    e.interval = StrToTid(grid.Cell(kDifftidCol, row), 0);
+    e.start = timevalues::StrToTid(grid.Cell(kTidCol, row), 0);
+    e.interval = timevalues::StrToTid(grid.Cell(kDifftidCol, row), 0);
     e.starters = std::clamp(ownNumber(grid, kAntStaCol, row), kMinStarters, kMaxStarters);
 
     if (e.from < pt)
@@ -68,15 +68,15 @@ IntervalEntry proposeIntervalRow(const StringGrid& grid, int row)
 
 bool writeIntervalRow(StringGrid& grid, int row, const IntervalEntry& entry)
 {
-    constexpr TTid kShortest = 100;  // 0.01 s
+    constexpr timevalues::TTid kShortest = 100;  // 0.01 s
     if (row < 1 || row >= grid.RowCount())
         return false;
     if (entry.from <= 0 || entry.to < entry.from || entry.start <= kShortest || entry.interval <= kShortest)
         return false;
     grid.SetCell(kFranNrCol, row, std::to_string(entry.from));
     grid.SetCell(kTillNrCol, row, std::to_string(entry.to));
-    grid.SetCell(kTidCol, row, FormatTid(entry.start, kIntervalTidMask, 'V'));
-    grid.SetCell(kDifftidCol, row, FormatTid(entry.interval, kDifftidMask, 'V'));
+    grid.SetCell(kTidCol, row, timevalues::FormatTid(entry.start, kIntervalTidMask, 'V'));
+    grid.SetCell(kDifftidCol, row, timevalues::FormatTid(entry.interval, kDifftidMask, 'V'));
     grid.SetCell(kAntStaCol, row, std::to_string(std::clamp(entry.starters, kMinStarters, kMaxStarters)));
     return true;
 }

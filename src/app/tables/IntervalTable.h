@@ -13,8 +13,8 @@ class StringGrid;
 struct IntervalEntry {
     int from = 0;         // "Från nr:"
     int to = 0;           // "Till nr:"
-    TTid start = 0;       // "Första Starttid:"
-    TTid interval = 0;    // "Difftid:"
+    timevalues::TTid start = 0;       // "Första Starttid:"
+    timevalues::TTid interval = 0;    // "Difftid:"
     int starters = kMinStarters;  // "Ant/Start:"
 
     bool operator==(const IntervalEntry&) const = default;

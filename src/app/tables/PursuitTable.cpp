@@ -17,14 +17,14 @@ bool isQueueStart(const std::string& nr)
 
 // A start time cell as the grid keeps it. The fraction appended makes the
 // last "." a separator of seconds, not of a fraction.
-TTid startTime(const StringGrid& grid, int row)
+timevalues::TTid startTime(const StringGrid& grid, int row)
 {
-    return StrToTid(grid.Cell(kJaktTidCol, row) + ",0", 0);
+    return timevalues::StrToTid(grid.Cell(kJaktTidCol, row) + ",0", 0);
 }
 
-std::string formatStart(TTid value)
+std::string formatStart(timevalues::TTid value)
 {
-    return FormatTid(value, kJaktTidMask, 'V');
+    return timevalues::FormatTid(value, kJaktTidMask, 'V');
 }
 
 } // namespace
@@ -48,7 +48,7 @@ void numberQueues(StringGrid& grid, int queues)
 
 void fixDiff(StringGrid& grid)
 {
-    TTid base = 0;
+    timevalues::TTid base = 0;
     for (int row = 1; row < grid.RowCount(); ++row) {
         const std::string nr = grid.Cell(kNrCol, row);
         if (nr.empty())
@@ -60,7 +60,7 @@ void fixDiff(StringGrid& grid)
     }
 }
 
-void shiftSelectedStarts(StringGrid& grid, TTid amount)
+void shiftSelectedStarts(StringGrid& grid, timevalues::TTid amount)
 {
     const int top = std::max(grid.SelectionTop(), 1);
     const int bottom = std::min(grid.SelectionBottom(), grid.RowCount() - 1);
@@ -95,7 +95,7 @@ AppendedImport appendImport(StringGrid& pursuit, const StringGrid& result)
     AppendedImport outcome;
     outcome.offered = rows;
     const std::string firstText = result.Cell(kResultTidCol, 1);
-    const TTid first = StrToTid(firstText, 0);
+    const timevalues::TTid first = timevalues::StrToTid(firstText, 0);
     pursuit.SetCell(kNrCol, dst, kQueueStartNr);
     pursuit.SetCell(kKoCol, dst, std::string());
     pursuit.SetCell(kJaktTidCol, dst, firstText);
@@ -106,7 +106,7 @@ AppendedImport appendImport(StringGrid& pursuit, const StringGrid& result)
             outcome.cutOff = true;
             break;
         }
-        TTid v = StrToTid(result.Cell(kResultTidCol, src), 0);
+        timevalues::TTid v = timevalues::StrToTid(result.Cell(kResultTidCol, src), 0);
         if (v < first)
             v = clampTid(std::int64_t{v} + first);
         pursuit.SetCell(kNrCol, dst, result.Cell(kIdCol, src));

@@ -23,7 +23,7 @@ void fixDiff(StringGrid& grid);
 
 // Moves the start times of the rows in the grid's selection by `amount`
 // (negative: earlier), queue-start rows included. "Diff" is not recomputed.
-void shiftSelectedStarts(StringGrid& grid, TTid amount);
+void shiftSelectedStarts(StringGrid& grid, timevalues::TTid amount);
 
 struct AppendedImport {
     int starters = 0;     // starters written

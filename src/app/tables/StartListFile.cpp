@@ -80,14 +80,17 @@ std::string upperAscii(std::string text)
 // values that follow it, one per call of next().
 class KeyedLine {
 public:
-    explicit KeyedLine(std::string_view line) : line_(line) { key_ = upperAscii(NextField(line_, pos_, '=')); }
+    explicit KeyedLine(std::string_view line) : line_(line)
+    {
+        key_ = upperAscii(timevalues::NextField(line_, pos_, '='));
+    }
 
     const std::string& key() const { return key_; }
     // Characters after the first "="; negative without one.
     long long valueChars() const { return static_cast<long long>(line_.size()) - (pos_ - 1); }
     // The next value up to ";" or the end of the line; empty past the end.
-    std::string next() { return NextField(line_, pos_, ';'); }
-    int nextInt() { return intOfValue(next()); }
+    std::string next() { return timevalues::NextField(line_, pos_, ';'); }
+    int nextInt() { return timevalues::intOfValue(next()); }
     std::string nextText() { return fromCp1252(next()).toStdString(); }
     bool nextIsTrue() { return upperAscii(next()) == "TRUE"; }
 

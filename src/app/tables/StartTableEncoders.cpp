@@ -18,15 +18,15 @@ constexpr const char* kPursuitHeaders[] = {"Nr", "F", "Tid"};
 struct IntervalRow {
     int from = 0;
     int to = 0;
-    TTid t = 0;
-    TTid d = 0;
+    timevalues::TTid t = 0;
+    timevalues::TTid d = 0;
     int starters = 0;
 };
 
 struct PursuitRow {
     int nr = 0;
     int queue = 0;
-    TTid t = 0;
+    timevalues::TTid t = 0;
 };
 
 int requiredInteger(const StringGrid& grid, int col, int row, const char* header)
@@ -49,8 +49,8 @@ IntervalRow readIntervalRow(const StringGrid& grid, int row)
     IntervalRow r;
     r.from = requiredInteger(grid, kFranNrCol, row, kIntervalHeaders[kFranNrCol]);
     r.to = requiredInteger(grid, kTillNrCol, row, kIntervalHeaders[kTillNrCol]);
-    r.t = StrToTid(grid.Cell(kTidCol, row), 0);
-    r.d = StrToTid(grid.Cell(kDifftidCol, row), 0);
+    r.t = timevalues::StrToTid(grid.Cell(kTidCol, row), 0);
+    r.d = timevalues::StrToTid(grid.Cell(kDifftidCol, row), 0);
     r.starters = requiredInteger(grid, kAntStaCol, row, kIntervalHeaders[kAntStaCol]);
     // With none per start the numbers would never advance.
     if (r.starters < 1)
@@ -63,7 +63,7 @@ PursuitRow readPursuitRow(const StringGrid& grid, int row)
     PursuitRow r;
     r.nr = integerOrZero(grid, kNrCol, row, kPursuitHeaders[kNrCol]);
     r.queue = integerOrZero(grid, kKoCol, row, kPursuitHeaders[kKoCol]);
-    r.t = StrToTid(grid.Cell(kJaktTidCol, row), 0);
+    r.t = timevalues::StrToTid(grid.Cell(kJaktTidCol, row), 0);
     return r;
 }
 
@@ -86,7 +86,7 @@ void onRow(int row, Work work)
 // Whole seconds, truncated toward zero; far out of range stays out of range.
 int wholeSeconds(int64_t t)
 {
-    return static_cast<int>(std::clamp<int64_t>(t / kTidSecond, std::numeric_limits<int>::min(),
+    return static_cast<int>(std::clamp<int64_t>(t / timevalues::kTidSecond, std::numeric_limits<int>::min(),
                                                 std::numeric_limits<int>::max()));
 }
 
@@ -98,7 +98,7 @@ int secondsBeforeStart(int64_t t)
     return wholeSeconds(t - kAbsoluteTimeLead);
 }
 
-int intervalSeconds(TTid d)
+int intervalSeconds(timevalues::TTid d)
 {
     const int seconds = wholeSeconds(d);
     if (seconds > kMaxRecordSeconds)
@@ -107,10 +107,11 @@ int intervalSeconds(TTid d)
     return seconds;
 }
 
-TTid narrowTime(int64_t t)
+timevalues::TTid narrowTime(int64_t t)
 {
-    return static_cast<TTid>(
-        std::clamp<int64_t>(t, std::numeric_limits<TTid>::min(), std::numeric_limits<TTid>::max()));
+    return static_cast<timevalues::TTid>(
+        std::clamp<int64_t>(t, std::numeric_limits<timevalues::TTid>::min(),
+                            std::numeric_limits<timevalues::TTid>::max()));
 }
 
 } // namespace

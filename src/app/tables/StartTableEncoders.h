@@ -23,11 +23,11 @@ inline constexpr int kIntervalStartTab = 0;  // "Vanlig"
 inline constexpr int kPursuitStartTab = 1;   // "Jaktstart"
 
 // The running reference every new-set table begins with (0.1 s before midnight).
-inline constexpr TTid kReferenceAtStart = -1000;
+inline constexpr timevalues::TTid kReferenceAtStart = -1000;
 // An absolute time lies this far before the start it announces.
-inline constexpr TTid kAbsoluteTimeLead = 61 * kTidSecond;
+inline constexpr timevalues::TTid kAbsoluteTimeLead = 61 * timevalues::kTidSecond;
 // The largest gap from the running reference sent without a new absolute time.
-inline constexpr TTid kMaxReferenceGap = 250 * kTidSecond;
+inline constexpr timevalues::TTid kMaxReferenceGap = 250 * timevalues::kTidSecond;
 
 // Interval start, rows of the interval-start grid from row 1 down to the first
 // row whose "Till nr" is empty.

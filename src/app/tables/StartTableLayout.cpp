@@ -7,10 +7,10 @@
 
 namespace app {
 
-TTid clampTid(std::int64_t value)
+timevalues::TTid clampTid(std::int64_t value)
 {
-    return static_cast<TTid>(std::clamp<std::int64_t>(value, std::numeric_limits<TTid>::min(),
-                                                      std::numeric_limits<TTid>::max()));
+    return static_cast<timevalues::TTid>(std::clamp<std::int64_t>(value, std::numeric_limits<timevalues::TTid>::min(),
+                                                      std::numeric_limits<timevalues::TTid>::max()));
 }
 
 void clearDataRows(StringGrid& grid)

@@ -41,7 +41,7 @@ inline constexpr const char* kJaktTidMask = "##.#$.$$";
 inline constexpr const char* kQueueStartNr = "0";
 
 // A time sum brought within the range of TTid.
-TTid clampTid(std::int64_t value);
+timevalues::TTid clampTid(std::int64_t value);
 
 // Empties every cell of the data rows; the header row stays.
 void clearDataRows(StringGrid& grid);

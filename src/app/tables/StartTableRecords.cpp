@@ -27,7 +27,7 @@ std::string tooLarge(const char* what, long long value, long long low, long long
 
 std::string startTimeText(long long t)
 {
-    const long long seconds = t < 0 ? 0 : t / kTidSecond;
+    const long long seconds = t < 0 ? 0 : t / timevalues::kTidSecond;
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%02lld.%02lld.%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
     return buffer;
@@ -46,7 +46,7 @@ std::string numberRecord(char type, int number, int seconds)
         throw StartTableError(tooLarge("numret ", number, 0, kMaxRecordNumber));
     if (seconds < 0 || seconds > kMaxRecordSeconds)
         throw StartTableError(tooLarge("sekundfältet ", seconds, 0, kMaxRecordSeconds, " s"));
-    return type + hex(static_cast<uint32_t>(number), 3) + ByteToHex(static_cast<unsigned>(seconds));
+    return type + hex(static_cast<uint32_t>(number), 3) + timevalues::ByteToHex(static_cast<unsigned>(seconds));
 }
 
 std::string startersRecord(int starters)
@@ -60,23 +60,23 @@ void appendRecord(std::vector<std::string>& list, const std::string& record)
 {
     if (list.size() >= kMaxTableRecords)
         throw StartTableError("tabellen blir längre än klockans " + std::to_string(kMaxTableRecords) + " poster");
-    list.push_back(FormatInt(static_cast<int32_t>(list.size()), "$$$") + "-" + record);
+    list.push_back(timevalues::FormatInt(static_cast<int32_t>(list.size()), "$$$") + "-" + record);
 }
 
-std::string startLine(int number, TTid t)
+std::string startLine(int number, timevalues::TTid t)
 {
     if (number < 0 || number > kMaxLineNumber)
         throw StartTableError(tooLarge("numret ", number, 0, kMaxLineNumber));
     if (t < 0 || t > kMaxLineTime)
         throw StartTableError("starttiden " + startTimeText(t) + " ryms inte i klockans sekundfält");
-    return "S-" + FormatInt(number, "$$$$") + "-" + TidToSecStr(t, 0);
+    return "S-" + timevalues::FormatInt(number, "$$$$") + "-" + timevalues::TidToSecStr(t, 0);
 }
 
-std::string elapseLine(const std::string& queueText, TTid t)
+std::string elapseLine(const std::string& queueText, timevalues::TTid t)
 {
     if (t < 0 || t > kMaxLineTime)
         throw StartTableError("köstarten " + startTimeText(t) + " ryms inte i klockans sekundfält");
-    return "ELAPSE-" + queueText + "-" + TidToSecStr(t, 0);
+    return "ELAPSE-" + queueText + "-" + timevalues::TidToSecStr(t, 0);
 }
 
 } // namespace app

@@ -43,7 +43,7 @@ inline constexpr int kMaxRecordStarters = 0xF;       // one hex digit
 inline constexpr std::size_t kMaxTableRecords = 1000;
 // Old command set: four-digit numbers, five-digit seconds of the day.
 inline constexpr int kMaxLineNumber = 9999;
-inline constexpr TTid kMaxLineTime = 99999 * kTidSecond + (kTidSecond - 1);
+inline constexpr timevalues::TTid kMaxLineTime = 99999 * timevalues::kTidSecond + (timevalues::kTidSecond - 1);
 
 // A start time for the operator, as the grid shows it ("10.01.59"); hours
 // beyond the day go on counting ("27.46.40").
@@ -62,7 +62,7 @@ std::string startersRecord(int starters);
 void appendRecord(std::vector<std::string>& list, const std::string& record);
 
 // Old command set: the start of `number` at `t`, and the queue start at `t`.
-std::string startLine(int number, TTid t);
-std::string elapseLine(const std::string& queueText, TTid t);
+std::string startLine(int number, timevalues::TTid t);
+std::string elapseLine(const std::string& queueText, timevalues::TTid t);
 
 } // namespace app

@@ -84,7 +84,7 @@ void TFLasin::buildWindow()
     SEdit = new QLineEdit;
     Sid = columnBox();
     STid = columnBox();
-    EStartTid = new TTidEdit;
+    EStartTid = new timevalues::TTidEdit;
     EStartTid->setEditMask(QStringLiteral("!00:00:00;1;_"));
     EStartTid->setTid(0);
     Button3 = button("Läs tidfil");

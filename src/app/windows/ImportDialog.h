@@ -18,7 +18,9 @@ class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
+namespace timevalues {
 class TTidEdit;
+}
 
 namespace app {
 
@@ -75,7 +77,7 @@ private:
     QLineEdit* SEdit = nullptr;
     QSpinBox* Sid = nullptr;
     QSpinBox* STid = nullptr;
-    TTidEdit* EStartTid = nullptr;
+    timevalues::TTidEdit* EStartTid = nullptr;
     QPushButton* Button3 = nullptr;
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;

@@ -35,8 +35,10 @@ class QRadioButton;
 class QSpinBox;
 class QTabWidget;
 class QTableWidget;
+namespace timevalues {
 class TTidEdit;
 class TViloSpinnEdit;
+}
 
 namespace app {
 
@@ -91,8 +93,8 @@ public slots:
     void ComComboBoxChange();
     // Hands the serial line to the firmware loader and takes it back.
     void Button3Click();
-    void SESekundUpClick() { Settiddiff(kTidSecond); }
-    void SESekundDownClick() { Settiddiff(-kTidSecond); }
+    void SESekundUpClick() { Settiddiff(timevalues::kTidSecond); }
+    void SESekundDownClick() { Settiddiff(-timevalues::kTidSecond); }
     void SETiondelUpClick() { Settiddiff(kShiftTenth); }
     void SETiondelDownClick() { Settiddiff(-kShiftTenth); }
 
@@ -196,11 +198,11 @@ private:
     QTabWidget* PageControl = nullptr;
     QTableWidget* StringGrid1 = nullptr;
     QTableWidget* StringGrid2 = nullptr;
-    TViloSpinnEdit* SEFnr = nullptr;
-    TViloSpinnEdit* SETnr = nullptr;
-    TViloSpinnEdit* SEParstart = nullptr;
-    TTidEdit* StartTid = nullptr;
-    TTidEdit* DiffTid = nullptr;
+    timevalues::TViloSpinnEdit* SEFnr = nullptr;
+    timevalues::TViloSpinnEdit* SETnr = nullptr;
+    timevalues::TViloSpinnEdit* SEParstart = nullptr;
+    timevalues::TTidEdit* StartTid = nullptr;
+    timevalues::TTidEdit* DiffTid = nullptr;
     QGroupBox* TutGroup = nullptr;
     QButtonGroup* TutButtons = nullptr;
     QRadioButton* Tutinga = nullptr;
@@ -209,7 +211,7 @@ private:
     QRadioButton* TutAlla = nullptr;
     QSpinBox* AntalKo = nullptr;
     QSpinBox* Ako = nullptr;
-    TTidEdit* EStartTid = nullptr;
+    timevalues::TTidEdit* EStartTid = nullptr;
     QPushButton* LasFile = nullptr;
     QPushButton* Button2 = nullptr;
     QPushButton* Button8 = nullptr;

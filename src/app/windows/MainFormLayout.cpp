@@ -37,7 +37,7 @@ namespace app {
 namespace {
 
 // "Difftid:" at start: 00:30 between two starts.
-constexpr TTid kDefaultDiffTid = 30 * kTidSecond;
+constexpr timevalues::TTid kDefaultDiffTid = 30 * timevalues::kTidSecond;
 // "Ant/Start:" (starters per start) and "Antal köer:" (queues) both take 1 to
 // 9 and show the least at start.
 constexpr int kFewestStarters = 1;
@@ -94,9 +94,9 @@ QTableWidget* startGrid(const char* name, std::initializer_list<std::pair<const 
     return grid;
 }
 
-TViloSpinnEdit* numberEntry(const char* name, int minValue, int maxValue, int value)
+timevalues::TViloSpinnEdit* numberEntry(const char* name, int minValue, int maxValue, int value)
 {
-    auto* entry = named(new TViloSpinnEdit, name);
+    auto* entry = named(new timevalues::TViloSpinnEdit, name);
     entry->setDecimals(0);
     entry->setMinValue(minValue);
     entry->setMaxValue(maxValue);
@@ -104,9 +104,9 @@ TViloSpinnEdit* numberEntry(const char* name, int minValue, int maxValue, int va
     return entry;
 }
 
-TTidEdit* timeEntry(const char* name, const char* editMask, TTid tid)
+timevalues::TTidEdit* timeEntry(const char* name, const char* editMask, timevalues::TTid tid)
 {
-    auto* entry = named(new TTidEdit, name);
+    auto* entry = named(new timevalues::TTidEdit, name);
     entry->setEditMask(QString::fromLatin1(editMask));
     entry->setTid(tid);
     return entry;
@@ -344,7 +344,7 @@ void TMainForm::wireHandlers()
 
     // An arrow shifts once when pressed and repeats while it is held.
     connect(SESekund, &ShiftArrows::pressed, &sekundRepeat_,
-            [this](int direction) { sekundRepeat_.press(direction * kTidSecond); });
+            [this](int direction) { sekundRepeat_.press(direction * timevalues::kTidSecond); });
     connect(SESekund, &ShiftArrows::released, &sekundRepeat_, &ShiftRepeat::release);
     connect(SETiondel, &ShiftArrows::pressed, &tiondelRepeat_,
             [this](int direction) { tiondelRepeat_.press(direction * kShiftTenth); });

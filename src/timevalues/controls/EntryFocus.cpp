@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QWidget>
 
+namespace timevalues {
+
 EntryFocus::EntryFocus(QWidget* control, std::function<void()> onLeave)
     : control_(control), onLeave_(std::move(onLeave))
 {
@@ -45,3 +47,5 @@ void EntryFocus::focusChanged(QWidget* now)
     entered_ = false;
     timevalues::guardedCall(onLeave_);
 }
+
+} // namespace timevalues

@@ -15,6 +15,8 @@
 
 class QWidget;
 
+namespace timevalues {
+
 class EntryFocus {
 public:
     // control: the entry control; onLeave runs when the focus lands on
@@ -39,3 +41,5 @@ private:
     bool entered_ = false;
     QMetaObject::Connection connection_;
 };
+
+} // namespace timevalues

@@ -4,6 +4,8 @@
 
 #include <QToolButton>
 
+namespace timevalues {
+
 SpinButton::SpinButton(QWidget* parent)
     : QWidget(parent), up_(makeHalf(Qt::UpArrow)), down_(makeHalf(Qt::DownArrow))
 {
@@ -40,3 +42,5 @@ void SpinButton::resizeEvent(QResizeEvent* event)
     up_->setGeometry(0, 0, width(), upHeight);
     down_->setGeometry(0, upHeight, width(), height() - upHeight);
 }
+
+} // namespace timevalues

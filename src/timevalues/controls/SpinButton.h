@@ -6,6 +6,8 @@
 
 class QToolButton;
 
+namespace timevalues {
+
 class SpinButton : public QWidget {
     Q_OBJECT
 public:
@@ -39,3 +41,5 @@ private:
     QToolButton* up_;
     QToolButton* down_;
 };
+
+} // namespace timevalues

@@ -6,6 +6,8 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 
+namespace timevalues {
+
 using timevalues::guardedCall;
 
 TTidEdit::TTidEdit(QWidget* parent) : QLineEdit(parent), focus_(this, [this] { leave(); }) {}
@@ -94,3 +96,5 @@ void TTidEdit::focusOutEvent(QFocusEvent* event)
             leave();
     });
 }
+
+} // namespace timevalues

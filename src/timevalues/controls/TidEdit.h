@@ -12,6 +12,8 @@
 #include "timevalues/controls/EntryFocus.h"
 #include "timevalues/TidEditMask.h"
 
+namespace timevalues {
+
 class TTidEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -47,3 +49,5 @@ private:
     QChar maskBlank_;
     EntryFocus focus_;
 };
+
+} // namespace timevalues

@@ -19,6 +19,8 @@
 
 #include <algorithm>
 
+namespace timevalues {
+
 using timevalues::guardedCall;
 
 namespace {
@@ -316,3 +318,5 @@ void TViloSpinnEdit::placeButton()
     button_->setGeometry(width() - SpinButton::kWidth - frame, frame, SpinButton::kWidth,
                          std::max(height() - 2 * frame, 1));
 }
+
+} // namespace timevalues

@@ -15,6 +15,9 @@
 #include "timevalues/controls/EntryFocus.h"
 
 class QMenu;
+
+namespace timevalues {
+
 class SpinButton;
 
 class TViloSpinnEdit : public QLineEdit {
@@ -97,3 +100,5 @@ private:
     SpinButton* button_;
     EntryFocus focus_;
 };
+
+} // namespace timevalues

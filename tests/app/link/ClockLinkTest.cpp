@@ -16,6 +16,8 @@
 #include "serial/ComPort.h"
 #include "sim/ClockSim.h"
 
+using namespace timevalues;
+
 using namespace clocksim;
 using namespace linkfakes;
 using namespace std::chrono_literals;

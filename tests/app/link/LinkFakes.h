@@ -20,7 +20,7 @@ struct FakePort : app::LinkPort {
     explicit FakePort(app::LinkPort* through = nullptr) : line(through) {}
     app::LinkPort* line;              // a real line the port passes through to; nullptr: none
     std::vector<std::string> writes;  // each write made
-    std::vector<TTid> writeTimes;     // the PC time of day as it began
+    std::vector<timevalues::TTid> writeTimes;     // the PC time of day as it began
     int failingWrites = 0;            // the next this many writes fail (-1: all)
     std::string pending;              // what arrives for the link to read
 
@@ -28,7 +28,7 @@ struct FakePort : app::LinkPort {
     bool connected() const override { return !line || line->connected(); }
     void write(const std::string& bytes) override
     {
-        const TTid at = TidNow();
+        const timevalues::TTid at = timevalues::TidNow();
         if (failingWrites < 0 || (failingWrites > 0 && failingWrites--))  // counts down to 0
             throw std::runtime_error("write failed");
         if (line)

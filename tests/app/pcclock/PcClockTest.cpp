@@ -10,6 +10,8 @@
 #include "support/FakeLocalClock.h"
 #include "support/KeepTexts.h"
 
+using namespace timevalues;
+
 using platform::LocalDateTime;
 using testenv::keepTexts;
 using std::make_tuple;

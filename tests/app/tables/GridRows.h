@@ -11,9 +11,9 @@ namespace gridtest {
 
 using Row = std::vector<std::string>;
 
-constexpr TTid hms(int h, int m, int s)
+constexpr timevalues::TTid hms(int h, int m, int s)
 {
-    return ((h * 60 + m) * 60 + s) * kTidSecond;
+    return ((h * 60 + m) * 60 + s) * timevalues::kTidSecond;
 }
 
 // A grid with `dataRows` data rows below the header, filled from row 1 down.

@@ -12,6 +12,8 @@
 #include "app/tables/PursuitTable.h"
 #include "app/tables/StartTableEncoders.h"
 
+using namespace timevalues;
+
 using app::IntervalEntry;
 using namespace gridtest;
 using std::make_tuple;

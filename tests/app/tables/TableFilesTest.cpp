@@ -17,6 +17,8 @@
 #include "support/TestFiles.h"
 #include "support/test_env.h"
 
+using namespace timevalues;
+
 using app::ImportedStarter;
 using app::MemoryGrid;
 using namespace gridtest;

@@ -18,6 +18,8 @@
 #include "timevalues/controls/TidEdit.h"
 #include "timevalues/controls/ViloSpinnEdit.h"
 
+using namespace timevalues;
+
 namespace {
 
 using windowtest::control;

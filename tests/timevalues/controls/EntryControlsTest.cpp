@@ -9,6 +9,8 @@
 #include "timevalues/controls/TidEdit.h"
 #include "timevalues/controls/ViloSpinnEdit.h"
 
+using namespace timevalues;
+
 namespace {
 
 // Written times keep every digit in its place, also where the leading area is
