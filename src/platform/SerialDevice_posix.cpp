@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 namespace platform {
 namespace {
@@ -89,12 +88,7 @@ public:
                 return errno;
         } else {
             KernelTermios k;
-            k.iflag = t.c_iflag;
-            k.oflag = t.c_oflag;
-            k.cflag = t.c_cflag;
-            k.lflag = t.c_lflag;
-            k.line = t.c_line;
-            std::memcpy(k.cc, t.c_cc, sizeof k.cc);
+            copyTermiosFlags(t, k);
             if (const int err = setKernelTermiosSpeed(fd_, k, state.BaudRate))
                 return err;
         }

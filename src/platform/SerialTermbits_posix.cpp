@@ -34,12 +34,7 @@ int readKernelTermios(int fd, KernelTermios& out)
     termios2 t{};
     if (ioctl(fd, TCGETS2, &t) != 0)
         return errno;
-    out.iflag = t.c_iflag;
-    out.oflag = t.c_oflag;
-    out.cflag = t.c_cflag;
-    out.lflag = t.c_lflag;
-    out.line = t.c_line;
-    std::memcpy(out.cc, t.c_cc, sizeof out.cc);
+    copyTermiosFlags(t, out);
     out.ispeed = t.c_ispeed;
     out.ospeed = t.c_ospeed;
     return 0;

@@ -3,6 +3,7 @@
 // header includes neither <termios.h> nor the kernel's termios headers, so
 // either side may use it; the two must never meet in one file.
 #include <cstdint>
+#include <cstring>
 
 namespace platform {
 
@@ -13,6 +14,20 @@ struct KernelTermios {
     std::uint8_t cc[19] = {};
     std::uint32_t ispeed = 0, ospeed = 0;
 };
+
+// The flags, line discipline and control characters of either termios record
+// (the speeds are left as they are).
+template <class Termios>
+void copyTermiosFlags(const Termios& from, KernelTermios& to)
+{
+    to.iflag = from.c_iflag;
+    to.oflag = from.c_oflag;
+    to.cflag = from.c_cflag;
+    to.lflag = from.c_lflag;
+    to.line = from.c_line;
+    static_assert(sizeof from.c_cc >= sizeof to.cc);
+    std::memcpy(to.cc, from.c_cc, sizeof to.cc);
+}
 
 // Sets `settings` on the line with both speeds at `baudRate` bit/s, whatever
 // speed bits cflag holds. 0 or an errno value.
