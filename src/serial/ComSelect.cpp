@@ -51,7 +51,7 @@ void TComSelect::SetComProperty(TComProperty value)
     }
 }
 
-void TComSelect::Take(const std::string& text)
+void TComSelect::take(const std::string& text)
 {
     switch (FComProperty) {
     case TComProperty::cpNone: return;
@@ -67,14 +67,14 @@ void TComSelect::Take(const std::string& text)
 
 void TComSelect::Change(const std::string& Text)
 {
-    Take(Text);
+    take(Text);
     if (FAutoApply)
         ApplySettings();
 }
 
 void TComSelect::ApplySettings()
 {
-    if (!FComPort || !HasValue(FComProperty))
+    if (!FComPort || !hasValue(FComProperty))
         return;
     switch (FComProperty) {
     case TComProperty::cpNone: break;
@@ -109,7 +109,7 @@ void TComSelect::UpdateSettings(int& ItemIndex)
     ItemIndex = FItems ? FItems->IndexOf(current) : -1;
     // Every text of a setting reads back as the value it was made from, so
     // taking the text is taking the port's own value.
-    Take(ItemIndex >= 0 ? FItems->Item(ItemIndex) : current);
+    take(ItemIndex >= 0 ? FItems->Item(ItemIndex) : current);
 }
 
 } // namespace serial

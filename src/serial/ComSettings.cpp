@@ -129,7 +129,7 @@ void TComBuffer::Assign(const TComBuffer& s)
     FOutputSize = s.FOutputSize;
 }
 
-void TComBuffer::Set(int& field, int value)
+void TComBuffer::set(int& field, int value)
 {
     if (field == value)
         return;
@@ -140,7 +140,7 @@ void TComBuffer::Set(int& field, int value)
         FComPort->ApplyBuffer();
 }
 
-void TComBuffer::SetInputSize(int value) { Set(FInputSize, value); }
-void TComBuffer::SetOutputSize(int value) { Set(FOutputSize, value); }
+void TComBuffer::SetInputSize(int value) { set(FInputSize, value); }
+void TComBuffer::SetOutputSize(int value) { set(FOutputSize, value); }
 
 } // namespace serial

@@ -150,7 +150,7 @@ void ForEachValue(const TCustomComPort& port, F&& f)
 {
     const TStoredProps groups = port.StoredProps();
     for (TStoredProp group : kGroupOrder) {
-        if (!groups.Contains(group))
+        if (!groups.contains(group))
             continue;
         for (const StoredValue& value : kValues) {
             if (value.group != group)
