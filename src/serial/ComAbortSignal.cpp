@@ -7,7 +7,7 @@ namespace serial {
 namespace {
 
 // A new epoch, or null with `err` set.
-std::shared_ptr<ComAbortSignal::Epoch> MakeEpoch(int& err)
+std::shared_ptr<ComAbortSignal::Epoch> makeEpoch(int& err)
 {
     std::shared_ptr<ComAbortSignal::Epoch> e;
     try {
@@ -31,7 +31,7 @@ void ComAbortSignal::mark(Epoch& e) noexcept
 int ComAbortSignal::open()
 {
     int err = 0;
-    std::shared_ptr<Epoch> next = MakeEpoch(err);
+    std::shared_ptr<Epoch> next = makeEpoch(err);
     if (!next)
         return err;
     std::lock_guard lock(mutex_);
@@ -55,7 +55,7 @@ int ComAbortSignal::abort()
             return 0;  // nothing can be pending that is not aborted already
     }
     int err = 0;
-    next = MakeEpoch(err);
+    next = makeEpoch(err);
     if (!next)
         return err;
     std::lock_guard lock(mutex_);

@@ -8,13 +8,13 @@
 namespace serial {
 namespace {
 
-bool HungUp(int fd)
+bool hungUp(int fd)
 {
     pollfd p{fd, 0, 0};
     return fd >= 0 && ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
 }
 
-std::size_t CapacityOf(int size)
+std::size_t capacityOf(int size)
 {
     return size > 0 ? static_cast<std::size_t>(size) : static_cast<std::size_t>(ComInputQueue::kDefaultCapacity);
 }
@@ -26,7 +26,7 @@ void ComInputQueue::reset(int capacity, const ComInputRules& rules, std::uint8_t
     std::lock_guard lock(mutex_);
     data_.clear();
     head_ = 0;
-    capacity_ = CapacityOf(capacity);
+    capacity_ = capacityOf(capacity);
     decoder_ = ComInputDecoder();
     decoder_.setRules(rules);
     eventChar_ = static_cast<char>(eventChar);
@@ -38,7 +38,7 @@ void ComInputQueue::configure(int capacity, const ComInputRules& rules, std::uin
     bool roomFreed = false;
     {
         std::lock_guard lock(mutex_);
-        const std::size_t newCapacity = CapacityOf(capacity);
+        const std::size_t newCapacity = capacityOf(capacity);
         roomFreed = sizeLocked() >= capacity_ && sizeLocked() < newCapacity;
         capacity_ = newCapacity;
         decoder_.setRules(rules);
@@ -88,7 +88,7 @@ int ComInputQueue::pump(platform::SerialDevice& device, bool hangup, bool fromTa
         // A hang-up with nothing left to read: the device has gone. A line
         // reads "nothing" alike when empty and when hung up, so a pump that
         // got nothing asks.
-        if (!readAny && !gone_ && roomLocked() > 0 && (hangup || HungUp(device.pollFd())))
+        if (!readAny && !gone_ && roomLocked() > 0 && (hangup || hungUp(device.pollFd())))
             gone_ = true;
     }
     if (added && waiters_.load() > 0)

@@ -38,14 +38,14 @@ TCustomComPort::IoUse TCustomComPort::beginIo()
 
 namespace {
 
-TCPortAsync& Record(PCPortAsync AsyncPtr, const std::string& port)
+TCPortAsync& asyncRecord(PCPortAsync AsyncPtr, const std::string& port)
 {
     if (!AsyncPtr)
         throw EComPort(port, CError_InvalidAsync);
     return *AsyncPtr;
 }
 
-std::size_t SizeOf(int count)
+std::size_t sizeOf(int count)
 {
     return count > 0 ? static_cast<std::size_t>(count) : 0;
 }
@@ -61,8 +61,8 @@ bool FailedToStart(const ComTransfer& t)
 
 int TCustomComPort::WriteAsync(const void* Buffer, int Count, PCPortAsync AsyncPtr)
 {
-    TCPortAsync& a = Record(AsyncPtr, FPort);
-    const std::size_t size = SizeOf(Count);
+    TCPortAsync& a = asyncRecord(AsyncPtr, FPort);
+    const std::size_t size = sizeOf(Count);
     a.Kind = TOperationKind::okWrite;
     a.Data.reset();
     if (size > 0) {
@@ -90,8 +90,8 @@ int TCustomComPort::WriteStrAsync(const std::string& Str, PCPortAsync AsyncPtr)
 
 int TCustomComPort::ReadAsync(void* Buffer, int Count, PCPortAsync AsyncPtr)
 {
-    TCPortAsync& a = Record(AsyncPtr, FPort);
-    const std::size_t size = SizeOf(Count);
+    TCPortAsync& a = asyncRecord(AsyncPtr, FPort);
+    const std::size_t size = sizeOf(Count);
     a.Kind = TOperationKind::okRead;
     if (size > 0)
         static_cast<unsigned char*>(Buffer)[0] = 0xFF;
@@ -123,7 +123,7 @@ int TCustomComPort::ReadStrAsync(std::string& Str, int Count, PCPortAsync AsyncP
 
 int TCustomComPort::WaitForAsync(PCPortAsync AsyncPtr)
 {
-    TCPortAsync& a = Record(AsyncPtr, FPort);
+    TCPortAsync& a = asyncRecord(AsyncPtr, FPort);
     if (a.Overlapped.pending()) {
         IoUse use = beginIo();
         a.Overlapped.wait(use.port);
@@ -151,7 +151,7 @@ int TCustomComPort::WaitForAsync(PCPortAsync AsyncPtr)
 
 bool TCustomComPort::IsAsyncCompleted(PCPortAsync AsyncPtr)
 {
-    TCPortAsync& a = Record(AsyncPtr, FPort);
+    TCPortAsync& a = asyncRecord(AsyncPtr, FPort);
     if (a.Overlapped.pending()) {
         IoUse use = beginIo();
         a.Overlapped.step(use.port);
@@ -196,7 +196,7 @@ int TCustomComPort::writeBlocking(const char* Buffer, int Count)
 {
     if (!FConnected)
         return 0;
-    const std::size_t size = SizeOf(Count);
+    const std::size_t size = sizeOf(Count);
     ComTransfer transfer;
     {
         IoUse use = beginIo();
@@ -298,7 +298,7 @@ namespace {
 
 // Runs one device call on the open device; EBADF without one.
 template <class Call>
-int OnDevice(platform::SerialDevice* device, Call call)
+int onDevice(platform::SerialDevice* device, Call call)
 {
     return device ? call(*device) : EBADF;
 }
@@ -311,7 +311,7 @@ TComSignals TCustomComPort::Signals()
         return {};
     IoUse use = beginIo();
     unsigned lines = 0;
-    if (const int err = OnDevice(use.port.device, [&](platform::SerialDevice& d) { return d.modemLines(lines); }))
+    if (const int err = onDevice(use.port.device, [&](platform::SerialDevice& d) { return d.modemLines(lines); }))
         raiseDeviceError(CError_ModemStatFailed, err);
     TComSignals result;
     if (lines & platform::kModemCTS)
@@ -328,14 +328,14 @@ TComSignals TCustomComPort::Signals()
 void TCustomComPort::SetBreak(bool OnOff)
 {
     IoUse use = beginIo();
-    if (const int err = OnDevice(use.port.device, [&](platform::SerialDevice& d) { return d.setBreak(OnOff); }))
+    if (const int err = onDevice(use.port.device, [&](platform::SerialDevice& d) { return d.setBreak(OnOff); }))
         raiseDeviceError(CError_EscapeComFailed, err);
 }
 
 void TCustomComPort::SetDTR(bool OnOff)
 {
     IoUse use = beginIo();
-    if (const int err = OnDevice(use.port.device,
+    if (const int err = onDevice(use.port.device,
                                  [&](platform::SerialDevice& d) { return d.setModemLines(platform::kModemDTR, OnOff); }))
         raiseDeviceError(CError_EscapeComFailed, err);
 }
@@ -343,7 +343,7 @@ void TCustomComPort::SetDTR(bool OnOff)
 void TCustomComPort::SetRTS(bool OnOff)
 {
     IoUse use = beginIo();
-    if (const int err = OnDevice(use.port.device,
+    if (const int err = onDevice(use.port.device,
                                  [&](platform::SerialDevice& d) { return d.setModemLines(platform::kModemRTS, OnOff); }))
         raiseDeviceError(CError_EscapeComFailed, err);
 }
@@ -351,7 +351,7 @@ void TCustomComPort::SetRTS(bool OnOff)
 void TCustomComPort::SetXonXoff(bool OnOff)
 {
     IoUse use = beginIo();
-    if (const int err = OnDevice(use.port.device, [&](platform::SerialDevice& d) { return d.holdOutput(!OnOff); }))
+    if (const int err = onDevice(use.port.device, [&](platform::SerialDevice& d) { return d.holdOutput(!OnOff); }))
         raiseDeviceError(CError_EscapeComFailed, err);
     FIo->outputHeld = !OnOff;
 }
@@ -359,7 +359,7 @@ void TCustomComPort::SetXonXoff(bool OnOff)
 void TCustomComPort::ClearBuffer(bool Input, bool Output)
 {
     IoUse use = beginIo();
-    if (const int err = OnDevice(use.port.device, [&](platform::SerialDevice& d) { return d.purge(Input, Output); }))
+    if (const int err = onDevice(use.port.device, [&](platform::SerialDevice& d) { return d.purge(Input, Output); }))
         raiseDeviceError(CError_PurgeFailed, err);
     if (Input)
         FIo->input.clear();
@@ -368,7 +368,7 @@ void TCustomComPort::ClearBuffer(bool Input, bool Output)
 void TCustomComPort::TransmitChar(char Ch)
 {
     IoUse use = beginIo();
-    const int err = OnDevice(use.port.device, [&](platform::SerialDevice& d) {
+    const int err = onDevice(use.port.device, [&](platform::SerialDevice& d) {
         const platform::SerialIoResult r = d.write(&Ch, 1);
         return r.error ? r.error : r.count == 1 ? 0 : EAGAIN;
     });

@@ -9,7 +9,7 @@ namespace {
 
 // Empties `items` and adds the text of every value of E, first to last.
 template <class E, int Count>
-void FillWith(ComStrings* items, std::string (*toText)(E))
+void fillWith(ComStrings* items, std::string (*toText)(E))
 {
     if (!items)
         return;
@@ -28,11 +28,11 @@ void TComSelect::SelectPort()
     EnumComPorts(*FItems);
 }
 
-void TComSelect::SelectBaudRate() { FillWith<TBaudRate, 16>(FItems, BaudRateToStr); }
-void TComSelect::SelectDataBits() { FillWith<TDataBits, 4>(FItems, DataBitsToStr); }
-void TComSelect::SelectStopBits() { FillWith<TStopBits, 3>(FItems, StopBitsToStr); }
-void TComSelect::SelectParity() { FillWith<TParityBits, 5>(FItems, ParityToStr); }
-void TComSelect::SelectFlowControl() { FillWith<TFlowControl, 4>(FItems, FlowControlToStr); }
+void TComSelect::SelectBaudRate() { fillWith<TBaudRate, 16>(FItems, BaudRateToStr); }
+void TComSelect::SelectDataBits() { fillWith<TDataBits, 4>(FItems, DataBitsToStr); }
+void TComSelect::SelectStopBits() { fillWith<TStopBits, 3>(FItems, StopBitsToStr); }
+void TComSelect::SelectParity() { fillWith<TParityBits, 5>(FItems, ParityToStr); }
+void TComSelect::SelectFlowControl() { fillWith<TFlowControl, 4>(FItems, FlowControlToStr); }
 
 void TComSelect::SetComProperty(TComProperty value)
 {

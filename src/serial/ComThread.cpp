@@ -42,7 +42,7 @@ namespace {
 using Check = void (TCustomComPort::*)();
 
 // Nice value of a thread priority; tpNormal leaves the thread as it is.
-int NiceOf(TThreadPriority p)
+int niceOf(TThreadPriority p)
 {
     constexpr int nice[] = {19, 10, 5, 0, -5, -10, -15};
     return nice[ord(p)];
@@ -111,7 +111,7 @@ bool TComThread::handingOver() const
 void TComThread::Execute(std::shared_ptr<Core> core)
 {
     Core& c = *core;
-    if (const int nice = NiceOf(c.priority))
+    if (const int nice = niceOf(c.priority))
         setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), nice);  // a refusal leaves it normal
 
     if (!c.watcher) {

@@ -14,7 +14,7 @@ using std::chrono::milliseconds;
 constexpr milliseconds kDrainLookMax{50};
 constexpr milliseconds kDrainLookMin{1};
 
-int PollTimeout(std::optional<milliseconds> wait)
+int pollTimeout(std::optional<milliseconds> wait)
 {
     if (!wait)
         return -1;
@@ -191,7 +191,7 @@ void ComTransfer::wait(const ComTransferPort& port)
             device = static_cast<int>(n);
             fds[n++] = {fd, POLLOUT, 0};
         }
-        const int r = ::poll(fds, n, PollTimeout(nextLook(port, Clock::now())));
+        const int r = ::poll(fds, n, pollTimeout(nextLook(port, Clock::now())));
         if (r < 0) {
             if (errno == EINTR)
                 continue;
