@@ -53,7 +53,7 @@ public:
     }
 
     // Sends `lines` lines; false when one was not seen within 2 s.
-    bool Run(int lines)
+    bool run(int lines)
     {
         for (int i = 0; i < lines; ++i) {
             {
@@ -117,7 +117,7 @@ std::vector<double> RawFloor(int master, const char* path, int lines)
                 far.Seen();
         }
     });
-    const bool ok = far.Run(lines + kWarmUp);
+    const bool ok = far.run(lines + kWarmUp);
     stop = true;
     reader.join();
     ::close(fd);
@@ -151,7 +151,7 @@ std::vector<double> PortLatency(QApplication& app, int master, const char* path,
     port.Open();
     bool ok = false;
     std::thread writer([&] {
-        ok = far.Run(lines + kWarmUp);
+        ok = far.run(lines + kWarmUp);
         QMetaObject::invokeMethod(&app, [&app] { app.quit(); }, Qt::QueuedConnection);
     });
     app.exec();

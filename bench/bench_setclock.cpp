@@ -47,6 +47,8 @@
 #include "platform/PortList.h"
 #include "platform/SettingsStore.h"
 #include "serial/ExceptionHook.h"
+#include "app/windows/QtDesktop.h"
+#include "serial/controls/ComLed.h"
 #include "sim/ClockSim.h"
 
 using namespace std::chrono_literals;
@@ -54,6 +56,14 @@ using Steady = std::chrono::steady_clock;
 using Wall = std::chrono::system_clock;
 
 namespace {
+
+// The window's settings as the program's main() reads them.
+app::MainSettings StoredSettings()
+{
+    platform::SettingsStore store;
+    return app::readMainSettings(store);
+}
+
 
 constexpr const char* kChildWindow = "--child-window";
 constexpr const char* kChildBare = "--child-bare";
@@ -158,7 +168,8 @@ int RunChild(int argc, char** argv, bool mainWindow, Steady::time_point mainEntr
         // As the program's main() does it.
         PortsAndPty ports(argc > 2 ? argv[2] : "");
         ReportToStderr();
-        app::TMainForm form;
+        app::QtDesktop desktop;
+        app::TMainForm form(StoredSettings(), desktop);
         form.installEventFilter(&firstPaint);
         form.show();
         form.Init();
@@ -271,7 +282,11 @@ bool MeasureStartUp(int runs, clocksim::ClockSim& sim)
     }
     std::printf("%-22s start-up %+6.1f ms, peak RSS %+5.1f MiB (medians of the paired runs)\n", "tool minus bare",
                 Percentile(dt, 0.5), Percentile(dm, 0.5));
-    sim.discardPending();
+    // Drop what the runs left unread in the pty, in both directions.
+    if (const int fd = open(sim.slavePath().c_str(), O_RDWR | O_NOCTTY); fd >= 0) {
+        tcflush(fd, TCIOFLUSH);
+        close(fd);
+    }
     sim.clearRecords();
     return true;
 }
@@ -437,14 +452,17 @@ bool MeasureSetLatency(int settings, clocksim::ClockSim& sim, const std::vector<
 {
     PortsAndPty ports(sim.slavePath());
     ReportToStderr();
-    app::TMainForm form;
+    app::QtDesktop desktop;
+    app::TMainForm form(StoredSettings(), desktop);
     // The lamps paint when a write begins: their links go after ours, so the
     // moment noted is that of the write itself.
-    form.ComLed1->SetComPort(nullptr);
-    form.ComLed2->SetComPort(nullptr);
+    serial::TComLed* const lamps[] = {form.findChild<serial::TComLed*>(QStringLiteral("ComLed1")),
+                                      form.findChild<serial::TComLed*>(QStringLiteral("ComLed2"))};
+    for (serial::TComLed* lamp : lamps)
+        lamp->SetComPort(nullptr);
     Moments moments(form.ComPort());
-    form.ComLed1->SetComPort(&form.ComPort());
-    form.ComLed2->SetComPort(&form.ComPort());
+    for (serial::TComLed* lamp : lamps)
+        lamp->SetComPort(&form.ComPort());
     form.Timer1().installEventFilter(&moments);
     form.show();
     form.Init();

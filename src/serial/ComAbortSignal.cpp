@@ -7,7 +7,7 @@ namespace serial {
 namespace {
 
 // A new epoch, or null with `err` set.
-std::shared_ptr<ComAbortSignal::Epoch> MakeEpoch(int& err)
+std::shared_ptr<ComAbortSignal::Epoch> makeEpoch(int& err)
 {
     std::shared_ptr<ComAbortSignal::Epoch> e;
     try {
@@ -22,16 +22,16 @@ std::shared_ptr<ComAbortSignal::Epoch> MakeEpoch(int& err)
 
 } // namespace
 
-void ComAbortSignal::Mark(Epoch& e) noexcept
+void ComAbortSignal::mark(Epoch& e) noexcept
 {
     e.aborted = true;
     e.fd.signal();
 }
 
-int ComAbortSignal::Open()
+int ComAbortSignal::open()
 {
     int err = 0;
-    std::shared_ptr<Epoch> next = MakeEpoch(err);
+    std::shared_ptr<Epoch> next = makeEpoch(err);
     if (!next)
         return err;
     std::lock_guard lock(mutex_);
@@ -40,13 +40,13 @@ int ComAbortSignal::Open()
     return 0;
 }
 
-std::shared_ptr<ComAbortSignal::Epoch> ComAbortSignal::Current() const
+std::shared_ptr<ComAbortSignal::Epoch> ComAbortSignal::current() const
 {
     std::lock_guard lock(mutex_);
     return current_;
 }
 
-int ComAbortSignal::Abort()
+int ComAbortSignal::abort()
 {
     std::shared_ptr<Epoch> next;
     {
@@ -55,13 +55,13 @@ int ComAbortSignal::Abort()
             return 0;  // nothing can be pending that is not aborted already
     }
     int err = 0;
-    next = MakeEpoch(err);
+    next = makeEpoch(err);
     if (!next)
         return err;
     std::lock_guard lock(mutex_);
     if (closing_)
         return 0;
-    Mark(*current_);
+    mark(*current_);
     current_ = std::move(next);
     return 0;
 }
@@ -71,7 +71,7 @@ void ComAbortSignal::beginClose() noexcept
     std::lock_guard lock(mutex_);
     closing_ = true;
     if (current_)
-        Mark(*current_);
+        mark(*current_);
 }
 
 } // namespace serial

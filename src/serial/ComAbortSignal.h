@@ -1,6 +1,6 @@
 #pragma once
 // Ends a port's pending reads and writes. Each operation takes the current
-// epoch when it starts and polls its descriptor while it waits; Abort() marks
+// epoch when it starts and polls its descriptor while it waits; abort() marks
 // that epoch aborted, wakes every waiter on it and starts a new epoch for the
 // operations that come after. While the port is closing the epoch stays
 // aborted: operations still move what they can without waiting, and never
@@ -21,17 +21,17 @@ public:
     };
 
     // A fresh epoch for a port being opened: 0 or an errno value.
-    int Open();
-    // The epoch of an operation starting now (never null after Open()).
-    std::shared_ptr<Epoch> Current() const;
+    int open();
+    // The epoch of an operation starting now (never null after open()).
+    std::shared_ptr<Epoch> current() const;
     // Aborts the current epoch and starts the next: 0, or an errno value when
     // the next epoch cannot be made (then nothing is aborted).
-    int Abort();
-    // Aborts the current epoch and keeps it aborted until Open(). Never fails.
+    int abort();
+    // Aborts the current epoch and keeps it aborted until open(). Never fails.
     void beginClose() noexcept;
 
 private:
-    static void Mark(Epoch& e) noexcept;
+    static void mark(Epoch& e) noexcept;
 
     mutable std::mutex mutex_;
     std::shared_ptr<Epoch> current_;

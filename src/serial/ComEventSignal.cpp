@@ -2,16 +2,16 @@
 
 namespace serial {
 
-void ComEventSignal::Raise(TComEvents events, bool wake)
+void ComEventSignal::raise(TComEvents events, bool wakeTaker)
 {
-    if (events.Empty())
+    if (events.empty())
         return;
-    pending_.fetch_or(events.ToBits());
-    if (wake)
-        Wake();
+    pending_.fetch_or(events.toBits());
+    if (wakeTaker)
+        wake();
 }
 
-void ComEventSignal::Wake() const
+void ComEventSignal::wake() const
 {
     if (fd_.valid())
         fd_.signal();

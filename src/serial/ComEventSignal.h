@@ -14,18 +14,18 @@ namespace serial {
 class ComEventSignal {
 public:
     // Makes the wake-up: 0 or an errno value.
-    int Open() { return fd_.valid() ? 0 : fd_.create(); }
-    // Adds `events` to the pending set; wakes the taker unless `wake` is false
+    int open() { return fd_.valid() ? 0 : fd_.create(); }
+    // Adds `events` to the pending set; wakes the taker unless `wakeTaker` is false
     // (the taker itself raised them).
-    void Raise(TComEvents events, bool wake = true);
+    void raise(TComEvents events, bool wakeTaker = true);
     // The pending set, which is then empty.
-    TComEvents Take() { return TComEvents::FromBits(pending_.exchange(0)); }
-    void Clear() { pending_.store(0); }
+    TComEvents take() { return TComEvents::fromBits(pending_.exchange(0)); }
+    void clear() { pending_.store(0); }
     // Wakes the taker without an event (room came free in the input queue).
-    void Wake() const;
-    // The descriptor the taker polls; Drain() after it became readable.
-    int Fd() const { return fd_.fd(); }
-    void Drain() const { fd_.drain(); }
+    void wake() const;
+    // The descriptor the taker polls; drain() after it became readable.
+    int fd() const { return fd_.fd(); }
+    void drain() const { fd_.drain(); }
 
 private:
     platform::EventFd fd_;

@@ -10,28 +10,28 @@ namespace serial {
 ComEventWatcher::ComEventWatcher(platform::SerialDevice& device, ComInputQueue& input, ComEventSignal& events,
                                  TComEvents watched)
     : device_(device), input_(input), events_(events), watched_(watched),
-      watchReceive_(!(watched * kReceiveEvents).Empty()),
-      watchLines_(!(watched * kLineWatchEvents).Empty() && device.hasModemLines())
+      watchReceive_(!(watched * kReceiveEvents).empty()),
+      watchLines_(!(watched * kLineWatchEvents).empty() && device.hasModemLines())
 {
-    input_.Pump(device_, false, true);
-    events_.Clear();
-    events_.Drain();
+    input_.pump(device_, false, true);
+    events_.clear();
+    events_.drain();
     if (watchLines_)
-        lines_.Reset(device_);
+        lines_.reset(device_);
 }
 
-ComEventWatcher::Result ComEventWatcher::Wait(int stopA, int stopB, std::chrono::milliseconds timeout)
+ComEventWatcher::Result ComEventWatcher::wait(int stopA, int stopB, std::chrono::milliseconds timeout)
 {
     Result result;
-    const bool gone = input_.Gone();
+    const bool gone = input_.gone();
     pollfd fds[4];
     nfds_t n = 0;
-    fds[n++] = {events_.Fd(), POLLIN, 0};
+    fds[n++] = {events_.fd(), POLLIN, 0};
     for (int fd : {stopA, stopB})
         if (fd >= 0)
             fds[n++] = {fd, POLLIN, 0};
     const nfds_t stops = n;
-    if (watchReceive_ && !gone && !input_.Full())
+    if (watchReceive_ && !gone && !input_.full())
         fds[n++] = {device_.pollFd(), POLLIN, 0};
     std::chrono::milliseconds wait = timeout;
     if (watchLines_ && !gone && (wait.count() < 0 || wait > kLineLook))
@@ -47,12 +47,12 @@ ComEventWatcher::Result ComEventWatcher::Wait(int stopA, int stopB, std::chrono:
         if (fds[i].revents)
             result.stopped = true;
     if (fds[0].revents)
-        events_.Drain();
+        events_.drain();
     if (n > stops && fds[stops].revents)
-        input_.Pump(device_, (fds[stops].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0, true);
-    result.events = events_.Take() * watched_;
-    if (watchLines_ && !input_.Gone())
-        result.events = result.events + (lines_.Poll(device_) * watched_);
+        input_.pump(device_, (fds[stops].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0, true);
+    result.events = events_.take() * watched_;
+    if (watchLines_ && !input_.gone())
+        result.events = result.events + (lines_.poll(device_) * watched_);
     return result;
 }
 

@@ -36,7 +36,7 @@ public:
     };
     // Waits once: until events happen, a stop descriptor (-1: none) becomes
     // readable, or `timeout` passes (-1: no limit).
-    Result Wait(int stopA, int stopB, std::chrono::milliseconds timeout);
+    Result wait(int stopA, int stopB, std::chrono::milliseconds timeout);
 
 private:
     platform::SerialDevice& device_;

@@ -21,7 +21,7 @@ bool postToGuiThread(std::function<void()> call)
     return true;
 }
 
-bool ComHandOver::Run(std::function<void()> call)
+bool ComHandOver::run(std::function<void()> call)
 {
     std::unique_lock lock(mutex_);
     if (closing_)
@@ -29,8 +29,8 @@ bool ComHandOver::Run(std::function<void()> call)
     call_ = std::move(call);
     state_ = State::Waiting;
     lock.unlock();
-    if (!postToGuiThread([self = shared_from_this()] { self->Serve(); })) {
-        Serve();
+    if (!postToGuiThread([self = shared_from_this()] { self->serve(); })) {
+        serve();
         return true;
     }
     lock.lock();
@@ -38,7 +38,7 @@ bool ComHandOver::Run(std::function<void()> call)
     return state_ == State::Idle;
 }
 
-void ComHandOver::Serve()
+void ComHandOver::serve()
 {
     std::function<void()> call;
     {
@@ -55,7 +55,7 @@ void ComHandOver::Serve()
     done_.notify_all();
 }
 
-void ComHandOver::Close(bool runWaiting)
+void ComHandOver::close(bool runWaiting)
 {
     std::function<void()> call;
     {
@@ -75,7 +75,7 @@ void ComHandOver::Close(bool runWaiting)
     }
 }
 
-bool ComHandOver::Waiting() const
+bool ComHandOver::waiting() const
 {
     std::lock_guard lock(mutex_);
     return state_ == State::Waiting;

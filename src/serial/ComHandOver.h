@@ -5,7 +5,7 @@
 //
 // One call is handed over at a time. The event thread posts the call to the
 // GUI thread (through the Qt application object) and waits on a condition
-// variable until the call has run or the hand-over is closing. Close(), run
+// variable until the call has run or the hand-over is closing. close(), run
 // by the port while it closes, takes a call that is still waiting and runs
 // it in place (in the GUI thread) or drops it, and releases the event thread
 // at once, even while a call is running in the GUI thread (a handler that
@@ -25,25 +25,25 @@ bool postToGuiThread(std::function<void()> call);
 
 class ComHandOver : public std::enable_shared_from_this<ComHandOver> {
 public:
-    static std::shared_ptr<ComHandOver> Create() { return std::shared_ptr<ComHandOver>(new ComHandOver); }
+    static std::shared_ptr<ComHandOver> create() { return std::shared_ptr<ComHandOver>(new ComHandOver); }
 
     // In the event thread: runs `call` in the GUI thread and returns when it
     // has run (true), or when the hand-over is closing (false: the call may
     // not run, or may still be running). Without an application object the
     // call runs here. `call` must not throw.
-    bool Run(std::function<void()> call);
+    bool run(std::function<void()> call);
     // No further calls are taken. A call still waiting runs here when
     // `runWaiting` (the caller is the GUI thread), else it is dropped.
-    void Close(bool runWaiting);
+    void close(bool runWaiting);
     // A call is waiting for the GUI thread.
-    bool Waiting() const;
+    bool waiting() const;
 
 private:
     enum class State { Idle, Waiting, Running };
 
     ComHandOver() = default;
     // In the GUI thread: runs the waiting call, if it is still waiting.
-    void Serve();
+    void serve();
 
     mutable std::mutex mutex_;
     std::condition_variable done_;

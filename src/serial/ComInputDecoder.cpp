@@ -9,7 +9,7 @@ void ComInputDecoder::setRules(const ComInputRules& rules)
     rules_ = rules;
 }
 
-std::size_t ComInputDecoder::Decode(const char* in, std::size_t count, char* out)
+std::size_t ComInputDecoder::decode(const char* in, std::size_t count, char* out)
 {
     constexpr char kMark = '\xff';
     std::size_t n = 0;

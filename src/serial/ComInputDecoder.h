@@ -22,16 +22,16 @@ class ComInputDecoder {
 public:
     // New rules; a half-read mark is forgotten when marking changes.
     void setRules(const ComInputRules& rules);
-    const ComInputRules& Rules() const { return rules_; }
+    const ComInputRules& rules() const { return rules_; }
     // Forgets a half-read mark (the input was purged).
-    void Reset() { state_ = State::Plain; }
+    void reset() { state_ = State::Plain; }
     // The room `out` must have for `count` input bytes: one more than
     // `count`, for an FF carried over from the last read that turns out to
     // be no mark (FF then another byte gives both bytes).
     static constexpr std::size_t outputRoom(std::size_t count) { return count + 1; }
     // Decodes `count` bytes of `in` into `out`, which has outputRoom(count)
     // bytes; returns the number of bytes written to `out`.
-    std::size_t Decode(const char* in, std::size_t count, char* out);
+    std::size_t decode(const char* in, std::size_t count, char* out);
 
 private:
     enum class State : std::uint8_t { Plain, Mark, MarkZero };

@@ -8,44 +8,44 @@
 namespace serial {
 namespace {
 
-bool HungUp(int fd)
+bool hungUp(int fd)
 {
     pollfd p{fd, 0, 0};
     return fd >= 0 && ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
 }
 
-std::size_t CapacityOf(int size)
+std::size_t capacityOf(int size)
 {
     return size > 0 ? static_cast<std::size_t>(size) : static_cast<std::size_t>(ComInputQueue::kDefaultCapacity);
 }
 
 } // namespace
 
-void ComInputQueue::Reset(int capacity, const ComInputRules& rules, std::uint8_t eventChar)
+void ComInputQueue::reset(int capacity, const ComInputRules& rules, std::uint8_t eventChar)
 {
     std::lock_guard lock(mutex_);
     data_.clear();
     head_ = 0;
-    capacity_ = CapacityOf(capacity);
+    capacity_ = capacityOf(capacity);
     decoder_ = ComInputDecoder();
     decoder_.setRules(rules);
     eventChar_ = static_cast<char>(eventChar);
     gone_ = false;
 }
 
-void ComInputQueue::Configure(int capacity, const ComInputRules& rules, std::uint8_t eventChar)
+void ComInputQueue::configure(int capacity, const ComInputRules& rules, std::uint8_t eventChar)
 {
     bool roomFreed = false;
     {
         std::lock_guard lock(mutex_);
-        const std::size_t newCapacity = CapacityOf(capacity);
+        const std::size_t newCapacity = capacityOf(capacity);
         roomFreed = sizeLocked() >= capacity_ && sizeLocked() < newCapacity;
         capacity_ = newCapacity;
         decoder_.setRules(rules);
         eventChar_ = static_cast<char>(eventChar);
     }
     if (roomFreed)
-        events_.Wake();
+        events_.wake();
 }
 
 std::size_t ComInputQueue::roomLocked() const
@@ -54,7 +54,7 @@ std::size_t ComInputQueue::roomLocked() const
     return size < capacity_ ? capacity_ - size : 0;
 }
 
-int ComInputQueue::Pump(platform::SerialDevice& device, bool hangup, bool fromTaker)
+int ComInputQueue::pump(platform::SerialDevice& device, bool hangup, bool fromTaker)
 {
     if (gone_)
         return EIO;
@@ -72,9 +72,9 @@ int ComInputQueue::Pump(platform::SerialDevice& device, bool hangup, bool fromTa
             const platform::SerialIoResult r = device.read(raw, std::min(room, sizeof raw));
             if (r.count > 0) {
                 readAny = true;
-                const std::size_t n = decoder_.Decode(raw, r.count, decoded);
+                const std::size_t n = decoder_.decode(raw, r.count, decoded);
                 if (n > 0) {
-                    Append(decoded, n, raised);
+                    append(decoded, n, raised);
                     added = true;
                 }
             }
@@ -88,16 +88,16 @@ int ComInputQueue::Pump(platform::SerialDevice& device, bool hangup, bool fromTa
         // A hang-up with nothing left to read: the device has gone. A line
         // reads "nothing" alike when empty and when hung up, so a pump that
         // got nothing asks.
-        if (!readAny && !gone_ && roomLocked() > 0 && (hangup || HungUp(device.pollFd())))
+        if (!readAny && !gone_ && roomLocked() > 0 && (hangup || hungUp(device.pollFd())))
             gone_ = true;
     }
     if (added && waiters_.load() > 0)
         dataFd_.signal();
-    events_.Raise(raised, !fromTaker);
+    events_.raise(raised, !fromTaker);
     return gone_ ? EIO : 0;
 }
 
-void ComInputQueue::Append(const char* bytes, std::size_t n, TComEvents& raised)
+void ComInputQueue::append(const char* bytes, std::size_t n, TComEvents& raised)
 {
     const std::size_t before = sizeLocked();
     if (head_ > 0 && head_ >= data_.size() / 2) {
@@ -105,15 +105,15 @@ void ComInputQueue::Append(const char* bytes, std::size_t n, TComEvents& raised)
         head_ = 0;
     }
     data_.append(bytes, n);
-    raised.Include(TComEvent::evRxChar);
+    raised.include(TComEvent::evRxChar);
     if (std::find(bytes, bytes + n, eventChar_) != bytes + n)
-        raised.Include(TComEvent::evRxFlag);
+        raised.include(TComEvent::evRxFlag);
     const std::size_t mark = (capacity_ * 8 + 9) / 10;
     if (before < mark && sizeLocked() >= mark)
-        raised.Include(TComEvent::evRx80Full);
+        raised.include(TComEvent::evRx80Full);
 }
 
-std::size_t ComInputQueue::Take(char* out, std::size_t max)
+std::size_t ComInputQueue::take(char* out, std::size_t max)
 {
     bool roomFreed = false;
     std::size_t n = 0;
@@ -132,23 +132,23 @@ std::size_t ComInputQueue::Take(char* out, std::size_t max)
         roomFreed = wasFull;
     }
     if (roomFreed)
-        events_.Wake();
+        events_.wake();
     return n;
 }
 
-std::size_t ComInputQueue::Count() const
+std::size_t ComInputQueue::count() const
 {
     std::lock_guard lock(mutex_);
     return sizeLocked();
 }
 
-bool ComInputQueue::Full() const
+bool ComInputQueue::full() const
 {
     std::lock_guard lock(mutex_);
     return roomLocked() == 0;
 }
 
-void ComInputQueue::Clear()
+void ComInputQueue::clear()
 {
     bool roomFreed = false;
     {
@@ -156,10 +156,10 @@ void ComInputQueue::Clear()
         roomFreed = roomLocked() == 0;
         data_.clear();
         head_ = 0;
-        decoder_.Reset();
+        decoder_.reset();
     }
     if (roomFreed)
-        events_.Wake();
+        events_.wake();
 }
 
 } // namespace serial

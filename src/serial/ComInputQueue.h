@@ -32,25 +32,25 @@ public:
     explicit ComInputQueue(ComEventSignal& events) : events_(events) {}
 
     // Makes the wake-up of waiting readers: 0 or an errno value.
-    int Open() { return dataFd_.valid() ? 0 : dataFd_.create(); }
+    int open() { return dataFd_.valid() ? 0 : dataFd_.create(); }
     // Empties the queue for a device just opened.
-    void Reset(int capacity, const ComInputRules& rules, std::uint8_t eventChar);
+    void reset(int capacity, const ComInputRules& rules, std::uint8_t eventChar);
     // Takes new settings; what the queue holds stays.
-    void Configure(int capacity, const ComInputRules& rules, std::uint8_t eventChar);
+    void configure(int capacity, const ComInputRules& rules, std::uint8_t eventChar);
 
     // Moves what `device` has into the queue, as far as there is room (an FF
     // held over from the last read may decode to one byte beyond it).
     // `hangup`: poll() reported a hang-up or error on the device. Returns 0,
     // or EIO once the device has gone. `fromTaker`: the caller takes the
     // events itself, so the taker is not woken.
-    int Pump(platform::SerialDevice& device, bool hangup = false, bool fromTaker = false);
+    int pump(platform::SerialDevice& device, bool hangup = false, bool fromTaker = false);
     // Moves up to `max` bytes out of the queue into `out`; returns how many.
-    std::size_t Take(char* out, std::size_t max);
-    std::size_t Count() const;
-    bool Full() const;
-    bool Gone() const { return gone_.load(); }
+    std::size_t take(char* out, std::size_t max);
+    std::size_t count() const;
+    bool full() const;
+    bool gone() const { return gone_.load(); }
     // Discards what the queue holds and a half-read mark.
-    void Clear();
+    void clear();
 
     // A reader waits for bytes by polling DataFd() beside the device, while
     // it is registered as a Waiter: every pump that adds bytes then makes
@@ -61,8 +61,8 @@ public:
         ~Waiter() { --q_.waiters_; }
         Waiter(const Waiter&) = delete;
         Waiter& operator=(const Waiter&) = delete;
-        void Drain() const { q_.dataFd_.drain(); }
-        int Fd() const { return q_.dataFd_.fd(); }
+        void drain() const { q_.dataFd_.drain(); }
+        int fd() const { return q_.dataFd_.fd(); }
 
     private:
         ComInputQueue& q_;
@@ -71,7 +71,7 @@ public:
 private:
     std::size_t sizeLocked() const { return data_.size() - head_; }
     std::size_t roomLocked() const;
-    void Append(const char* bytes, std::size_t n, TComEvents& raised);
+    void append(const char* bytes, std::size_t n, TComEvents& raised);
 
     ComEventSignal& events_;
     platform::EventFd dataFd_;

@@ -7,15 +7,15 @@ TComErrors lineErrorsBetween(const platform::SerialCounters& before, const platf
 {
     TComErrors errors;
     if (after.frame != before.frame)
-        errors.Include(TComError::ceFrame);
+        errors.include(TComError::ceFrame);
     if (parityCheck && after.parity != before.parity)
-        errors.Include(TComError::ceRxParity);
+        errors.include(TComError::ceRxParity);
     if (after.overrun != before.overrun)
-        errors.Include(TComError::ceOverrun);
+        errors.include(TComError::ceOverrun);
     if (after.bufOverrun != before.bufOverrun)
-        errors.Include(TComError::ceRxOver);
+        errors.include(TComError::ceRxOver);
     if (after.brk != before.brk)
-        errors.Include(TComError::ceBreak);
+        errors.include(TComError::ceBreak);
     return errors;
 }
 
@@ -25,40 +25,40 @@ TComEvents lineEventsBetween(const platform::SerialCounters& before, const platf
     const unsigned changed = linesBefore ^ linesAfter;
     TComEvents events;
     if (after.cts != before.cts || (changed & platform::kModemCTS))
-        events.Include(TComEvent::evCTS);
+        events.include(TComEvent::evCTS);
     if (after.dsr != before.dsr || (changed & platform::kModemDSR))
-        events.Include(TComEvent::evDSR);
+        events.include(TComEvent::evDSR);
     if (after.rlsd != before.rlsd || (changed & platform::kModemRLSD))
-        events.Include(TComEvent::evRLSD);
+        events.include(TComEvent::evRLSD);
     if (after.ring != before.ring || (linesAfter & ~linesBefore & platform::kModemRing))
-        events.Include(TComEvent::evRing);
+        events.include(TComEvent::evRing);
     if (after.brk != before.brk)
-        events.Include(TComEvent::evBreak);
+        events.include(TComEvent::evBreak);
     if (after.frame != before.frame || after.parity != before.parity || after.overrun != before.overrun
         || after.bufOverrun != before.bufOverrun)
-        events.Include(TComEvent::evError);
+        events.include(TComEvent::evError);
     return events;
 }
 
-bool ComLineWatch::Read(platform::SerialDevice& device, platform::SerialCounters& counters, unsigned& lines)
+bool ComLineWatch::read(platform::SerialDevice& device, platform::SerialCounters& counters, unsigned& lines)
 {
     if (!device.hasModemLines())
         return false;
     return device.counters(counters) == 0 && device.modemLines(lines) == 0;
 }
 
-void ComLineWatch::Reset(platform::SerialDevice& device)
+void ComLineWatch::reset(platform::SerialDevice& device)
 {
     counters_ = {};
     lines_ = 0;
-    Read(device, counters_, lines_);
+    read(device, counters_, lines_);
 }
 
-TComEvents ComLineWatch::Poll(platform::SerialDevice& device)
+TComEvents ComLineWatch::poll(platform::SerialDevice& device)
 {
     platform::SerialCounters counters;
     unsigned lines = 0;
-    if (!Read(device, counters, lines))
+    if (!read(device, counters, lines))
         return {};
     const TComEvents events = lineEventsBetween(counters_, counters, lines_, lines);
     counters_ = counters;

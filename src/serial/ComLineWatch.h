@@ -26,13 +26,13 @@ TComEvents lineEventsBetween(const platform::SerialCounters& before, const platf
 class ComLineWatch {
 public:
     // Takes the present state as the base of the next look.
-    void Reset(platform::SerialDevice& device);
+    void reset(platform::SerialDevice& device);
     // The events since the last look (nothing for a line without them or
     // when the device cannot be asked).
-    TComEvents Poll(platform::SerialDevice& device);
+    TComEvents poll(platform::SerialDevice& device);
 
 private:
-    bool Read(platform::SerialDevice& device, platform::SerialCounters& counters, unsigned& lines);
+    bool read(platform::SerialDevice& device, platform::SerialCounters& counters, unsigned& lines);
 
     platform::SerialCounters counters_;
     unsigned lines_ = 0;

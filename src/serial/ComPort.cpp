@@ -147,7 +147,7 @@ void TCustomComPort::CreateHandle()
         comDebugText("CreateFile " + path);
         throw EComPortExt(FPort, CError_OpenFailed, err);
     }
-    if (const int err = FIo->Open()) {
+    if (const int err = FIo->open()) {
         device->close();
         throw EComPortExt(FPort, CError_OpenFailed, err);
     }
@@ -161,8 +161,8 @@ void TCustomComPort::CreateHandle()
         FAppliedTimeouts = timeoutsImageOf(defaultTimeouts);
         FAppliedInputSize = defaultBuffer.InputSize();
     }
-    FIo->input.Reset(defaultBuffer.InputSize(), ComInputRules{}, 0);
-    FIo->events.Clear();
+    FIo->input.reset(defaultBuffer.InputSize(), ComInputRules{}, 0);
+    FIo->events.clear();
     FIo->outputHeld = false;
     {
         std::lock_guard lock(FIo->statusMutex);
@@ -318,7 +318,7 @@ void TCustomComPort::configureInput()
     rules.replaceErrors = (s.Flags & platform::kLineErrorChar) != 0;
     rules.errorChar = s.ErrorChar;
     rules.discardNull = (s.Flags & platform::kLineNull) != 0;
-    FIo->input.Configure(FAppliedInputSize, rules, s.EvtChar);
+    FIo->input.configure(FAppliedInputSize, rules, s.EvtChar);
 }
 
 platform::SerialLineState TCustomComPort::appliedLineState() const
@@ -559,21 +559,21 @@ void TCustomComPort::CallSignalsChanged(bool OnOff)
 
 void TCustomComPort::CheckCTS()
 {
-    const bool on = Signals().Contains(TComSignal::csCTS);
+    const bool on = Signals().contains(TComSignal::csCTS);
     CallLinkSignal(&TComLink::OnCTSChange, on);
     DoCTSChange(on);
 }
 
 void TCustomComPort::CheckDSR()
 {
-    const bool on = Signals().Contains(TComSignal::csDSR);
+    const bool on = Signals().contains(TComSignal::csDSR);
     CallLinkSignal(&TComLink::OnDSRChange, on);
     DoDSRChange(on);
 }
 
 void TCustomComPort::CheckRLSD()
 {
-    const bool on = Signals().Contains(TComSignal::csRLSD);
+    const bool on = Signals().contains(TComSignal::csRLSD);
     CallLinkSignal(&TComLink::OnRLSDChange, on);
     DoRLSDChange(on);
 }

@@ -52,7 +52,7 @@ public:
     // them): until Loaded(), setters only store and nothing reaches the
     // device; a port stored as connected is opened by Loaded().
     void beginLoading() { FLoading = true; }
-    bool Loading() const { return FLoading; }
+    bool loading() const { return FLoading; }
     // Ends loading and opens a port stored as connected. A failure to open
     // goes to the exception hook; the port then stays closed.
     virtual void Loaded();
@@ -228,7 +228,7 @@ public:
     void UnRegisterLink(TComLink* link);
     // The event thread while the port is open and watches events, else null.
     TComThread* EventThread() const { return FEventThread.get(); }
-    bool ThreadCreated() const { return FThreadCreated; }
+    bool threadCreated() const { return FThreadCreated; }
 
     // --- event properties ------------------------------------------------
     TRxCharEvent OnRxChar;
@@ -331,7 +331,7 @@ private:
     void forceClose() noexcept;
     // The data path: what an operation needs of the port now.
     struct IoUse;
-    IoUse BeginIo();
+    IoUse beginIo();
     // One status query: line errors since the last query, the output queue
     // and, when asked, the input queue, with the hold flags.
     struct Status;
@@ -359,7 +359,7 @@ private:
     TDataBits FDataBits = TDataBits::dbEight;
     bool FDiscardNull = false;
     char FEventChar = 0;
-    TComEvents FEvents = TComEvents::All();
+    TComEvents FEvents = TComEvents::all();
     TComParity FParity{this};
     TComFlowControl FFlowControl{this};
     TComTimeouts FTimeouts{this};

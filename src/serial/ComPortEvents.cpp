@@ -11,11 +11,11 @@ namespace serial {
 
 void TCustomComPort::startEvents()
 {
-    if (FEvents.Empty() || !FOverlapped)
+    if (FEvents.empty() || !FOverlapped)
         return;
     FDeliveryOpen = std::make_shared<std::atomic<bool>>(true);
     if (FSyncMethod == TSyncMethod::smThreadSync)
-        FHandOver = ComHandOver::Create();
+        FHandOver = ComHandOver::create();
     FEventThread = std::make_unique<TComThread>(this);
     FThreadCreated = true;
 }
@@ -27,14 +27,14 @@ void TCustomComPort::stopEvents()
         // A hand-over the thread waits in runs here, in the GUI thread, so
         // the thread can see the stop; elsewhere it is dropped.
         if (FHandOver)
-            FHandOver->Close(isGuiThread());
+            FHandOver->close(isGuiThread());
         FEventThread.reset();
         // As the thread ends, unread input is discarded. Output is not: a
         // write is done only once its bytes have left, and purging the
         // output could still cut off the last command in an adapter's FIFO.
-        if (FHandle && !FIo->input.Gone())
+        if (FHandle && !FIo->input.gone())
             FHandle->purge(true, false);
-        FIo->input.Clear();
+        FIo->input.clear();
     }
     FThreadCreated = false;
     FHandOver.reset();
@@ -49,7 +49,7 @@ void TCustomComPort::stopEvents()
 void TCustomComPort::CheckError()
 {
     const TComErrors errors = LastErrors();
-    if (!errors.Empty())
+    if (!errors.empty())
         DoError(errors);
 }
 

@@ -22,9 +22,9 @@ struct TCustomComPort::IoUse {
     std::shared_ptr<ComAbortSignal::Epoch> epoch;
 };
 
-TCustomComPort::IoUse TCustomComPort::BeginIo()
+TCustomComPort::IoUse TCustomComPort::beginIo()
 {
-    IoUse use{std::shared_lock(FIo->gate), {}, {}, FIo->abort.Current()};
+    IoUse use{std::shared_lock(FIo->gate), {}, {}, FIo->abort.current()};
     use.port.device = FHandle.get();
     use.port.input = &FIo->input;
     use.port.events = &FIo->events;
@@ -38,14 +38,14 @@ TCustomComPort::IoUse TCustomComPort::BeginIo()
 
 namespace {
 
-TCPortAsync& Record(PCPortAsync AsyncPtr, const std::string& port)
+TCPortAsync& asyncRecord(PCPortAsync AsyncPtr, const std::string& port)
 {
     if (!AsyncPtr)
         throw EComPort(port, CError_InvalidAsync);
     return *AsyncPtr;
 }
 
-std::size_t SizeOf(int count)
+std::size_t sizeOf(int count)
 {
     return count > 0 ? static_cast<std::size_t>(count) : 0;
 }
@@ -54,15 +54,15 @@ std::size_t SizeOf(int count)
 // started; its wait reports the abort.
 bool FailedToStart(const ComTransfer& t)
 {
-    return !t.Pending() && t.Error() && t.Error() != ECANCELED;
+    return !t.pending() && t.error() && t.error() != ECANCELED;
 }
 
 } // namespace
 
 int TCustomComPort::WriteAsync(const void* Buffer, int Count, PCPortAsync AsyncPtr)
 {
-    TCPortAsync& a = Record(AsyncPtr, FPort);
-    const std::size_t size = SizeOf(Count);
+    TCPortAsync& a = asyncRecord(AsyncPtr, FPort);
+    const std::size_t size = sizeOf(Count);
     a.Kind = TOperationKind::okWrite;
     a.Data.reset();
     if (size > 0) {
@@ -71,14 +71,14 @@ int TCustomComPort::WriteAsync(const void* Buffer, int Count, PCPortAsync AsyncP
     }
     a.Size = static_cast<int>(size);
     {
-        IoUse use = BeginIo();
-        a.Overlapped.StartWrite(a.Data.get(), size, writeTimeLimit(use.timeouts, size), use.epoch);
-        a.Overlapped.Step(use.port);
+        IoUse use = beginIo();
+        a.Overlapped.startWrite(a.Data.get(), size, writeTimeLimit(use.timeouts, size), use.epoch);
+        a.Overlapped.step(use.port);
     }
     if (FailedToStart(a.Overlapped))
-        raiseDeviceError(CError_WriteFailed, a.Overlapped.Error());
+        raiseDeviceError(CError_WriteFailed, a.Overlapped.error());
     CallLinkSignal(&TComLink::OnTx, true);
-    return a.Overlapped.Pending() ? 0 : static_cast<int>(a.Overlapped.Transferred());
+    return a.Overlapped.pending() ? 0 : static_cast<int>(a.Overlapped.transferred());
 }
 
 int TCustomComPort::WriteStrAsync(const std::string& Str, PCPortAsync AsyncPtr)
@@ -90,27 +90,27 @@ int TCustomComPort::WriteStrAsync(const std::string& Str, PCPortAsync AsyncPtr)
 
 int TCustomComPort::ReadAsync(void* Buffer, int Count, PCPortAsync AsyncPtr)
 {
-    TCPortAsync& a = Record(AsyncPtr, FPort);
-    const std::size_t size = SizeOf(Count);
+    TCPortAsync& a = asyncRecord(AsyncPtr, FPort);
+    const std::size_t size = sizeOf(Count);
     a.Kind = TOperationKind::okRead;
     if (size > 0)
         static_cast<unsigned char*>(Buffer)[0] = 0xFF;
     {
-        IoUse use = BeginIo();
-        a.Overlapped.StartRead(static_cast<char*>(Buffer), size, makeReadPlan(use.timeouts, size), use.epoch);
-        a.Overlapped.Step(use.port);
+        IoUse use = beginIo();
+        a.Overlapped.startRead(static_cast<char*>(Buffer), size, makeReadPlan(use.timeouts, size), use.epoch);
+        a.Overlapped.step(use.port);
     }
     if (FailedToStart(a.Overlapped)) {
         // Nothing stays pending and the wait gives 0.
-        const int err = a.Overlapped.Error();
-        a.Overlapped.Finish(0);
+        const int err = a.Overlapped.error();
+        a.Overlapped.finish(0);
         if (FReadAsyncExceptionsEnabled)
             raiseDeviceError(CError_ReadFailed, err);
         ++FReadAsyncErrorCount;
         FReadAsyncLastError = static_cast<unsigned>(err);
         return 0;
     }
-    return a.Overlapped.Pending() ? 0 : static_cast<int>(a.Overlapped.Transferred());
+    return a.Overlapped.pending() ? 0 : static_cast<int>(a.Overlapped.transferred());
 }
 
 int TCustomComPort::ReadStrAsync(std::string& Str, int Count, PCPortAsync AsyncPtr)
@@ -123,14 +123,14 @@ int TCustomComPort::ReadStrAsync(std::string& Str, int Count, PCPortAsync AsyncP
 
 int TCustomComPort::WaitForAsync(PCPortAsync AsyncPtr)
 {
-    TCPortAsync& a = Record(AsyncPtr, FPort);
-    if (a.Overlapped.Pending()) {
-        IoUse use = BeginIo();
-        a.Overlapped.Wait(use.port);
+    TCPortAsync& a = asyncRecord(AsyncPtr, FPort);
+    if (a.Overlapped.pending()) {
+        IoUse use = beginIo();
+        a.Overlapped.wait(use.port);
     }
-    if (const int err = a.Overlapped.Error())
+    if (const int err = a.Overlapped.error())
         raiseDeviceError(a.Kind == TOperationKind::okWrite ? CError_WriteFailed : CError_ReadFailed, err);
-    const int transferred = static_cast<int>(a.Overlapped.Transferred());
+    const int transferred = static_cast<int>(a.Overlapped.transferred());
     if (FInputCountNotSupported)
         return transferred;
     if (a.Kind == TOperationKind::okRead) {
@@ -151,14 +151,14 @@ int TCustomComPort::WaitForAsync(PCPortAsync AsyncPtr)
 
 bool TCustomComPort::IsAsyncCompleted(PCPortAsync AsyncPtr)
 {
-    TCPortAsync& a = Record(AsyncPtr, FPort);
-    if (a.Overlapped.Pending()) {
-        IoUse use = BeginIo();
-        a.Overlapped.Step(use.port);
+    TCPortAsync& a = asyncRecord(AsyncPtr, FPort);
+    if (a.Overlapped.pending()) {
+        IoUse use = beginIo();
+        a.Overlapped.step(use.port);
     }
-    if (a.Overlapped.Pending())
+    if (a.Overlapped.pending())
         return false;
-    if (const int err = a.Overlapped.Error())
+    if (const int err = a.Overlapped.error())
         raiseDeviceError(CError_AsyncCheck, err);
     return true;
 }
@@ -167,7 +167,7 @@ void TCustomComPort::AbortAllAsync()
 {
     if (!FOverlapped)
         return;
-    if (const int err = FIo->abort.Abort())
+    if (const int err = FIo->abort.abort())
         raiseDeviceError(CError_PurgeFailed, err);
 }
 
@@ -196,18 +196,18 @@ int TCustomComPort::writeBlocking(const char* Buffer, int Count)
 {
     if (!FConnected)
         return 0;
-    const std::size_t size = SizeOf(Count);
+    const std::size_t size = sizeOf(Count);
     ComTransfer transfer;
     {
-        IoUse use = BeginIo();
-        transfer.StartWrite(Buffer, size, writeTimeLimit(use.timeouts, size), use.epoch);
-        transfer.Wait(use.port);
+        IoUse use = beginIo();
+        transfer.startWrite(Buffer, size, writeTimeLimit(use.timeouts, size), use.epoch);
+        transfer.wait(use.port);
     }
-    if (transfer.Error()) {
+    if (transfer.error()) {
         ++FSyncWriteErrors;
         return 0;
     }
-    return static_cast<int>(transfer.Transferred());
+    return static_cast<int>(transfer.transferred());
 }
 
 int TCustomComPort::Read(void* Buffer, int Count)
@@ -242,7 +242,7 @@ struct TCustomComPort::Status {
 
 TCustomComPort::Status TCustomComPort::queryStatus(bool withInput)
 {
-    IoUse use = BeginIo();
+    IoUse use = beginIo();
     if (!use.port.device)
         raiseDeviceError(CError_ClearComFailed, EBADF);
     platform::SerialDevice& device = *use.port.device;
@@ -258,15 +258,15 @@ TCustomComPort::Status TCustomComPort::queryStatus(bool withInput)
     if (const int err = device.outputWaiting(status.outQue))
         raiseDeviceError(CError_ClearComFailed, err);
     if (withInput) {
-        FIo->input.Pump(device);
-        status.inQue = static_cast<int>(FIo->input.Count());
+        FIo->input.pump(device);
+        status.inQue = static_cast<int>(FIo->input.count());
     }
     if (FIo->outputHeld)
-        status.flags.Include(TComStateFlag::fXoffHold);
+        status.flags.include(TComStateFlag::fXoffHold);
     unsigned lines = 0;
     if (FFlowControl.OutCTSFlow() && status.outQue > 0 && device.hasModemLines() && device.modemLines(lines) == 0
         && !(lines & platform::kModemCTS))
-        status.flags.Include(TComStateFlag::fCtlHold);
+        status.flags.include(TComStateFlag::fCtlHold);
     return status;
 }
 
@@ -298,7 +298,7 @@ namespace {
 
 // Runs one device call on the open device; EBADF without one.
 template <class Call>
-int OnDevice(platform::SerialDevice* device, Call call)
+int onDevice(platform::SerialDevice* device, Call call)
 {
     return device ? call(*device) : EBADF;
 }
@@ -309,66 +309,66 @@ TComSignals TCustomComPort::Signals()
 {
     if (!FOverlapped)
         return {};
-    IoUse use = BeginIo();
+    IoUse use = beginIo();
     unsigned lines = 0;
-    if (const int err = OnDevice(use.port.device, [&](platform::SerialDevice& d) { return d.modemLines(lines); }))
+    if (const int err = onDevice(use.port.device, [&](platform::SerialDevice& d) { return d.modemLines(lines); }))
         raiseDeviceError(CError_ModemStatFailed, err);
     TComSignals result;
     if (lines & platform::kModemCTS)
-        result.Include(TComSignal::csCTS);
+        result.include(TComSignal::csCTS);
     if (lines & platform::kModemDSR)
-        result.Include(TComSignal::csDSR);
+        result.include(TComSignal::csDSR);
     if (lines & platform::kModemRing)
-        result.Include(TComSignal::csRing);
+        result.include(TComSignal::csRing);
     if (lines & platform::kModemRLSD)
-        result.Include(TComSignal::csRLSD);
+        result.include(TComSignal::csRLSD);
     return result;
 }
 
 void TCustomComPort::SetBreak(bool OnOff)
 {
-    IoUse use = BeginIo();
-    if (const int err = OnDevice(use.port.device, [&](platform::SerialDevice& d) { return d.setBreak(OnOff); }))
+    IoUse use = beginIo();
+    if (const int err = onDevice(use.port.device, [&](platform::SerialDevice& d) { return d.setBreak(OnOff); }))
         raiseDeviceError(CError_EscapeComFailed, err);
 }
 
 void TCustomComPort::SetDTR(bool OnOff)
 {
-    IoUse use = BeginIo();
-    if (const int err = OnDevice(use.port.device,
+    IoUse use = beginIo();
+    if (const int err = onDevice(use.port.device,
                                  [&](platform::SerialDevice& d) { return d.setModemLines(platform::kModemDTR, OnOff); }))
         raiseDeviceError(CError_EscapeComFailed, err);
 }
 
 void TCustomComPort::SetRTS(bool OnOff)
 {
-    IoUse use = BeginIo();
-    if (const int err = OnDevice(use.port.device,
+    IoUse use = beginIo();
+    if (const int err = onDevice(use.port.device,
                                  [&](platform::SerialDevice& d) { return d.setModemLines(platform::kModemRTS, OnOff); }))
         raiseDeviceError(CError_EscapeComFailed, err);
 }
 
 void TCustomComPort::SetXonXoff(bool OnOff)
 {
-    IoUse use = BeginIo();
-    if (const int err = OnDevice(use.port.device, [&](platform::SerialDevice& d) { return d.holdOutput(!OnOff); }))
+    IoUse use = beginIo();
+    if (const int err = onDevice(use.port.device, [&](platform::SerialDevice& d) { return d.holdOutput(!OnOff); }))
         raiseDeviceError(CError_EscapeComFailed, err);
     FIo->outputHeld = !OnOff;
 }
 
 void TCustomComPort::ClearBuffer(bool Input, bool Output)
 {
-    IoUse use = BeginIo();
-    if (const int err = OnDevice(use.port.device, [&](platform::SerialDevice& d) { return d.purge(Input, Output); }))
+    IoUse use = beginIo();
+    if (const int err = onDevice(use.port.device, [&](platform::SerialDevice& d) { return d.purge(Input, Output); }))
         raiseDeviceError(CError_PurgeFailed, err);
     if (Input)
-        FIo->input.Clear();
+        FIo->input.clear();
 }
 
 void TCustomComPort::TransmitChar(char Ch)
 {
-    IoUse use = BeginIo();
-    const int err = OnDevice(use.port.device, [&](platform::SerialDevice& d) {
+    IoUse use = beginIo();
+    const int err = onDevice(use.port.device, [&](platform::SerialDevice& d) {
         const platform::SerialIoResult r = d.write(&Ch, 1);
         return r.error ? r.error : r.count == 1 ? 0 : EAGAIN;
     });
@@ -382,7 +382,7 @@ void TCustomComPort::WaitForEvent(TComEvents& Events, int StopEvent, int Timeout
 {
     if (FThreadCreated)
         throw EComPort(FPort, CError_ThreadCreated);
-    IoUse use = BeginIo();
+    IoUse use = beginIo();
     if (!use.port.device || !use.epoch)
         raiseDeviceError(CError_WaitFailed, EBADF);
     using Clock = std::chrono::steady_clock;
@@ -394,10 +394,10 @@ void TCustomComPort::WaitForEvent(TComEvents& Events, int StopEvent, int Timeout
         milliseconds wait(-1);
         if (deadline)
             wait = std::max(milliseconds(0), std::chrono::ceil<milliseconds>(*deadline - Clock::now()));
-        const ComEventWatcher::Result r = watcher.Wait(StopEvent > 0 ? StopEvent : -1, use.epoch->fd.fd(), wait);
+        const ComEventWatcher::Result r = watcher.wait(StopEvent > 0 ? StopEvent : -1, use.epoch->fd.fd(), wait);
         if (r.error)
             raiseDeviceError(CError_WaitFailed, r.error);
-        if (!r.events.Empty()) {
+        if (!r.events.empty()) {
             Events = r.events;
             return;
         }

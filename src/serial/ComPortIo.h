@@ -29,13 +29,13 @@ struct ComPortIo {
     std::atomic<bool> outputHeld{false};
 
     // Makes the wake-ups for a port being opened: 0 or an errno value.
-    int Open()
+    int open()
     {
-        if (const int err = events.Open())
+        if (const int err = events.open())
             return err;
-        if (const int err = input.Open())
+        if (const int err = input.open())
             return err;
-        return abort.Open();
+        return abort.open();
     }
 };
 

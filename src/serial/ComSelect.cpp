@@ -9,7 +9,7 @@ namespace {
 
 // Empties `items` and adds the text of every value of E, first to last.
 template <class E, int Count>
-void FillWith(ComStrings* items, std::string (*toText)(E))
+void fillWith(ComStrings* items, std::string (*toText)(E))
 {
     if (!items)
         return;
@@ -28,11 +28,11 @@ void TComSelect::SelectPort()
     EnumComPorts(*FItems);
 }
 
-void TComSelect::SelectBaudRate() { FillWith<TBaudRate, 16>(FItems, BaudRateToStr); }
-void TComSelect::SelectDataBits() { FillWith<TDataBits, 4>(FItems, DataBitsToStr); }
-void TComSelect::SelectStopBits() { FillWith<TStopBits, 3>(FItems, StopBitsToStr); }
-void TComSelect::SelectParity() { FillWith<TParityBits, 5>(FItems, ParityToStr); }
-void TComSelect::SelectFlowControl() { FillWith<TFlowControl, 4>(FItems, FlowControlToStr); }
+void TComSelect::SelectBaudRate() { fillWith<TBaudRate, 16>(FItems, BaudRateToStr); }
+void TComSelect::SelectDataBits() { fillWith<TDataBits, 4>(FItems, DataBitsToStr); }
+void TComSelect::SelectStopBits() { fillWith<TStopBits, 3>(FItems, StopBitsToStr); }
+void TComSelect::SelectParity() { fillWith<TParityBits, 5>(FItems, ParityToStr); }
+void TComSelect::SelectFlowControl() { fillWith<TFlowControl, 4>(FItems, FlowControlToStr); }
 
 void TComSelect::SetComProperty(TComProperty value)
 {
@@ -51,7 +51,7 @@ void TComSelect::SetComProperty(TComProperty value)
     }
 }
 
-void TComSelect::Take(const std::string& text)
+void TComSelect::take(const std::string& text)
 {
     switch (FComProperty) {
     case TComProperty::cpNone: return;
@@ -67,14 +67,14 @@ void TComSelect::Take(const std::string& text)
 
 void TComSelect::Change(const std::string& Text)
 {
-    Take(Text);
+    take(Text);
     if (FAutoApply)
         ApplySettings();
 }
 
 void TComSelect::ApplySettings()
 {
-    if (!FComPort || !HasValue(FComProperty))
+    if (!FComPort || !hasValue(FComProperty))
         return;
     switch (FComProperty) {
     case TComProperty::cpNone: break;
@@ -109,7 +109,7 @@ void TComSelect::UpdateSettings(int& ItemIndex)
     ItemIndex = FItems ? FItems->IndexOf(current) : -1;
     // Every text of a setting reads back as the value it was made from, so
     // taking the text is taking the port's own value.
-    Take(ItemIndex >= 0 ? FItems->Item(ItemIndex) : current);
+    take(ItemIndex >= 0 ? FItems->Item(ItemIndex) : current);
 }
 
 } // namespace serial

@@ -27,7 +27,7 @@ public:
 
     // The list the selector fills; not owned. Set it before the kind.
     ComStrings* Items() const { return FItems; }
-    void SetItems(ComStrings* items) { FItems = items; }
+    void setItems(ComStrings* items) { FItems = items; }
 
     // Each empties the list and fills it for one kind: the machine's ports
     // (EnumComPorts; raises its code 23), or every text of one setting in
@@ -74,13 +74,13 @@ public:
     TParityBits Parity() const { return FParity; }
     TFlowControl FlowControl() const { return FFlowControl; }
     // Whether a value of the kind has been taken.
-    bool HasValue(TComProperty kind) const { return (FTaken >> ord(kind)) & 1u; }
+    bool hasValue(TComProperty kind) const { return (FTaken >> ord(kind)) & 1u; }
 
 private:
     // The port's current value of the current kind as text.
     std::string portValueText() const;
     // Takes `text` as the value of the current kind.
-    void Take(const std::string& text);
+    void take(const std::string& text);
 
     std::string FPort;
     TBaudRate FBaudRate = TBaudRate::brCustom;

@@ -7,7 +7,7 @@ namespace {
 
 // Stores a changed value and re-applies its group to the owning port.
 template <class T>
-void StoreAndApply(T& field, T value, TCustomComPort* port, void (TCustomComPort::*apply)())
+void storeAndApply(T& field, T value, TCustomComPort* port, void (TCustomComPort::*apply)())
 {
     if (field == value)
         return;
@@ -18,14 +18,14 @@ void StoreAndApply(T& field, T value, TCustomComPort* port, void (TCustomComPort
 
 // A setting of the line state, and a time-out.
 template <class T>
-void SetLineSetting(T& field, T value, TCustomComPort* port)
+void setLineSetting(T& field, T value, TCustomComPort* port)
 {
-    StoreAndApply(field, value, port, &TCustomComPort::ApplyCommState);
+    storeAndApply(field, value, port, &TCustomComPort::ApplyCommState);
 }
 
-void SetTimeout(int& field, int value, TCustomComPort* port)
+void setTimeout(int& field, int value, TCustomComPort* port)
 {
-    StoreAndApply(field, value, port, &TCustomComPort::ApplyTimeouts);
+    storeAndApply(field, value, port, &TCustomComPort::ApplyTimeouts);
 }
 
 } // namespace
@@ -41,11 +41,11 @@ void TComTimeouts::Assign(const TComTimeouts& s)
     FWriteTotalC = s.FWriteTotalC;
 }
 
-void TComTimeouts::SetReadInterval(int value) { SetTimeout(FReadInterval, value, FComPort); }
-void TComTimeouts::SetReadTotalMultiplier(int value) { SetTimeout(FReadTotalM, value, FComPort); }
-void TComTimeouts::SetReadTotalConstant(int value) { SetTimeout(FReadTotalC, value, FComPort); }
-void TComTimeouts::SetWriteTotalMultiplier(int value) { SetTimeout(FWriteTotalM, value, FComPort); }
-void TComTimeouts::SetWriteTotalConstant(int value) { SetTimeout(FWriteTotalC, value, FComPort); }
+void TComTimeouts::SetReadInterval(int value) { setTimeout(FReadInterval, value, FComPort); }
+void TComTimeouts::SetReadTotalMultiplier(int value) { setTimeout(FReadTotalM, value, FComPort); }
+void TComTimeouts::SetReadTotalConstant(int value) { setTimeout(FReadTotalC, value, FComPort); }
+void TComTimeouts::SetWriteTotalMultiplier(int value) { setTimeout(FWriteTotalM, value, FComPort); }
+void TComTimeouts::SetWriteTotalConstant(int value) { setTimeout(FWriteTotalC, value, FComPort); }
 
 // --- flow control ----------------------------------------------------------
 
@@ -63,16 +63,16 @@ void TComFlowControl::Assign(const TComFlowControl& s)
     FXoffChar = s.FXoffChar;
 }
 
-void TComFlowControl::SetOutCTSFlow(bool value) { SetLineSetting(FOutCTSFlow, value, FComPort); }
-void TComFlowControl::SetOutDSRFlow(bool value) { SetLineSetting(FOutDSRFlow, value, FComPort); }
-void TComFlowControl::SetControlDTR(TDTRFlowControl value) { SetLineSetting(FControlDTR, value, FComPort); }
-void TComFlowControl::SetControlRTS(TRTSFlowControl value) { SetLineSetting(FControlRTS, value, FComPort); }
-void TComFlowControl::SetXonXoffOut(bool value) { SetLineSetting(FXonXoffOut, value, FComPort); }
-void TComFlowControl::SetXonXoffIn(bool value) { SetLineSetting(FXonXoffIn, value, FComPort); }
-void TComFlowControl::SetDSRSensitivity(bool value) { SetLineSetting(FDSRSensitivity, value, FComPort); }
-void TComFlowControl::SetTxContinueOnXoff(bool value) { SetLineSetting(FTxContinueOnXoff, value, FComPort); }
-void TComFlowControl::SetXonChar(char value) { SetLineSetting(FXonChar, value, FComPort); }
-void TComFlowControl::SetXoffChar(char value) { SetLineSetting(FXoffChar, value, FComPort); }
+void TComFlowControl::SetOutCTSFlow(bool value) { setLineSetting(FOutCTSFlow, value, FComPort); }
+void TComFlowControl::SetOutDSRFlow(bool value) { setLineSetting(FOutDSRFlow, value, FComPort); }
+void TComFlowControl::SetControlDTR(TDTRFlowControl value) { setLineSetting(FControlDTR, value, FComPort); }
+void TComFlowControl::SetControlRTS(TRTSFlowControl value) { setLineSetting(FControlRTS, value, FComPort); }
+void TComFlowControl::SetXonXoffOut(bool value) { setLineSetting(FXonXoffOut, value, FComPort); }
+void TComFlowControl::SetXonXoffIn(bool value) { setLineSetting(FXonXoffIn, value, FComPort); }
+void TComFlowControl::SetDSRSensitivity(bool value) { setLineSetting(FDSRSensitivity, value, FComPort); }
+void TComFlowControl::SetTxContinueOnXoff(bool value) { setLineSetting(FTxContinueOnXoff, value, FComPort); }
+void TComFlowControl::SetXonChar(char value) { setLineSetting(FXonChar, value, FComPort); }
+void TComFlowControl::SetXoffChar(char value) { setLineSetting(FXoffChar, value, FComPort); }
 
 TFlowControl TComFlowControl::FlowControl() const
 {
@@ -116,10 +116,10 @@ void TComParity::Assign(const TComParity& s)
     FReplaceChar = s.FReplaceChar;
 }
 
-void TComParity::SetBits(TParityBits value) { SetLineSetting(FBits, value, FComPort); }
-void TComParity::SetCheck(bool value) { SetLineSetting(FCheck, value, FComPort); }
-void TComParity::SetReplace(bool value) { SetLineSetting(FReplace, value, FComPort); }
-void TComParity::SetReplaceChar(char value) { SetLineSetting(FReplaceChar, value, FComPort); }
+void TComParity::SetBits(TParityBits value) { setLineSetting(FBits, value, FComPort); }
+void TComParity::SetCheck(bool value) { setLineSetting(FCheck, value, FComPort); }
+void TComParity::SetReplace(bool value) { setLineSetting(FReplace, value, FComPort); }
+void TComParity::SetReplaceChar(char value) { setLineSetting(FReplaceChar, value, FComPort); }
 
 // --- queue sizes -----------------------------------------------------------
 
@@ -129,7 +129,7 @@ void TComBuffer::Assign(const TComBuffer& s)
     FOutputSize = s.FOutputSize;
 }
 
-void TComBuffer::Set(int& field, int value)
+void TComBuffer::set(int& field, int value)
 {
     if (field == value)
         return;
@@ -140,7 +140,7 @@ void TComBuffer::Set(int& field, int value)
         FComPort->ApplyBuffer();
 }
 
-void TComBuffer::SetInputSize(int value) { Set(FInputSize, value); }
-void TComBuffer::SetOutputSize(int value) { Set(FOutputSize, value); }
+void TComBuffer::SetInputSize(int value) { set(FInputSize, value); }
+void TComBuffer::SetOutputSize(int value) { set(FOutputSize, value); }
 
 } // namespace serial

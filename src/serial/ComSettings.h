@@ -133,7 +133,7 @@ public:
     void SetOutputSize(int value);
 
 private:
-    void Set(int& field, int value);
+    void set(int& field, int value);
 
     TCustomComPort* FComPort;
     int FInputSize = 1024;

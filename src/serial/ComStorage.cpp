@@ -146,11 +146,11 @@ constexpr TStoredProp kGroupOrder[] = {TStoredProp::spBasic, TStoredProp::spOthe
 // "CustomBaudRate" belongs is decided when it is reached, so on loading it
 // follows the baud rate just loaded.
 template <class F>
-void ForEachValue(const TCustomComPort& port, F&& f)
+void forEachValue(const TCustomComPort& port, F&& f)
 {
     const TStoredProps groups = port.StoredProps();
     for (TStoredProp group : kGroupOrder) {
-        if (!groups.Contains(group))
+        if (!groups.contains(group))
             continue;
         for (const StoredValue& value : kValues) {
             if (value.group != group)
@@ -181,9 +181,9 @@ public:
     virtual int ReadInteger(const char* name, int fallback) = 0;
 };
 
-void StoreValues(const TCustomComPort& port, ValueTarget& target)
+void storeValues(const TCustomComPort& port, ValueTarget& target)
 {
-    ForEachValue(port, [&](const StoredValue& value) {
+    forEachValue(port, [&](const StoredValue& value) {
         if (value.text)
             target.WriteText(value.name, value.text(port));
         else
@@ -191,9 +191,9 @@ void StoreValues(const TCustomComPort& port, ValueTarget& target)
     });
 }
 
-void LoadValues(TCustomComPort& port, ValueSource& source)
+void loadValues(TCustomComPort& port, ValueSource& source)
 {
-    ForEachValue(port, [&](const StoredValue& value) {
+    forEachValue(port, [&](const StoredValue& value) {
         if (value.text) {
             value.setText(port, source.ReadText(value.name, value.text(port)));
         } else {
@@ -246,7 +246,7 @@ private:
     QString section_;
 };
 
-bool SameAsciiText(const std::string& a, const char* b)
+bool sameAsciiText(const std::string& a, const char* b)
 {
     std::size_t i = 0;
     for (; i < a.size() && b[i]; ++i) {
@@ -262,7 +262,7 @@ bool SameAsciiText(const std::string& a, const char* b)
     throw platform::SettingsError(what);
 }
 
-void RequireName(const TCustomComPort& port)
+void requireName(const TCustomComPort& port)
 {
     if (port.Name().empty())
         Fail("A port without a name has no place in the settings.");
@@ -276,7 +276,7 @@ bool OpenRegistryKey(platform::SettingsStore& store, const std::string& key, con
     if (slash == std::string::npos)
         return false;
     const std::string root = key.substr(0, slash);
-    store.setRoot(SameAsciiText(root, "HKEY_LOCAL_MACHINE") ? platform::SettingsRoot::LocalMachine
+    store.setRoot(sameAsciiText(root, "HKEY_LOCAL_MACHINE") ? platform::SettingsRoot::LocalMachine
                                                             : platform::SettingsRoot::CurrentUser);
     std::string path = key.substr(slash + 1);
     if (path.empty())
@@ -290,17 +290,17 @@ bool OpenRegistryKey(platform::SettingsStore& store, const std::string& key, con
 void StoreSettings(TCustomComPort& port, TStoreType StoreType, const std::string& StoreTo)
 {
     try {
-        RequireName(port);
+        requireName(port);
         if (StoreType == TStoreType::stRegistry) {
             platform::SettingsStore store;
             if (!OpenRegistryKey(store, StoreTo, port.Name(), true))
                 Fail("Cannot open the settings key " + StoreTo);
             RegistryValues values(store);
-            StoreValues(port, values);
+            storeValues(port, values);
         } else {
             platform::IniFile(Q(StoreTo)).update([&](platform::IniDocument& document) {
                 IniValues values(document, port.Name());
-                StoreValues(port, values);
+                storeValues(port, values);
                 return true;
             });
         }
@@ -312,11 +312,11 @@ void StoreSettings(TCustomComPort& port, TStoreType StoreType, const std::string
 void LoadSettings(TCustomComPort& port, TStoreType StoreType, const std::string& LoadFrom)
 {
     const auto bracketed = [&port](ValueSource& source) {
-        withinUpdate(port, [&](FirstFailure&) { LoadValues(port, source); });
+        withinUpdate(port, [&](FirstFailure&) { loadValues(port, source); });
     };
 
     try {
-        RequireName(port);
+        requireName(port);
         if (StoreType == TStoreType::stRegistry) {
             platform::SettingsStore store;
             if (!OpenRegistryKey(store, LoadFrom, port.Name(), false))

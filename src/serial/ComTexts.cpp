@@ -21,7 +21,7 @@ constexpr std::array<const char*, 4> kFlowControlTexts = {"Hardware", "Software"
 constexpr std::array<const char*, 4> kRTSTexts = {"Disable", "Enable", "Handshake", "Toggle"};
 constexpr std::array<const char*, 3> kDTRTexts = {"Disable", "Enable", "Handshake"};
 
-std::string AsciiUpper(const std::string& text)
+std::string asciiUpper(const std::string& text)
 {
     std::string out = text;
     for (char& c : out)
@@ -33,11 +33,11 @@ std::string AsciiUpper(const std::string& text)
 // The ordinal of the first text equal to `text` (ASCII case folded), or the
 // default when none is.
 template <class E, std::size_t N>
-E Lookup(const std::array<const char*, N>& texts, const std::string& text, E fallback)
+E lookup(const std::array<const char*, N>& texts, const std::string& text, E fallback)
 {
-    const std::string wanted = AsciiUpper(text);
+    const std::string wanted = asciiUpper(text);
     for (std::size_t i = 0; i < N; ++i)
-        if (AsciiUpper(texts[i]) == wanted)
+        if (asciiUpper(texts[i]) == wanted)
             return static_cast<E>(i);
     return fallback;
 }
@@ -53,14 +53,14 @@ std::string RTSToStr(TRTSFlowControl value) { return kRTSTexts[ord(value)]; }
 std::string DTRToStr(TDTRFlowControl value) { return kDTRTexts[ord(value)]; }
 std::string BoolToStr(bool value) { return value ? "Yes" : "No"; }
 
-TBaudRate StrToBaudRate(const std::string& text) { return Lookup(kBaudRateTexts, text, TBaudRate::br9600); }
-TStopBits StrToStopBits(const std::string& text) { return Lookup(kStopBitsTexts, text, TStopBits::sbOneStopBit); }
-TDataBits StrToDataBits(const std::string& text) { return Lookup(kDataBitsTexts, text, TDataBits::dbEight); }
-TParityBits StrToParity(const std::string& text) { return Lookup(kParityTexts, text, TParityBits::prNone); }
-TFlowControl StrToFlowControl(const std::string& text) { return Lookup(kFlowControlTexts, text, TFlowControl::fcCustom); }
-TRTSFlowControl StrToRTS(const std::string& text) { return Lookup(kRTSTexts, text, TRTSFlowControl::rtsDisable); }
-TDTRFlowControl StrToDTR(const std::string& text) { return Lookup(kDTRTexts, text, TDTRFlowControl::dtrDisable); }
-bool StrToBool(const std::string& text) { return AsciiUpper(text) == "YES"; }
+TBaudRate StrToBaudRate(const std::string& text) { return lookup(kBaudRateTexts, text, TBaudRate::br9600); }
+TStopBits StrToStopBits(const std::string& text) { return lookup(kStopBitsTexts, text, TStopBits::sbOneStopBit); }
+TDataBits StrToDataBits(const std::string& text) { return lookup(kDataBitsTexts, text, TDataBits::dbEight); }
+TParityBits StrToParity(const std::string& text) { return lookup(kParityTexts, text, TParityBits::prNone); }
+TFlowControl StrToFlowControl(const std::string& text) { return lookup(kFlowControlTexts, text, TFlowControl::fcCustom); }
+TRTSFlowControl StrToRTS(const std::string& text) { return lookup(kRTSTexts, text, TRTSFlowControl::rtsDisable); }
+TDTRFlowControl StrToDTR(const std::string& text) { return lookup(kDTRTexts, text, TDTRFlowControl::dtrDisable); }
+bool StrToBool(const std::string& text) { return asciiUpper(text) == "YES"; }
 
 std::string CharToStr(char ch)
 {

@@ -42,7 +42,7 @@ namespace {
 using Check = void (TCustomComPort::*)();
 
 // Nice value of a thread priority; tpNormal leaves the thread as it is.
-int NiceOf(TThreadPriority p)
+int niceOf(TThreadPriority p)
 {
     constexpr int nice[] = {19, 10, 5, 0, -5, -10, -15};
     return nice[ord(p)];
@@ -90,7 +90,7 @@ void TComThread::Stop()
 
 TComEvents TComThread::Events() const
 {
-    return TComEvents::FromBits(FCore->lastEvents.load());
+    return TComEvents::fromBits(FCore->lastEvents.load());
 }
 
 std::chrono::nanoseconds TComThread::cpuTime() const
@@ -103,15 +103,15 @@ std::chrono::nanoseconds TComThread::cpuTime() const
     return std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec);
 }
 
-bool TComThread::HandingOver() const
+bool TComThread::handingOver() const
 {
-    return FCore->handOver && FCore->handOver->Waiting();
+    return FCore->handOver && FCore->handOver->waiting();
 }
 
 void TComThread::Execute(std::shared_ptr<Core> core)
 {
     Core& c = *core;
-    if (const int nice = NiceOf(c.priority))
+    if (const int nice = niceOf(c.priority))
         setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), nice);  // a refusal leaves it normal
 
     if (!c.watcher) {
@@ -121,20 +121,20 @@ void TComThread::Execute(std::shared_ptr<Core> core)
         return;
     }
     while (!c.stopping) {
-        const ComEventWatcher::Result r = c.watcher->Wait(c.stop.fd(), -1, std::chrono::milliseconds(-1));
+        const ComEventWatcher::Result r = c.watcher->wait(c.stop.fd(), -1, std::chrono::milliseconds(-1));
         if (r.error || c.stopping)
             break;  // a failed wait ends the thread; the port stays open
-        if (!r.events.Empty())
+        if (!r.events.empty())
             DispatchEvents(c, r.events);
     }
 }
 
 void TComThread::DispatchEvents(Core& c, TComEvents events)
 {
-    c.lastEvents = events.ToBits();
+    c.lastEvents = events.toBits();
     switch (c.sync) {
     case TSyncMethod::smThreadSync:
-        c.handOver->Run([port = c.port, open = c.open, events] { DoEvents(port, open, events); });
+        c.handOver->run([port = c.port, open = c.open, events] { DoEvents(port, open, events); });
         break;
     case TSyncMethod::smWindowSync: {
         // One queued call per event, in delivery order; the thread goes on at once.
@@ -144,7 +144,7 @@ void TComThread::DispatchEvents(Core& c, TComEvents events)
             TComEvent::evRLSD, TComEvent::evRx80Full,
         };
         for (TComEvent e : kOrder) {
-            if (!events.Contains(e))
+            if (!events.contains(e))
                 continue;
             auto call = [port = c.port, open = c.open, e] { DoEvents(port, open, TComEvents{e}); };
             if (!postToGuiThread(call))
@@ -175,7 +175,7 @@ void TComThread::DoEvents(TCustomComPort* port, const std::shared_ptr<std::atomi
         {TComEvent::evRx80Full, &TCustomComPort::CheckRx80Full},
     };
     for (const auto& [event, check] : kChecks) {
-        if (!events.Contains(event))
+        if (!events.contains(event))
             continue;
         // A handler may have closed (or destroyed) the port.
         if (!open->load())

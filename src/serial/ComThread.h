@@ -45,7 +45,7 @@ public:
     // The CPU time the thread has used so far.
     std::chrono::nanoseconds cpuTime() const;
     // The thread waits for the GUI thread to run a hand-over.
-    bool HandingOver() const;
+    bool handingOver() const;
 
     // Runs the checks of `events`, in delivery order, on `port` while
     // `open` holds; an exception goes to the exception hook.

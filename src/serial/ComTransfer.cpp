@@ -14,7 +14,7 @@ using std::chrono::milliseconds;
 constexpr milliseconds kDrainLookMax{50};
 constexpr milliseconds kDrainLookMin{1};
 
-int PollTimeout(std::optional<milliseconds> wait)
+int pollTimeout(std::optional<milliseconds> wait)
 {
     if (!wait)
         return -1;
@@ -23,7 +23,7 @@ int PollTimeout(std::optional<milliseconds> wait)
 
 } // namespace
 
-void ComTransfer::StartRead(char* dest, std::size_t count, const ComReadPlan& plan,
+void ComTransfer::startRead(char* dest, std::size_t count, const ComReadPlan& plan,
                             std::shared_ptr<ComAbortSignal::Epoch> epoch)
 {
     *this = ComTransfer();
@@ -37,7 +37,7 @@ void ComTransfer::StartRead(char* dest, std::size_t count, const ComReadPlan& pl
     epoch_ = std::move(epoch);
 }
 
-void ComTransfer::StartWrite(const char* src, std::size_t size, std::optional<milliseconds> limit,
+void ComTransfer::startWrite(const char* src, std::size_t size, std::optional<milliseconds> limit,
                              std::shared_ptr<ComAbortSignal::Epoch> epoch)
 {
     *this = ComTransfer();
@@ -50,12 +50,12 @@ void ComTransfer::StartWrite(const char* src, std::size_t size, std::optional<mi
     epoch_ = std::move(epoch);
 }
 
-void ComTransfer::Finish(int error)
+void ComTransfer::finish(int error)
 {
-    Done(0, error);
+    done(0, error);
 }
 
-void ComTransfer::Done(std::size_t transferred, int error)
+void ComTransfer::done(std::size_t transferred, int error)
 {
     pending_ = false;
     transferred_ = transferred;
@@ -63,59 +63,59 @@ void ComTransfer::Done(std::size_t transferred, int error)
     epoch_.reset();
 }
 
-void ComTransfer::Sent(const ComTransferPort& port, std::size_t sent, int error)
+void ComTransfer::sent(const ComTransferPort& port, std::size_t sent, int error)
 {
-    Done(sent, error);
+    done(sent, error);
     if (moved_ > 0 && port.events)
-        port.events->Raise({TComEvent::evTxEmpty});
+        port.events->raise({TComEvent::evTxEmpty});
 }
 
-bool ComTransfer::Step(const ComTransferPort& port)
+bool ComTransfer::step(const ComTransferPort& port)
 {
     if (!pending_)
         return true;
     const Clock::time_point now = Clock::now();
-    return kind_ == Kind::Read ? StepRead(port, now) : StepWrite(port, now);
+    return kind_ == Kind::Read ? stepRead(port, now) : stepWrite(port, now);
 }
 
-bool ComTransfer::StepRead(const ComTransferPort& port, Clock::time_point now)
+bool ComTransfer::stepRead(const ComTransferPort& port, Clock::time_point now)
 {
     if (size_ == 0) {
-        Done(0, 0);
+        done(0, 0);
         return true;
     }
     if (port.input) {
         if (port.device)
-            port.input->Pump(*port.device);
-        const std::size_t n = port.input->Take(dest_ + moved_, size_ - moved_);
+            port.input->pump(*port.device);
+        const std::size_t n = port.input->take(dest_ + moved_, size_ - moved_);
         if (n > 0) {
             moved_ += n;
             lastByte_ = now;
         }
     }
-    const bool noMore = !port.device || !port.input || port.input->Gone();
+    const bool noMore = !port.device || !port.input || port.input->gone();
     if (moved_ == 0 && noMore) {
-        Done(0, port.device ? EIO : EBADF);
+        done(0, port.device ? EIO : EBADF);
         return true;
     }
     const bool finished = moved_ == size_ || plan_.immediate || (plan_.firstByteEnds && moved_ > 0)
                           || (deadline_ && now >= *deadline_)
                           || (plan_.interval && lastByte_ && now - *lastByte_ >= *plan_.interval);
     if (finished || noMore) {
-        Done(moved_, 0);
+        done(moved_, 0);
         return true;
     }
-    if (Aborted()) {
-        Done(moved_, ECANCELED);
+    if (aborted()) {
+        done(moved_, ECANCELED);
         return true;
     }
     return false;
 }
 
-bool ComTransfer::StepWrite(const ComTransferPort& port, Clock::time_point now)
+bool ComTransfer::stepWrite(const ComTransferPort& port, Clock::time_point now)
 {
     if (!port.device) {
-        Done(0, EBADF);
+        done(0, EBADF);
         return true;
     }
     platform::SerialDevice& device = *port.device;
@@ -125,7 +125,7 @@ bool ComTransfer::StepWrite(const ComTransferPort& port, Clock::time_point now)
         if (r.error == EAGAIN || r.error == EWOULDBLOCK || (r.error == 0 && r.count == 0))
             break;
         if (r.error) {
-            Done(0, r.error);
+            done(0, r.error);
             return true;
         }
     }
@@ -133,16 +133,16 @@ bool ComTransfer::StepWrite(const ComTransferPort& port, Clock::time_point now)
     if (device.outputWaiting(queued_) != 0 || queued_ < 0)
         queued_ = 0;  // a line that cannot tell is taken as drained
     if (moved_ == size_ && queued_ == 0) {
-        Sent(port, size_, 0);
+        sent(port, size_, 0);
         return true;
     }
-    const bool aborted = Aborted();
-    if (aborted || (deadline_ && now >= *deadline_)) {
+    const bool wasAborted = aborted();
+    if (wasAborted || (deadline_ && now >= *deadline_)) {
         // What is still queued will not go out now: discard it, so the
         // count says exactly what left.
         if (queued_ > 0)
             device.purge(false, true);
-        Sent(port, moved_ - std::min(moved_, static_cast<std::size_t>(queued_)), aborted ? ECANCELED : 0);
+        sent(port, moved_ - std::min(moved_, static_cast<std::size_t>(queued_)), wasAborted ? ECANCELED : 0);
         return true;
     }
     return false;
@@ -166,40 +166,40 @@ std::optional<milliseconds> ComTransfer::nextLook(const ComTransferPort& port, C
     return std::max(milliseconds(0), std::chrono::ceil<milliseconds>(*at - now));
 }
 
-void ComTransfer::Wait(const ComTransferPort& port)
+void ComTransfer::wait(const ComTransferPort& port)
 {
     std::optional<ComInputQueue::Waiter> waiter;
     if (kind_ == Kind::Read && port.input)
         waiter.emplace(*port.input);
     for (;;) {
         if (waiter)
-            waiter->Drain();
-        if (Step(port))
+            waiter->drain();
+        if (step(port))
             return;
         pollfd fds[3];
         nfds_t n = 0;
         if (epoch_)
             fds[n++] = {epoch_->fd.fd(), POLLIN, 0};
         if (waiter)
-            fds[n++] = {waiter->Fd(), POLLIN, 0};
+            fds[n++] = {waiter->fd(), POLLIN, 0};
         int device = -1;
         const int fd = port.device ? port.device->pollFd() : -1;
-        if (fd >= 0 && kind_ == Kind::Read && !port.input->Gone() && !port.input->Full()) {
+        if (fd >= 0 && kind_ == Kind::Read && !port.input->gone() && !port.input->full()) {
             device = static_cast<int>(n);
             fds[n++] = {fd, POLLIN, 0};
         } else if (fd >= 0 && kind_ == Kind::Write && moved_ < size_) {
             device = static_cast<int>(n);
             fds[n++] = {fd, POLLOUT, 0};
         }
-        const int r = ::poll(fds, n, PollTimeout(nextLook(port, Clock::now())));
+        const int r = ::poll(fds, n, pollTimeout(nextLook(port, Clock::now())));
         if (r < 0) {
             if (errno == EINTR)
                 continue;
-            Done(kind_ == Kind::Read ? moved_ : 0, errno);
+            done(kind_ == Kind::Read ? moved_ : 0, errno);
             return;
         }
         if (device >= 0 && kind_ == Kind::Read && (fds[device].revents & (POLLHUP | POLLERR | POLLNVAL)))
-            port.input->Pump(*port.device, true);
+            port.input->pump(*port.device, true);
     }
 }
 

@@ -36,33 +36,33 @@ public:
 
     // A read of up to `count` bytes into `dest` (kept by the caller until
     // done), or a write of `size` bytes from `src` (likewise).
-    void StartRead(char* dest, std::size_t count, const ComReadPlan& plan,
+    void startRead(char* dest, std::size_t count, const ComReadPlan& plan,
                    std::shared_ptr<ComAbortSignal::Epoch> epoch);
-    void StartWrite(const char* src, std::size_t size, std::optional<std::chrono::milliseconds> limit,
+    void startWrite(const char* src, std::size_t size, std::optional<std::chrono::milliseconds> limit,
                     std::shared_ptr<ComAbortSignal::Epoch> epoch);
     // Marks the operation finished at once with `error` (0: nothing moved).
-    void Finish(int error);
+    void finish(int error);
 
     // Moves the operation on without blocking; true once it is done.
-    bool Step(const ComTransferPort& port);
+    bool step(const ComTransferPort& port);
     // Blocks until the operation is done (or aborted).
-    void Wait(const ComTransferPort& port);
+    void wait(const ComTransferPort& port);
 
-    bool Pending() const { return pending_; }
+    bool pending() const { return pending_; }
     // 0, or the errno the operation ended with (ECANCELED when aborted).
-    int Error() const { return error_; }
+    int error() const { return error_; }
     // Bytes read, or bytes that left the port.
-    std::size_t Transferred() const { return transferred_; }
+    std::size_t transferred() const { return transferred_; }
 
 private:
     enum class Kind : unsigned char { None, Read, Write };
 
-    bool StepRead(const ComTransferPort& port, Clock::time_point now);
-    bool StepWrite(const ComTransferPort& port, Clock::time_point now);
-    void Done(std::size_t transferred, int error);
+    bool stepRead(const ComTransferPort& port, Clock::time_point now);
+    bool stepWrite(const ComTransferPort& port, Clock::time_point now);
+    void done(std::size_t transferred, int error);
     // A write's end: `sent` bytes left the port, whose output queue is empty.
-    void Sent(const ComTransferPort& port, std::size_t sent, int error);
-    bool Aborted() const { return epoch_ && epoch_->aborted.load(); }
+    void sent(const ComTransferPort& port, std::size_t sent, int error);
+    bool aborted() const { return epoch_ && epoch_->aborted.load(); }
     // How long the wait may last before the operation must be looked at
     // again; nullopt for no limit.
     std::optional<std::chrono::milliseconds> nextLook(const ComTransferPort& port, Clock::time_point now) const;

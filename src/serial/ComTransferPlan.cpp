@@ -9,7 +9,7 @@ namespace {
 constexpr std::uint32_t kAllOnes = 0xFFFFFFFFu;
 
 // m * count + c, in milliseconds, without overflow.
-std::chrono::milliseconds Total(std::uint32_t m, std::uint32_t c, std::size_t count)
+std::chrono::milliseconds totalTime(std::uint32_t m, std::uint32_t c, std::size_t count)
 {
     constexpr std::uint64_t kLimit = std::uint64_t{1} << 52;
     const std::uint64_t n = std::min<std::uint64_t>(count, kLimit / (std::uint64_t{m} + 1));
@@ -34,7 +34,7 @@ ComReadPlan makeReadPlan(const platform::SerialTimeouts& t, std::size_t count)
         return plan;
     }
     if (m != 0 || c != 0)
-        plan.total = Total(m, c, count);
+        plan.total = totalTime(m, c, count);
     if (interval != 0 && interval != kAllOnes)
         plan.interval = std::chrono::milliseconds(interval);
     return plan;
@@ -44,7 +44,7 @@ std::optional<std::chrono::milliseconds> writeTimeLimit(const platform::SerialTi
 {
     if (t.WriteTotalTimeoutMultiplier == 0 && t.WriteTotalTimeoutConstant == 0)
         return std::nullopt;
-    return Total(t.WriteTotalTimeoutMultiplier, t.WriteTotalTimeoutConstant, count);
+    return totalTime(t.WriteTotalTimeoutMultiplier, t.WriteTotalTimeoutConstant, count);
 }
 
 std::chrono::microseconds characterTime(const platform::SerialLineState& s)

@@ -60,31 +60,31 @@ public:
     constexpr EnumSet(std::initializer_list<E> values)
     {
         for (E e : values)
-            Include(e);
+            include(e);
     }
 
-    static constexpr EnumSet FromBits(Bits bits)
+    static constexpr EnumSet fromBits(Bits bits)
     {
         EnumSet s;
-        s.bits_ = static_cast<Bits>(bits & AllBits());
+        s.bits_ = static_cast<Bits>(bits & allBits());
         return s;
     }
-    static constexpr EnumSet All() { return FromBits(AllBits()); }
+    static constexpr EnumSet all() { return fromBits(allBits()); }
 
-    constexpr Bits ToBits() const { return bits_; }
-    constexpr bool Contains(E e) const { return (bits_ & Bit(e)) != 0; }
-    constexpr bool Empty() const { return bits_ == 0; }
-    constexpr EnumSet& Include(E e) { bits_ = static_cast<Bits>(bits_ | Bit(e)); return *this; }
-    constexpr EnumSet& Exclude(E e) { bits_ = static_cast<Bits>(bits_ & ~Bit(e)); return *this; }
+    constexpr Bits toBits() const { return bits_; }
+    constexpr bool contains(E e) const { return (bits_ & bit(e)) != 0; }
+    constexpr bool empty() const { return bits_ == 0; }
+    constexpr EnumSet& include(E e) { bits_ = static_cast<Bits>(bits_ | bit(e)); return *this; }
+    constexpr EnumSet& exclude(E e) { bits_ = static_cast<Bits>(bits_ & ~bit(e)); return *this; }
 
-    friend constexpr EnumSet operator+(EnumSet a, EnumSet b) { return FromBits(static_cast<Bits>(a.bits_ | b.bits_)); }
-    friend constexpr EnumSet operator-(EnumSet a, EnumSet b) { return FromBits(static_cast<Bits>(a.bits_ & ~b.bits_)); }
-    friend constexpr EnumSet operator*(EnumSet a, EnumSet b) { return FromBits(static_cast<Bits>(a.bits_ & b.bits_)); }
+    friend constexpr EnumSet operator+(EnumSet a, EnumSet b) { return fromBits(static_cast<Bits>(a.bits_ | b.bits_)); }
+    friend constexpr EnumSet operator-(EnumSet a, EnumSet b) { return fromBits(static_cast<Bits>(a.bits_ & ~b.bits_)); }
+    friend constexpr EnumSet operator*(EnumSet a, EnumSet b) { return fromBits(static_cast<Bits>(a.bits_ & b.bits_)); }
     friend constexpr bool operator==(EnumSet a, EnumSet b) = default;
 
 private:
-    static constexpr Bits Bit(E e) { return static_cast<Bits>(Bits{1} << ord(e)); }
-    static constexpr Bits AllBits() { return static_cast<Bits>((std::uint64_t{1} << Count) - 1); }
+    static constexpr Bits bit(E e) { return static_cast<Bits>(Bits{1} << ord(e)); }
+    static constexpr Bits allBits() { return static_cast<Bits>((std::uint64_t{1} << Count) - 1); }
 
     Bits bits_ = 0;
 };

@@ -17,8 +17,8 @@ public:
                 OnTick();
         });
     }
-    void Start(int ms) override { timer_.start(ms); }
-    void Stop() override { timer_.stop(); }
+    void start(int ms) override { timer_.start(ms); }
+    void stop() override { timer_.stop(); }
 
 private:
     QTimer timer_;
@@ -34,12 +34,12 @@ std::unique_ptr<TimerTicker> makeQtTimerTicker()
 IntervalTimer::IntervalTimer(std::unique_ptr<TimerTicker> ticker)
     : FTicker(ticker ? std::move(ticker) : makeQtTimerTicker())
 {
-    FTicker->OnTick = [this] { Tick(); };
+    FTicker->OnTick = [this] { tick(); };
 }
 
 IntervalTimer::~IntervalTimer()
 {
-    FTicker->Stop();
+    FTicker->stop();
     FTicker->OnTick = nullptr;
 }
 
@@ -48,7 +48,7 @@ void IntervalTimer::SetEnabled(bool value)
     if (value == FEnabled)
         return;
     FEnabled = value;
-    Restart();
+    restart();
 }
 
 void IntervalTimer::SetInterval(int value)
@@ -56,21 +56,21 @@ void IntervalTimer::SetInterval(int value)
     if (value == FInterval)
         return;
     FInterval = value;
-    Restart();
+    restart();
 }
 
-void IntervalTimer::Restart()
+void IntervalTimer::restart()
 {
-    if (Counting())
-        FTicker->Start(FInterval);
+    if (counting())
+        FTicker->start(FInterval);
     else
-        FTicker->Stop();
+        FTicker->stop();
 }
 
-void IntervalTimer::Tick()
+void IntervalTimer::tick()
 {
     try {
-        if (Counting() && OnTimer)
+        if (counting() && OnTimer)
             OnTimer();
     } catch (...) {
         handleException(std::current_exception());

@@ -19,8 +19,8 @@ public:
     virtual ~TimerTicker() = default;
     // Starts counting `ms` (above 0) anew and calls OnTick every `ms` until
     // Stop; a running count is dropped.
-    virtual void Start(int ms) = 0;
-    virtual void Stop() = 0;
+    virtual void start(int ms) = 0;
+    virtual void stop() = 0;
 
     std::function<void()> OnTick;
 };
@@ -42,15 +42,15 @@ public:
     int Interval() const { return FInterval; }
     void SetInterval(int value);
     // Enabled with an interval above 0: OnTimer will be called.
-    bool Counting() const { return FEnabled && FInterval > 0; }
+    bool counting() const { return FEnabled && FInterval > 0; }
 
     // Called at each expiry. An exception it raises goes to the serial
     // library's exception hook and no further.
     std::function<void()> OnTimer;
 
 private:
-    void Restart();
-    void Tick();
+    void restart();
+    void tick();
 
     std::unique_ptr<TimerTicker> FTicker;
     bool FEnabled = false;

@@ -23,15 +23,15 @@ struct FakePort : ::testing::Test {
 
     void SetUp() override
     {
-        link.OnTx = log.Signal("Tx");
-        link.OnRx = log.Signal("Rx");
+        link.OnTx = log.signal("Tx");
+        link.OnRx = log.signal("Rx");
         link.OnTxBuf = log.Bytes("TxBuf");
         port.RegisterLink(&link);
         port.Timeouts().SetWriteTotalMultiplier(0);
         port.Timeouts().SetWriteTotalConstant(40);
     }
     void TearDown() override { port.Close(), port.UnRegisterLink(&link); }
-    void Open(TComEvents events = {}) { port.SetEvents(events), port.Open(), log.Take(); }
+    void Open(TComEvents events = {}) { port.SetEvents(events), port.Open(), log.take(); }
     void Push(const std::string& bytes) { ASSERT_TRUE(devices.pushInput(kPath, bytes)); }
 };
 
@@ -45,7 +45,7 @@ TEST_F(FakePort, WritesReportAndTellOnlyTheBytesThatLeft)
 {
     Open();
     EXPECT_EQ(port.WriteStr("hello"), 5);
-    EXPECT_EQ(log.Take(), (Strings{"Tx+", "TxBuf hello"}));
+    EXPECT_EQ(log.take(), (Strings{"Tx+", "TxBuf hello"}));
     const struct { const char* what; int room, queued, sent; Strings links; } cases[] = {
         {"line took three", 3, 0, 3, {"Tx+", "TxBuf abc"}},
         {"two still queued at the limit", -1, 2, 4, {"Tx+", "TxBuf abcd"}},
@@ -58,7 +58,7 @@ TEST_F(FakePort, WritesReportAndTellOnlyTheBytesThatLeft)
         EXPECT_EQ(port.WriteStr("abcdef"), c.sent) << c.what;
         EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(40)) << c.what;
         EXPECT_EQ(devices.calls(), c.queued ? Strings{"purge out"} : Strings{}) << c.what;
-        EXPECT_EQ(log.Take(), c.links) << c.what;
+        EXPECT_EQ(log.take(), c.links) << c.what;
     }
 
     ComAsyncRecord async;
@@ -72,7 +72,7 @@ TEST_F(FakePort, WritesReportAndTellOnlyTheBytesThatLeft)
     EXPECT_EQ(port.ReadAsync(&c, 1, async.get()), 0);  // pending: nothing has come
     Push("q");
     EXPECT_EQ(port.WaitForAsync(async.get()), 1);
-    EXPECT_EQ(log.Take(), (Strings{"Tx+", "TxBuf xyz", "Rx-"}));
+    EXPECT_EQ(log.take(), (Strings{"Tx+", "TxBuf xyz", "Rx-"}));
 }
 
 // A read takes what has arrived, in order; one that leaves the queue empty
@@ -89,16 +89,16 @@ TEST_F(FakePort, ReadsTakeWhatHasArrived)
     EXPECT_EQ(port.ReadStr(s, 200), 3);
     EXPECT_EQ(s, "cde");
     EXPECT_EQ(port.ReadStr(s, 0), 0);  // no read, no link call
-    EXPECT_EQ(log.Take(), Strings{"Rx-"});
+    EXPECT_EQ(log.take(), Strings{"Rx-"});
     Push("xyz");
     EXPECT_EQ(port.InputCount(), 3);
     port.ClearBuffer(true, false);
     Push("abc");
-    log.Take();
+    log.take();
     devices.fail(Op::OutputWaiting, EIO);
     EXPECT_EQ(port.ReadStr(s, 10), 3);
     EXPECT_EQ(s, "abc");
-    EXPECT_TRUE(log.Take().empty());
+    EXPECT_TRUE(log.take().empty());
 
     devices.fail(Op::Read, EIO);  // the device has gone: a read cannot start, and is only counted ...
     EXPECT_EQ(port.ReadStr(s, 10), 0);
@@ -126,7 +126,7 @@ TEST_F(FakePort, NonOverlappedWritesReportTheRealCount)
     EXPECT_EQ(port.WriteStr("ok"), 2);
     EXPECT_EQ(port.SyncWriteErrors(), 1);
     EXPECT_EQ(devices.line(kPath).written, "abok");
-    EXPECT_TRUE(log.Take().empty());
+    EXPECT_TRUE(log.take().empty());
 }
 
 // Line errors, modem lines, rings, breaks and an empty output queue reach the
@@ -134,16 +134,16 @@ TEST_F(FakePort, NonOverlappedWritesReportTheRealCount)
 TEST_F(FakePort, LineEventsReachHandlersAndLinks)
 {
     devices.line(kPath, [](auto& l) { l.modemLines = platform::kModemDSR, l.counters.ring = 3; });
-    port.OnTxEmpty = log.Note("TxEmpty");
-    port.OnBreak = log.Note("Break");
-    port.OnRing = log.Note("Ring");
-    port.OnDSRChange = log.Signal("DSR");
-    port.OnRLSDChange = log.Signal("RLSD");
-    port.OnError = [&](TCustomComPort*, TComErrors e) { log.Add("Error " + std::to_string(e.ToBits())); };
-    link.OnTxEmpty = log.Note("link TxEmpty");
-    link.OnRing = log.Note("link Ring");
-    link.OnCTSChange = log.Signal("link CTS");
-    Open(TComEvents::All());
+    port.OnTxEmpty = log.note("TxEmpty");
+    port.OnBreak = log.note("Break");
+    port.OnRing = log.note("Ring");
+    port.OnDSRChange = log.signal("DSR");
+    port.OnRLSDChange = log.signal("RLSD");
+    port.OnError = [&](TCustomComPort*, TComErrors e) { log.add("Error " + std::to_string(e.toBits())); };
+    link.OnTxEmpty = log.note("link TxEmpty");
+    link.OnRing = log.note("link Ring");
+    link.OnCTSChange = log.signal("link CTS");
+    Open(TComEvents::all());
     auto line = [&](std::function<void(testenv::FakeSerialLine&)> change) { return [&, change] { devices.line(kPath, change); }; };
     const struct { const char* what; std::function<void()> cause; Strings expected; } cases[] = {
         {"frame error", line([](auto& l) { l.counters.frame++; }), {"Error 1"}},
@@ -157,7 +157,7 @@ TEST_F(FakePort, LineEventsReachHandlersAndLinks)
         c.cause();
         EXPECT_TRUE(WaitFor([&] { return log.Size() >= c.expected.size(); })) << c.what;
         QTest::qWait(30);  // room for an event too many
-        EXPECT_EQ(log.Take(), c.expected) << c.what;
+        EXPECT_EQ(log.take(), c.expected) << c.what;
     }
 }
 
@@ -172,7 +172,7 @@ TEST_F(FakePort, ReceivedBytesByCountOrByBuffer)
         {"four taken first", true, true, 4, {"Rx+", "Rx-", "RxBuf 456789", "link RxBuf 456789"}, 0},
         {"all taken first", true, true, 10, {"Rx+", "Rx-", "Rx-"}, 0},
     };
-    port.OnRxChar = [&](TCustomComPort*, int n) { log.Add("RxChar " + std::to_string(n)); };
+    port.OnRxChar = [&](TCustomComPort*, int n) { log.add("RxChar " + std::to_string(n)); };
     port.OnRxBuf = log.Bytes("RxBuf");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -181,7 +181,7 @@ TEST_F(FakePort, ReceivedBytesByCountOrByBuffer)
         port.SetTriggersOnRxChar(c.triggers);
         link.OnRxBuf = c.linkTakesData ? log.Bytes("link RxBuf") : nullptr;
         link.OnRx = [&](TCustomComPort* p, bool on) {
-            log.Add(on ? "Rx+" : "Rx-");
+            log.add(on ? "Rx+" : "Rx-");
             char sink[16];
             if (on && c.takenFirst > 0)
                 p->Read(sink, c.takenFirst);
@@ -191,7 +191,7 @@ TEST_F(FakePort, ReceivedBytesByCountOrByBuffer)
         Push("0123456789");
         EXPECT_TRUE(WaitFor([&] { return log.Size() >= c.expected.size(); }));
         QTest::qWait(30);  // room for a call too many
-        EXPECT_EQ(log.Take(), c.expected);
+        EXPECT_EQ(log.take(), c.expected);
         EXPECT_EQ(port.InputCount(), c.left);
     }
 }
@@ -202,11 +202,11 @@ TEST_F(FakePort, LinksComeAndGoWhileTheEventThreadCallsThem)
 {
     port.SetEventChar('\r');
     port.SetSyncMethod(TSyncMethod::smNone);
-    link.OnRxFlag = log.Note("steady");
+    link.OnRxFlag = log.note("steady");
     Open({TComEvent::evRxFlag});
     for (int i = 0; i < 200; ++i) {
         auto other = std::make_unique<TComLink>();
-        other->OnRxFlag = log.Note("transient");
+        other->OnRxFlag = log.note("transient");
         port.RegisterLink(other.get());
         Push("x\r");
         port.UnRegisterLink(other.get());
@@ -233,7 +233,7 @@ TEST(ComInputDecoder, MarksNullsAndErrorCharactersSplitAnywhere)
     auto decode = [](ComInputDecoder& d, const std::string& in) {
         const std::size_t room = ComInputDecoder::outputRoom(in.size());
         const auto out = std::make_unique<char[]>(room);  // exactly the room, so a write past it is caught
-        const std::size_t n = d.Decode(in.data(), in.size(), out.get());
+        const std::size_t n = d.decode(in.data(), in.size(), out.get());
         EXPECT_LE(n, room);
         return std::string(out.get(), std::min(n, room));
     };
@@ -247,7 +247,7 @@ TEST(ComInputDecoder, MarksNullsAndErrorCharactersSplitAnywhere)
     ComInputDecoder d;  // purged input forgets a half-read mark
     d.setRules(ComInputRules{true, false, 0, false});
     EXPECT_EQ(decode(d, "\xff"), "");
-    d.Reset();
+    d.reset();
     EXPECT_EQ(decode(d, "q"), "q");
 }
 

@@ -27,10 +27,10 @@ struct LoggedPort : TComPort {
     {
         for (auto [event, name] : {std::pair{&OnBeforeOpen, "BeforeOpen"}, {&OnAfterOpen, "AfterOpen"},
                                    {&OnBeforeClose, "BeforeClose"}, {&OnAfterClose, "AfterClose"}})
-            *event = log.Note(name);
+            *event = log.note(name);
         for (auto [event, name] : {std::pair{&OnCTSChange, "CTS"}, {&OnRLSDChange, "RLSD"}, {&link.OnConn, "link Conn"},
                                    {&link.OnCTSChange, "link CTS"}, {&link.OnDSRChange, "link DSR"}})
-            *event = log.Signal(name);
+            *event = log.signal(name);
         RegisterLink(&link);
     }
     ~LoggedPort() override { Close(), UnRegisterLink(&link); }
@@ -77,10 +77,10 @@ TEST(ComPort, OpenSetsTheDeviceUpAndNotifiesInOrder)
     port.SetConnected(true);
     port.Open();
     EXPECT_EQ(devices.calls(true), (Strings{"open /dev/COM1", "queues 1024 1024", "state", "modem +DTR", "modem -RTS", "timeouts"}));
-    EXPECT_EQ(port.log.Take(), (Strings{"BeforeOpen", "link Conn+", "AfterOpen", "link CTS+", "CTS+", "link DSR-", "RLSD+"}));
+    EXPECT_EQ(port.log.take(), (Strings{"BeforeOpen", "link Conn+", "AfterOpen", "link CTS+", "CTS+", "link DSR-", "RLSD+"}));
     port.SetConnected(false);
     port.Close();
-    EXPECT_EQ(port.log.Take(), (Strings{"link CTS-", "link DSR-", "CTS-", "RLSD-", "BeforeClose", "link Conn-", "AfterClose"}));
+    EXPECT_EQ(port.log.take(), (Strings{"link CTS-", "link DSR-", "CTS-", "RLSD-", "BeforeClose", "link Conn-", "AfterClose"}));
     EXPECT_EQ(devices.calls(), (Strings{"purge in", "close /dev/COM1"}));
 }
 
@@ -106,7 +106,7 @@ TEST(ComPort, AFailedOpeningIsRolledBack)
         EXPECT_FALSE(port.Connected());
         EXPECT_FALSE(devices.line(kPath).open);
         EXPECT_EQ(port.stops, c.op == Op::Open ? 0 : 1);
-        EXPECT_EQ(port.log.Take(), Strings{"BeforeOpen"});
+        EXPECT_EQ(port.log.take(), Strings{"BeforeOpen"});
         port.failStart = false;
         port.SetCustomBaudRate(9600);
         EXPECT_EQ(Raised([&] { port.Open(); }), std::make_pair(0, 0));
@@ -126,7 +126,7 @@ TEST(ComPort, LoadingDefersEverythingToLoaded)
     EXPECT_TRUE(devices.calls().empty());
     devices.fail(Op::Open, EBUSY);
     port.Loaded();  // a failure to open goes to the hook
-    EXPECT_EQ(hook.Take(), Strings{"COM Port Error: Unable to open com port on COM1"});
+    EXPECT_EQ(hook.take(), Strings{"COM Port Error: Unable to open com port on COM1"});
     port.Open();
     EXPECT_EQ(devices.line(kPath).state->BaudRate, 4800u);
 }
@@ -141,7 +141,7 @@ TEST(ComPort, DestructorNeverThrowsAndAlwaysClosesTheDevice)
         port.Open();
         port.OnBeforeClose = [](TCustomComPort*) { throw std::runtime_error("handler failed"); };
     }
-    EXPECT_EQ(hook.Take(), Strings{"handler failed"});
+    EXPECT_EQ(hook.take(), Strings{"handler failed"});
     EXPECT_FALSE(devices.line(kPath).open);
 }
 
@@ -267,11 +267,11 @@ TEST_F(PtyPort, OnRxFlagRunsOncePerLineWhereTheSyncMethodSays)
         Log log;
         std::atomic<int> calls{0}, wrongThread{0};
         TComLink link;
-        link.OnRxFlag = [&](TCustomComPort*) { log.Add("link"); };
+        link.OnRxFlag = [&](TCustomComPort*) { log.add("link"); };
         port.RegisterLink(&link);
         port.OnRxFlag = [&](TCustomComPort*) {
             wrongThread += (std::this_thread::get_id() == gui) == (sync == TSyncMethod::smNone);
-            log.Add("port " + ReadAll());
+            log.add("port " + ReadAll());
             ++calls;
         };
         Open(sync);
@@ -282,7 +282,7 @@ TEST_F(PtyPort, OnRxFlagRunsOncePerLineWhereTheSyncMethodSays)
         QTest::qWait(50);  // room for a call too many
         EXPECT_EQ(calls, delivered ? 5 : 0);
         EXPECT_EQ(wrongThread, 0);
-        const Strings l = log.Take();
+        const Strings l = log.take();
         EXPECT_EQ(l.size(), delivered ? 10u : 0u);
         const Strings first{"link", "port line 0\r"};
         EXPECT_EQ(Strings(l.begin(), l.begin() + std::min<std::size_t>(l.size(), 2)), delivered ? first : Strings());
@@ -315,7 +315,7 @@ TEST_F(PtyPort, HandlersThatThrowOrCloseTheirPort)
         port.Open();
         pty.send("3\r");
         EXPECT_TRUE(WaitFor([&] { return calls == 3; }));
-        EXPECT_EQ(reported.Take(), Strings{"handler failed"});
+        EXPECT_EQ(reported.take(), Strings{"handler failed"});
         port.Close();
     }
 }
@@ -328,7 +328,7 @@ TEST_F(PtyPort, CloseWhileTheThreadWaitsInAHandOverRunsItAndEndsQuickly)
     port.OnRxFlag = [&](TCustomComPort*) { reads.push_back(ReadAll()); };
     Open(TSyncMethod::smThreadSync);
     pty.send("x\r");
-    ASSERT_TRUE(WaitWithoutEvents([&] { return port.EventThread()->HandingOver(); }));
+    ASSERT_TRUE(WaitWithoutEvents([&] { return port.EventThread()->handingOver(); }));
     const auto start = Clock::now();
     port.Close();
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));

@@ -46,25 +46,25 @@ std::pair<int, int> Raised(F&& f)
     return {0, 0};
 }
 
-// A log that handlers on any thread may write; Take() empties it.
+// A log that handlers on any thread may write; take() empties it.
 struct Log {
     mutable std::mutex mutex;
     Strings lines;
-    void Add(const std::string& s) { std::lock_guard lock(mutex); lines.push_back(s); }
-    Strings Take() { std::lock_guard lock(mutex); return std::exchange(lines, {}); }
+    void add(const std::string& s) { std::lock_guard lock(mutex); lines.push_back(s); }
+    Strings take() { std::lock_guard lock(mutex); return std::exchange(lines, {}); }
     std::size_t Size() const { std::lock_guard lock(mutex); return lines.size(); }
     // Callbacks that log their name (with "+" / "-" for on and off, or the bytes).
-    TNotifyEvent Note(std::string name) { return [this, name](auto*) { Add(name); }; }
-    TComSignalEvent Signal(std::string name) { return [this, name](auto*, bool on) { Add(name + (on ? "+" : "-")); }; }
+    TNotifyEvent note(std::string name) { return [this, name](auto*) { add(name); }; }
+    TComSignalEvent signal(std::string name) { return [this, name](auto*, bool on) { add(name + (on ? "+" : "-")); }; }
     TRxBufEvent Bytes(std::string name)
     {
-        return [this, name](auto*, const char* b, int n) { Add(name + " " + std::string(b, n)); };
+        return [this, name](auto*, const char* b, int n) { add(name + " " + std::string(b, n)); };
     }
 };
 
 // Logs the messages that reach the exception hook while it lives.
 struct HookMessages : Log {
-    testenv::ScopedOverride handler{setErrorHandler, [this](std::exception_ptr e) { Add(exceptionMessage(e)); }};
+    testenv::ScopedOverride handler{setErrorHandler, [this](std::exception_ptr e) { add(exceptionMessage(e)); }};
 };
 
 // Runs the Qt event loop until `done` holds or `ms` have passed.
@@ -97,8 +97,8 @@ struct ProbePort : TComPort {
 // A timer ticker on a clock of milliseconds that the test moves.
 struct ManualTicker : TimerTicker {
     int now = 0, due = -1, period = 0;  // due < 0: stopped
-    void Start(int ms) override { period = ms, due = now + ms; }
-    void Stop() override { due = -1; }
+    void start(int ms) override { period = ms, due = now + ms; }
+    void stop() override { due = -1; }
     void Advance(int ms)
     {
         const int end = now + ms;

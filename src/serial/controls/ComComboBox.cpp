@@ -22,17 +22,17 @@ TComComboBox::TComComboBox(QWidget* parent)
     : QComboBox(parent), FItems(std::make_unique<Items>(*this))
 {
     setEditable(false);
-    FComSelect.SetItems(FItems.get());
+    FComSelect.setItems(FItems.get());
     FLink.OnDestroying = [this](TCustomComPort*) { portDestroying(); };
     connect(this, &QComboBox::activated, this, &TComComboBox::Change);
 }
 
 TComComboBox::~TComComboBox()
 {
-    Unlink();
+    unlink();
 }
 
-void TComComboBox::Unlink()
+void TComComboBox::unlink()
 {
     TCustomComPort* port = FComSelect.ComPort();
     if (!port)
@@ -49,7 +49,7 @@ void TComComboBox::SetComPort(TCustomComPort* port)
 {
     if (port == FComSelect.ComPort())
         return;
-    Unlink();
+    unlink();
     if (!port)
         return;
     port->RegisterLink(&FLink);
@@ -59,7 +59,7 @@ void TComComboBox::SetComPort(TCustomComPort* port)
 
 void TComComboBox::portDestroying()
 {
-    Unlink();
+    unlink();
     if (count() > 0)
         setCurrentIndex(0);
 }

@@ -68,7 +68,7 @@ protected:
 
 private:
     class Items;
-    void Unlink();
+    void unlink();
     void portDestroying();
 
     std::unique_ptr<Items> FItems;

@@ -79,11 +79,11 @@ bool TComLed::IsStateOn()
     case TComLedSignal::lsConn:
         return FComPort && FComPort->Connected();
     case TComLedSignal::lsCTS:
-        return FComPort->Signals().Contains(TComSignal::csCTS);
+        return FComPort->Signals().contains(TComSignal::csCTS);
     case TComLedSignal::lsDSR:
-        return FComPort->Signals().Contains(TComSignal::csDSR);
+        return FComPort->Signals().contains(TComSignal::csDSR);
     case TComLedSignal::lsRLSD:
-        return FComPort->Signals().Contains(TComSignal::csRLSD);
+        return FComPort->Signals().contains(TComSignal::csRLSD);
     case TComLedSignal::lsRing:
     case TComLedSignal::lsRx:
     case TComLedSignal::lsTx:
@@ -93,10 +93,10 @@ bool TComLed::IsStateOn()
 }
 
 template <class Action>
-void TComLed::FromPort(Action action)
+void TComLed::fromPort(Action action)
 {
     if (QThread::currentThread() != thread()) {
-        QMetaObject::invokeMethod(this, [this, action] { FromPort(action); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, action] { fromPort(action); }, Qt::QueuedConnection);
         return;
     }
     try {
@@ -124,7 +124,7 @@ void TComLed::hookSignal()
     FComLink.OnRing = nullptr;
 
     auto signalChange = [this](TCustomComPort*, bool OnOff) {
-        FromPort([this, OnOff] { SignalChange(OnOff); });
+        fromPort([this, OnOff] { SignalChange(OnOff); });
     };
     switch (FLedSignal) {
     case TComLedSignal::lsConn: FComLink.OnConn = signalChange; break;
@@ -134,7 +134,7 @@ void TComLed::hookSignal()
     case TComLedSignal::lsRx: FComLink.OnRx = signalChange; break;
     case TComLedSignal::lsTx: FComLink.OnTx = signalChange; break;
     case TComLedSignal::lsRing:
-        FComLink.OnRing = [this](TCustomComPort*) { FromPort([this] { RingDetect(); }); };
+        FComLink.OnRing = [this](TCustomComPort*) { fromPort([this] { RingDetect(); }); };
         break;
     }
 }

@@ -93,7 +93,7 @@ private:
     void portDestroying();
     // Runs `action` in the lamp's thread, its exceptions to the hook.
     template <class Action>
-    void FromPort(Action action);
+    void fromPort(Action action);
 
     TCustomComPort* FComPort = nullptr;
     TComLedSignal FLedSignal = TComLedSignal::lsConn;

@@ -12,20 +12,20 @@ constexpr int kSize = kLedGlyphSize;
 // The transparent background; no picture uses it anywhere else.
 constexpr QRgb kBackground = qRgb(0, 128, 128);
 
-QRgb Mix(QRgb a, QRgb b, double towardB)
+QRgb mix(QRgb a, QRgb b, double towardB)
 {
     auto channel = [towardB](int x, int y) { return int(std::lround(x + (y - x) * towardB)); };
     return qRgb(channel(qRed(a), qRed(b)), channel(qGreen(a), qGreen(b)), channel(qBlue(a), qBlue(b)));
 }
 
-QRgb Lighter(QRgb c, double by) { return Mix(c, qRgb(255, 255, 255), by); }
-QRgb Darker(QRgb c, double by) { return Mix(c, qRgb(0, 0, 0), by); }
+QRgb lighter(QRgb c, double by) { return mix(c, qRgb(255, 255, 255), by); }
+QRgb darker(QRgb c, double by) { return mix(c, qRgb(0, 0, 0), by); }
 
 double Distance(double x, double y, double cx, double cy) { return std::hypot(x - cx, y - cy); }
 
 // An indexed picture: `palette[0]` is the background; `pixel` gives each
 // pixel's palette index.
-QImage Draw(const std::vector<QRgb>& palette, const std::function<int(int x, int y)>& pixel)
+QImage draw(const std::vector<QRgb>& palette, const std::function<int(int x, int y)>& pixel)
 {
     QImage image(kSize, kSize, QImage::Format_Indexed8);
     image.setColorTable(QList<QRgb>(palette.begin(), palette.end()));
@@ -36,16 +36,16 @@ QImage Draw(const std::vector<QRgb>& palette, const std::function<int(int x, int
 }
 
 // A round lamp in a grey bezel, lit from the upper left.
-QImage DrawLight(QRgb colour, bool lit)
+QImage drawLight(QRgb colour, bool lit)
 {
     enum { Back, BezelLight, BezelMid, BezelDark, Gloss, Body1, Body2, Body3 };
     const std::vector<QRgb> palette = lit
         ? std::vector<QRgb>{kBackground, qRgb(224, 224, 224), qRgb(150, 150, 150), qRgb(72, 72, 72),
-                            Lighter(colour, 0.8), Lighter(colour, 0.3), colour, Darker(colour, 0.3)}
+                            lighter(colour, 0.8), lighter(colour, 0.3), colour, darker(colour, 0.3)}
         : std::vector<QRgb>{kBackground, qRgb(224, 224, 224), qRgb(150, 150, 150), qRgb(72, 72, 72),
-                            Lighter(Darker(colour, 0.55), 0.3), Darker(colour, 0.55), Darker(colour, 0.65),
-                            Darker(colour, 0.78)};
-    return Draw(palette, [](int x, int y) {
+                            lighter(darker(colour, 0.55), 0.3), darker(colour, 0.55), darker(colour, 0.65),
+                            darker(colour, 0.78)};
+    return draw(palette, [](int x, int y) {
         const double d = Distance(x, y, 7, 7);
         if (d > 7.3)
             return int(Back);
@@ -59,7 +59,7 @@ QImage DrawLight(QRgb colour, bool lit)
 }
 
 // A light bulb: a glass globe with its filament over a screw base.
-QImage DrawBulb(bool lit)
+QImage drawBulb(bool lit)
 {
     enum { Back, Outline, Gloss, Glass1, Glass2, Filament, MetalLight, MetalDark, Tip };
     const std::vector<QRgb> palette = lit
@@ -69,7 +69,7 @@ QImage DrawBulb(bool lit)
         : std::vector<QRgb>{kBackground, qRgb(72, 72, 72), qRgb(200, 200, 200), qRgb(150, 150, 150),
                             qRgb(125, 125, 125), qRgb(60, 60, 60), qRgb(200, 200, 200), qRgb(120, 120, 120),
                             qRgb(40, 40, 40)};
-    return Draw(palette, [](int x, int y) {
+    return draw(palette, [](int x, int y) {
         if (y <= 10) {
             const double d = Distance(x, y, 7, 5.2);
             const bool neck = y >= 9 && x >= 5 && x <= 9;
@@ -126,8 +126,8 @@ QImage ledGlyph(std::string_view name)
         if (!on && name != g.off)
             continue;
         if (TLedKind(kind) == TLedKind::lkBulb)
-            return DrawBulb(on);
-        return DrawLight(g.colour, on);
+            return drawBulb(on);
+        return drawLight(g.colour, on);
     }
     return {};
 }

@@ -24,7 +24,7 @@ platform::Override<SetupDialogRunner>& runnerInUse()
     return inUse;
 }
 
-int RunModal(TComSetupFrm& dialog)
+int runModal(TComSetupFrm& dialog)
 {
     const SetupDialogRunner runner = runnerInUse().get();
     return runner ? runner(dialog) : dialog.exec();
@@ -114,7 +114,7 @@ bool EditComPort(TCustomComPort& port)
         dialog->combos(i)->SetComPort(&port);
     for (int i = 0; i < 6; ++i)
         dialog->combos(i)->UpdateSettings();
-    if (RunModal(*dialog) != QDialog::Accepted)
+    if (runModal(*dialog) != QDialog::Accepted)
         return false;
 
     withinUpdate(port, [&](FirstFailure& failures) {

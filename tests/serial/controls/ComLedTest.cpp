@@ -14,7 +14,7 @@ namespace {
 // A port whose link callbacks the test calls, as its reads, writes and
 // events would.
 struct ActivePort : TComPort {
-    void Signal(TComSignalEvent TComLink::*callback, bool on) { CallLinkSignal(callback, on); }
+    void signal(TComSignalEvent TComLink::*callback, bool on) { CallLinkSignal(callback, on); }
     void Ring() { CallLinkNotify(&TComLink::OnRing); }
 };
 
@@ -66,7 +66,7 @@ TEST(ComLed, StateChangesAtTheRightTimes)
         lamp.led.SetComPort(&port);
         for (const std::string& s : c.steps) {
             if (s == "on" || s == "off")
-                port.Signal(&TComLink::OnTx, s == "on");
+                port.signal(&TComLink::OnTx, s == "on");
             else if (s == "ring")
                 port.Ring();
             else if (s[0] == 'W')
@@ -85,7 +85,7 @@ TEST(ComLed, APortFreedFirstIsForgotten)
     {
         ActivePort port;
         lamp.led.SetComPort(&port);
-        port.Signal(&TComLink::OnConn, true);
+        port.signal(&TComLink::OnConn, true);
     }
     EXPECT_EQ(lamp.led.ComPort(), nullptr);
     EXPECT_EQ(lamp.log, "on@0 off@0");
@@ -98,16 +98,16 @@ TEST(ComLed, PortCallbacksRunInTheLampsThreadAndNeverThrow)
     ActivePort port;
     Lamp lamp(TComLedSignal::lsRx);
     lamp.led.SetComPort(&port);
-    std::thread reader([&] { port.Signal(&TComLink::OnRx, true); });
+    std::thread reader([&] { port.signal(&TComLink::OnRx, true); });
     reader.join();
     EXPECT_EQ(lamp.led.State(), TLedState::lsOff);
     EXPECT_TRUE(WaitFor([&] { return lamp.led.State() == TLedState::lsOn; }));
     HookMessages hook;
     lamp.led.OnChange = [](TComLed*, TLedState) { throw std::runtime_error("handler failed"); };
-    EXPECT_NO_THROW(port.Signal(&TComLink::OnRx, false));
+    EXPECT_NO_THROW(port.signal(&TComLink::OnRx, false));
     EXPECT_NO_THROW(lamp.clock->Advance(100));  // from the switch-off timer
-    EXPECT_NO_THROW(port.Signal(&TComLink::OnRx, true));
-    EXPECT_EQ(hook.Take(), (Strings{"handler failed", "handler failed"}));
+    EXPECT_NO_THROW(port.signal(&TComLink::OnRx, true));
+    EXPECT_EQ(hook.take(), (Strings{"handler failed", "handler failed"}));
 }
 
 // Lit inside a port call (a blocking write, say) the lamp is painted at once,
@@ -124,7 +124,7 @@ TEST(ComLed, LightingInsideAPortCallPaintsTheLampButRunsNoOtherEvent)
     bool otherEventRan = false;
     QMetaObject::invokeMethod(&led, [&] { otherEventRan = true; }, Qt::QueuedConnection);
     const int paintsBefore = led.paints;
-    port.Signal(&TComLink::OnTx, true);
+    port.signal(&TComLink::OnTx, true);
     EXPECT_GT(led.paints, paintsBefore);
     EXPECT_FALSE(otherEventRan);
     EXPECT_TRUE(WaitFor([&] { return otherEventRan; }));

@@ -42,7 +42,7 @@ TEST(ComSelect, AppliesOnlyAValueItHasTaken)
     testenv::FixedPortList ports({"ttyS3", "ttyUSB0"});
     ComStringList list;
     TComSelect select;
-    select.SetItems(&list);
+    select.setItems(&list);
     select.SetComProperty(TComProperty::cpBaudRate);
     int index = 5;
     TComPort port;
@@ -169,13 +169,13 @@ TEST_F(ComStorage, IniTextAndEveryGroupRoundTripsThroughBothStores)
         "FlowControl.OutDSRFlow=Yes\r\nFlowControl.TxContinueOnXoff=Yes\r\nFlowControl.XonXoffIn=Yes\r\n"
         "FlowControl.XonXoffOut=Yes\r\nFlowControl.XoffChar=#32\r\nFlowControl.XonChar=A\r\n";
     std::ofstream(files + "/full.ini", std::ios::binary) << full;
-    port.SetStoredProps(TStoredProps::All());
+    port.SetStoredProps(TStoredProps::all());
     LoadSettings(port, TStoreType::stIniFile, files + "/full.ini");
     EXPECT_EQ(IniText(port), full);
     StoreSettings(port, TStoreType::stRegistry, "HKEY_CURRENT_USER\\Software\\Demo\\");
     EXPECT_NE(ReadFile(user + "/Demo.ini").find("Timeouts.ReadInterval=dword:0000000a"), std::string::npos);
     ProbePort fromStore;
-    fromStore.SetStoredProps(TStoredProps::All());
+    fromStore.SetStoredProps(TStoredProps::all());
     LoadSettings(fromStore, TStoreType::stRegistry, "HKEY_CURRENT_USER\\Software\\Demo");
     EXPECT_EQ(IniText(fromStore), full);
 }
@@ -188,7 +188,7 @@ TEST_F(ComStorage, LoadFromAMissingPlaceLeavesAnOpenPortAlone)
 {
     FakeSerialDevices devices;
     ProbePort port;
-    port.SetStoredProps(TStoredProps::All());
+    port.SetStoredProps(TStoredProps::all());
     port.SetPort("ttyUSB0");
     port.SetBaudRate(TBaudRate::br19200);
     port.Open();
