@@ -43,7 +43,7 @@ public:
     explicit FarEnd(int master) : master_(master) {}
 
     // Called by the receiver when the line has arrived.
-    void Seen()
+    void seen()
     {
         const auto now = Clock::now();
         std::lock_guard lock(mutex_);
@@ -85,7 +85,7 @@ private:
     std::vector<double> latencies_;
 };
 
-double Percentile(std::vector<double> v, double p)
+double percentile(std::vector<double> v, double p)
 {
     if (v.empty())
         return 0;
@@ -93,14 +93,14 @@ double Percentile(std::vector<double> v, double p)
     return v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
 }
 
-void Report(const char* what, const std::vector<double>& v)
+void report(const char* what, const std::vector<double>& v)
 {
-    std::printf("%-34s n=%zu  p50 %7.1f us  p99 %7.1f us  max %7.1f us\n", what, v.size(), Percentile(v, 0.50),
-                Percentile(v, 0.99), Percentile(v, 1.0));
+    std::printf("%-34s n=%zu  p50 %7.1f us  p99 %7.1f us  max %7.1f us\n", what, v.size(), percentile(v, 0.50),
+                percentile(v, 0.99), percentile(v, 1.0));
 }
 
 // The floor: a thread that waits in poll() and reads the line itself.
-std::vector<double> RawFloor(int master, const char* path, int lines)
+std::vector<double> rawFloor(int master, const char* path, int lines)
 {
     const int fd = ::open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     termios t{};
@@ -114,7 +114,7 @@ std::vector<double> RawFloor(int master, const char* path, int lines)
         while (!stop) {
             pollfd p{fd, POLLIN, 0};
             if (::poll(&p, 1, 100) > 0 && ::read(fd, buf, sizeof buf) > 0)
-                far.Seen();
+                far.seen();
         }
     });
     const bool ok = far.run(lines + kWarmUp);
@@ -128,7 +128,7 @@ std::vector<double> RawFloor(int master, const char* path, int lines)
 
 // The port as the application sets it up: event character CR, only the
 // receive-flag event, the handler in the GUI thread.
-void PrepareAppPort(TComPort& port, const char* path)
+void prepareAppPort(TComPort& port, const char* path)
 {
     port.SetPort(path);
     port.SetEventChar('\r');
@@ -136,14 +136,14 @@ void PrepareAppPort(TComPort& port, const char* path)
     port.FlowControl().SetControlDTR(serial::TDTRFlowControl::dtrEnable);
 }
 
-std::vector<double> PortLatency(QApplication& app, int master, const char* path, int lines)
+std::vector<double> portLatency(QApplication& app, int master, const char* path, int lines)
 {
     TComPort port;
-    PrepareAppPort(port, path);
+    prepareAppPort(port, path);
     FarEnd far(master);
     std::string received;
     port.OnRxFlag = [&](TCustomComPort*) {
-        far.Seen();  // the handler has started
+        far.seen();  // the handler has started
         std::string s;
         port.ReadStr(s, 200);
         received += s;
@@ -164,7 +164,7 @@ std::vector<double> PortLatency(QApplication& app, int master, const char* path,
     return far.Latencies();
 }
 
-double ProcessCpuSeconds()
+double processCpuSeconds()
 {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
@@ -172,20 +172,20 @@ double ProcessCpuSeconds()
            + static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-void IdleCpu(QApplication& app, const char* path, int seconds)
+void idleCpu(QApplication& app, const char* path, int seconds)
 {
     TComPort port;
-    PrepareAppPort(port, path);
+    prepareAppPort(port, path);
     port.OnRxFlag = [](TCustomComPort*) {};
     port.Open();
     const auto threadBefore = port.EventThread()->cpuTime();
-    const double processBefore = ProcessCpuSeconds();
+    const double processBefore = processCpuSeconds();
     const auto start = Clock::now();
     QTimer::singleShot(seconds * 1000, &app, [&app] { app.quit(); });
     app.exec();
     const double wall = std::chrono::duration<double>(Clock::now() - start).count();
     const double thread = std::chrono::duration<double>(port.EventThread()->cpuTime() - threadBefore).count();
-    const double process = ProcessCpuSeconds() - processBefore;
+    const double process = processCpuSeconds() - processBefore;
     port.Close();
     std::printf("idle open port over %.1f s: event thread %.3f ms CPU (%.4f %% of a core), "
                 "whole process %.3f ms CPU (%.4f %% of a core)\n",
@@ -209,12 +209,12 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("bench_rxflag: %d lines \"x\\r\" on %s (after %d warm-up lines)\n", lines, name, kWarmUp);
-    const std::vector<double> floor = RawFloor(master, name, lines);
-    const std::vector<double> port = PortLatency(app, master, name, lines);
-    Report("raw poll()+read() floor", floor);
-    Report("OnRxFlag start in the GUI thread", port);
-    std::printf("p50 ratio port/floor: %.2f\n", Percentile(port, 0.5) / std::max(1e-9, Percentile(floor, 0.5)));
-    IdleCpu(app, name, idleSeconds);
+    const std::vector<double> floor = rawFloor(master, name, lines);
+    const std::vector<double> port = portLatency(app, master, name, lines);
+    report("raw poll()+read() floor", floor);
+    report("OnRxFlag start in the GUI thread", port);
+    std::printf("p50 ratio port/floor: %.2f\n", percentile(port, 0.5) / std::max(1e-9, percentile(floor, 0.5)));
+    idleCpu(app, name, idleSeconds);
     ::close(slave);
     ::close(master);
     return 0;

@@ -58,7 +58,7 @@ using Wall = std::chrono::system_clock;
 namespace {
 
 // The window's settings as the program's main() reads them.
-app::MainSettings StoredSettings()
+app::MainSettings storedSettings()
 {
     platform::SettingsStore store;
     return app::readMainSettings(store);
@@ -74,7 +74,7 @@ long long SteadyNs(Steady::time_point t)
     return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
 }
 
-double Percentile(std::vector<double> v, double p)
+double percentile(std::vector<double> v, double p)
 {
     if (v.empty())
         return 0;
@@ -84,7 +84,7 @@ double Percentile(std::vector<double> v, double p)
 
 // Every report goes to stderr instead of a box, and is counted.
 int g_reports = 0;
-void ReportToStderr()
+void reportToStderr()
 {
     app::ErrorReporter& reporter = app::ErrorReporter::instance();
     reporter.setPresenter([](app::ErrorReporter::Kind, const QString& text, std::function<void()> done) {
@@ -119,7 +119,7 @@ private:
 // ---- the start-up child ------------------------------------------------------
 
 // Peak resident set of this process, in KiB (VmHWM).
-long PeakRssKiB()
+long peakRssKiB()
 {
     std::ifstream status("/proc/self/status");
     std::string line;
@@ -141,7 +141,7 @@ public:
             painted_ = true;
             QTimer::singleShot(0, this, [this] {
                 const Steady::time_point ready = Steady::now();
-                std::printf("READY %lld %lld %ld\n", SteadyNs(ready), SteadyNs(mainEntry_), PeakRssKiB());
+                std::printf("READY %lld %lld %ld\n", SteadyNs(ready), SteadyNs(mainEntry_), peakRssKiB());
                 std::fflush(stdout);
                 QCoreApplication::quit();
             });
@@ -154,7 +154,7 @@ private:
     bool painted_ = false;
 };
 
-int RunChild(int argc, char** argv, bool mainWindow, Steady::time_point mainEntry)
+int runChild(int argc, char** argv, bool mainWindow, Steady::time_point mainEntry)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvalinder"));
@@ -167,9 +167,9 @@ int RunChild(int argc, char** argv, bool mainWindow, Steady::time_point mainEntr
     if (mainWindow) {
         // As the program's main() does it.
         PortsAndPty ports(argc > 2 ? argv[2] : "");
-        ReportToStderr();
+        reportToStderr();
         app::QtDesktop desktop;
-        app::TMainForm form(StoredSettings(), desktop);
+        app::TMainForm form(storedSettings(), desktop);
         form.installEventFilter(&firstPaint);
         form.show();
         form.Init();
@@ -193,7 +193,7 @@ struct StartUp {
     long peakKiB = 0;
 };
 
-std::optional<StartUp> StartChild(const char* mode, const std::string& port)
+std::optional<StartUp> startChild(const char* mode, const std::string& port)
 {
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0)
@@ -244,7 +244,7 @@ std::optional<StartUp> StartChild(const char* mode, const std::string& port)
     return StartUp{static_cast<double>(ready - SteadyNs(start)) / 1e6, static_cast<double>(ready - entry) / 1e6, peak};
 }
 
-void ReportStartUp(const char* what, const std::vector<StartUp>& runs)
+void reportStartUp(const char* what, const std::vector<StartUp>& runs)
 {
     std::vector<double> total, inMain, peak;
     for (const StartUp& r : runs) {
@@ -254,17 +254,17 @@ void ReportStartUp(const char* what, const std::vector<StartUp>& runs)
     }
     std::printf("%-22s n=%zu  start-up median %6.1f ms (min %6.1f, max %6.1f; in main() %6.1f ms)  "
                 "peak RSS median %5.1f MiB\n",
-                what, runs.size(), Percentile(total, 0.5), Percentile(total, 0), Percentile(total, 1),
-                Percentile(inMain, 0.5), Percentile(peak, 0.5));
+                what, runs.size(), percentile(total, 0.5), percentile(total, 0), percentile(total, 1),
+                percentile(inMain, 0.5), percentile(peak, 0.5));
 }
 
-bool MeasureStartUp(int runs, clocksim::ClockSim& sim)
+bool measureStartUp(int runs, clocksim::ClockSim& sim)
 {
     std::vector<StartUp> window, bare;
     // One warm-up run of each (libraries and fonts into the page cache).
     for (int i = -1; i < runs; ++i) {
-        const std::optional<StartUp> w = StartChild(kChildWindow, sim.slavePath());
-        const std::optional<StartUp> b = StartChild(kChildBare, sim.slavePath());
+        const std::optional<StartUp> w = startChild(kChildWindow, sim.slavePath());
+        const std::optional<StartUp> b = startChild(kChildBare, sim.slavePath());
         if (!w || !b)
             return false;
         if (i >= 0) {
@@ -273,15 +273,15 @@ bool MeasureStartUp(int runs, clocksim::ClockSim& sim)
         }
     }
     std::printf("start-up (QT_QPA_PLATFORM=offscreen, fork+exec to first paint and one more event):\n");
-    ReportStartUp("tool main window", window);
-    ReportStartUp("bare QWidget window", bare);
+    reportStartUp("tool main window", window);
+    reportStartUp("bare QWidget window", bare);
     std::vector<double> dt, dm;
     for (std::size_t i = 0; i < window.size(); ++i) {
         dt.push_back(window[i].totalMs - bare[i].totalMs);
         dm.push_back(static_cast<double>(window[i].peakKiB - bare[i].peakKiB) / 1024.0);
     }
     std::printf("%-22s start-up %+6.1f ms, peak RSS %+5.1f MiB (medians of the paired runs)\n", "tool minus bare",
-                Percentile(dt, 0.5), Percentile(dm, 0.5));
+                percentile(dt, 0.5), percentile(dm, 0.5));
     // Drop what the runs left unread in the pty, in both directions.
     if (const int fd = open(sim.slavePath().c_str(), O_RDWR | O_NOCTTY); fd >= 0) {
         tcflush(fd, TCIOFLUSH);
@@ -293,7 +293,7 @@ bool MeasureStartUp(int runs, clocksim::ClockSim& sim)
 
 // ---- "SET-" against the whole second -------------------------------------------
 
-std::vector<clocksim::Frame> SetFrames(const clocksim::ClockSim& sim)
+std::vector<clocksim::Frame> setFrames(const clocksim::ClockSim& sim)
 {
     std::vector<clocksim::Frame> out;
     for (const clocksim::Frame& f : sim.frames())
@@ -302,15 +302,15 @@ std::vector<clocksim::Frame> SetFrames(const clocksim::ClockSim& sim)
     return out;
 }
 
-void ReportOffsets(const char* what, const std::vector<double>& offsetsUs)
+void reportOffsets(const char* what, const std::vector<double>& offsetsUs)
 {
     std::printf("  %-26s n=%zu  p50 %7.1f us  p99 %7.1f us  max %7.1f us  min %7.1f us\n", what,
-                offsetsUs.size(), Percentile(offsetsUs, 0.5), Percentile(offsetsUs, 0.99),
-                Percentile(offsetsUs, 1.0), Percentile(offsetsUs, 0.0));
+                offsetsUs.size(), percentile(offsetsUs, 0.5), percentile(offsetsUs, 0.99),
+                percentile(offsetsUs, 1.0), percentile(offsetsUs, 0.0));
 }
 
 // Microseconds from the nearest whole second to `t` (negative: before it).
-double OffsetUs(Wall::time_point t)
+double offsetUs(Wall::time_point t)
 {
     return std::chrono::duration<double, std::micro>(t - std::chrono::round<std::chrono::seconds>(t)).count();
 }
@@ -318,7 +318,7 @@ double OffsetUs(Wall::time_point t)
 // The floor: this thread spins on the wall clock itself and writes the frame
 // to the pty the moment the second begins; what is left is the way through
 // the pty to the far end.
-std::vector<double> RawFloor(int rounds, clocksim::ClockSim& sim)
+std::vector<double> rawFloor(int rounds, clocksim::ClockSim& sim)
 {
     std::vector<double> offsets;
     const int fd = ::open(sim.slavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -339,9 +339,9 @@ std::vector<double> RawFloor(int rounds, clocksim::ClockSim& sim)
         }
         if (::write(fd, frame.data(), frame.size()) != static_cast<ssize_t>(frame.size()))
             break;
-        if (!sim.waitUntil([&] { return !SetFrames(sim).empty(); }, 1000ms))
+        if (!sim.waitUntil([&] { return !setFrames(sim).empty(); }, 1000ms))
             break;
-        offsets.push_back(OffsetUs(SetFrames(sim).front().firstByteWall));
+        offsets.push_back(offsetUs(setFrames(sim).front().firstByteWall));
         tcflush(fd, TCIOFLUSH);  // the simulated clock's ACK
     }
     ::close(fd);
@@ -350,7 +350,7 @@ std::vector<double> RawFloor(int rounds, clocksim::ClockSim& sim)
 }
 
 // Runs the event loop for about `d`.
-void RunLoopFor(std::chrono::milliseconds d)
+void runLoopFor(std::chrono::milliseconds d)
 {
     if (d <= 0ms)
         return;
@@ -360,13 +360,13 @@ void RunLoopFor(std::chrono::milliseconds d)
 }
 
 // Waits, with the event loop running, until the wall clock shows `at`.
-void RunLoopUntil(Wall::time_point at)
+void runLoopUntil(Wall::time_point at)
 {
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(at - Wall::now());
         if (left <= 2ms)
             break;
-        RunLoopFor(left - 2ms);
+        runLoopFor(left - 2ms);
     }
     while (Wall::now() < at)
         QCoreApplication::processEvents();
@@ -374,19 +374,19 @@ void RunLoopUntil(Wall::time_point at)
 
 // Runs the event loop until `done` answers true, at most `timeout`. The loop
 // keeps running throughout, so the window's timer ticks on time.
-bool RunLoopUntilDone(const std::function<bool()>& done, std::chrono::milliseconds timeout)
+bool runLoopUntilDone(const std::function<bool()>& done, std::chrono::milliseconds timeout)
 {
     const Steady::time_point deadline = Steady::now() + timeout;
     while (!done()) {
         if (Steady::now() >= deadline)
             return false;
-        RunLoopFor(1ms);
+        runLoopFor(1ms);
     }
     return true;
 }
 
 // Seconds since local midnight of a wall-clock second.
-long LocalSecondOfDay(std::time_t t)
+long localSecondOfDay(std::time_t t)
 {
     std::tm local{};
     localtime_r(&t, &local);
@@ -443,17 +443,17 @@ private:
     std::vector<Wall::time_point> writes_;
 };
 
-double MsIntoSecond(Wall::time_point t)
+double msIntoSecond(Wall::time_point t)
 {
     return std::chrono::duration<double, std::milli>(t - std::chrono::floor<std::chrono::seconds>(t)).count();
 }
 
-bool MeasureSetLatency(int settings, clocksim::ClockSim& sim, const std::vector<double>& floorUs)
+bool measureSetLatency(int settings, clocksim::ClockSim& sim, const std::vector<double>& floorUs)
 {
     PortsAndPty ports(sim.slavePath());
-    ReportToStderr();
+    reportToStderr();
     app::QtDesktop desktop;
-    app::TMainForm form(StoredSettings(), desktop);
+    app::TMainForm form(storedSettings(), desktop);
     // The lamps paint when a write begins: their links go after ours, so the
     // moment noted is that of the write itself.
     serial::TComLed* const lamps[] = {form.findChild<serial::TComLed*>(QStringLiteral("ComLed1")),
@@ -466,7 +466,7 @@ bool MeasureSetLatency(int settings, clocksim::ClockSim& sim, const std::vector<
     form.Timer1().installEventFilter(&moments);
     form.show();
     form.Init();
-    if (!RunLoopUntilDone([&] { return !form.link().busy() && sim.acknowledgements() >= 1; }, 3000ms)) {
+    if (!runLoopUntilDone([&] { return !form.link().busy() && sim.acknowledgements() >= 1; }, 3000ms)) {
         std::fprintf(stderr, "the window did not identify the clock\n");
         return false;
     }
@@ -488,14 +488,14 @@ bool MeasureSetLatency(int settings, clocksim::ClockSim& sim, const std::vector<
         for (std::string& failure : sim.failures())
             failures.push_back(std::move(failure));
         sim.clearRecords();
-        RunLoopUntil(start);
+        runLoopUntil(start);
         form.Timer1().start();
         form.SetKlockaClick();
-        if (!RunLoopUntilDone([&] { return !SetFrames(sim).empty(); }, 3000ms)) {
+        if (!runLoopUntilDone([&] { return !setFrames(sim).empty(); }, 3000ms)) {
             std::fprintf(stderr, "setting %d: no SET- within 3 s\n", i);
             return false;
         }
-        const clocksim::Frame f = SetFrames(sim).back();
+        const clocksim::Frame f = setFrames(sim).back();
         const auto whole = std::chrono::round<std::chrono::seconds>(f.firstByteWall);
         const std::optional<Wall::time_point> write = moments.writeNearest(f.firstByteWall);
         const std::optional<Wall::time_point> tick = write ? moments.tickBefore(*write) : std::nullopt;
@@ -503,19 +503,19 @@ bool MeasureSetLatency(int settings, clocksim::ClockSim& sim, const std::vector<
             std::fprintf(stderr, "setting %d: its tick or write was not seen\n", i);
             return false;
         }
-        farEndUs.push_back(OffsetUs(f.firstByteWall));
-        writeUs.push_back(OffsetUs(*write));
-        tickPhasesMs.push_back(MsIntoSecond(*tick));
+        farEndUs.push_back(offsetUs(f.firstByteWall));
+        writeUs.push_back(offsetUs(*write));
+        tickPhasesMs.push_back(msIntoSecond(*tick));
         if (verbose)
             std::printf("  setting %2d: tick %7.3f ms into its second; write() returned %+8.1f us, first byte at "
                         "the far end %+8.1f us after the next\n",
                         i, tickPhasesMs.back(), writeUs.back(), farEndUs.back());
         if (farEndUs.back() < 0 || farEndUs.back() >= 4000)
             ++outside4ms;
-        if (std::atol(f.text.c_str() + 4) != LocalSecondOfDay(Wall::to_time_t(whole)))
+        if (std::atol(f.text.c_str() + 4) != localSecondOfDay(Wall::to_time_t(whole)))
             ++wrongSecond;
         // Let the ACK of the SET- arrive before the next setting.
-        RunLoopUntilDone([&] { return !form.link().busy(); }, 1000ms);
+        runLoopUntilDone([&] { return !form.link().busy(); }, 1000ms);
     }
     form.Timer1().stop();
     for (std::string& failure : sim.failures())
@@ -525,13 +525,13 @@ bool MeasureSetLatency(int settings, clocksim::ClockSim& sim, const std::vector<
         std::count_if(tickPhasesMs.begin(), tickPhasesMs.end(), [](double p) { return p < 4; });
     std::printf("\"SET-\" after the whole second, %d settings on %s (the ticks that set the clock came "
                 "%.1f to %.1f ms into their second, %d of them within the first 4 ms):\n",
-                settings, sim.slavePath().c_str(), Percentile(tickPhasesMs, 0), Percentile(tickPhasesMs, 1),
+                settings, sim.slavePath().c_str(), percentile(tickPhasesMs, 0), percentile(tickPhasesMs, 1),
                 static_cast<int>(early));
-    ReportOffsets("floor: raw write, far end", floorUs);
-    ReportOffsets("tool: write() returned", writeUs);
-    ReportOffsets("tool: far end", farEndUs);
+    reportOffsets("floor: raw write, far end", floorUs);
+    reportOffsets("tool: write() returned", writeUs);
+    reportOffsets("tool: far end", farEndUs);
     std::printf("  %d outside the first 4 ms, %d with the wrong second\n", outside4ms, wrongSecond);
-    const double p99 = Percentile(farEndUs, 0.99);
+    const double p99 = percentile(farEndUs, 0.99);
     std::printf("  goal p99 <= 500 us at the far end: %s\n", p99 >= 0 && p99 <= 500 ? "met" : "MISSED");
     for (const std::string& failure : failures)
         std::fprintf(stderr, "simulated clock: %s\n", failure.c_str());
@@ -569,7 +569,7 @@ int main(int argc, char** argv)
 {
     const Steady::time_point mainEntry = Steady::now();
     if (argc > 1 && (std::strcmp(argv[1], kChildWindow) == 0 || std::strcmp(argv[1], kChildBare) == 0))
-        return RunChild(argc, argv, std::strcmp(argv[1], kChildWindow) == 0, mainEntry);
+        return runChild(argc, argv, std::strcmp(argv[1], kChildWindow) == 0, mainEntry);
 
     const int settings = argc > 1 ? std::max(30, std::atoi(argv[1])) : 30;
     const int startRuns = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
@@ -588,10 +588,10 @@ int main(int argc, char** argv)
     }
     std::printf("bench_setclock: simulated clock on %s, settings in %s/config\n", sim.slavePath().c_str(),
                 folders.root.c_str());
-    if (!MeasureStartUp(startRuns, sim))
+    if (!measureStartUp(startRuns, sim))
         return 1;
 
-    const std::vector<double> floorUs = RawFloor(settings, sim);
+    const std::vector<double> floorUs = rawFloor(settings, sim);
     if (floorUs.size() != static_cast<std::size_t>(settings)) {
         std::fprintf(stderr, "raw floor: a frame did not arrive\n");
         return 1;
@@ -599,7 +599,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvalinder"));
     QApplication::setOrganizationName(QStringLiteral("Vilo"));
-    const bool ok = MeasureSetLatency(settings, sim, floorUs);
+    const bool ok = measureSetLatency(settings, sim, floorUs);
     serial::setErrorHandler(nullptr);
     if (g_reports > 0)
         std::fprintf(stderr, "%d error report(s) during the run\n", g_reports);

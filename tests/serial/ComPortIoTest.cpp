@@ -32,7 +32,7 @@ struct FakePort : ::testing::Test {
     }
     void TearDown() override { port.Close(), port.UnRegisterLink(&link); }
     void Open(TComEvents events = {}) { port.SetEvents(events), port.Open(), log.take(); }
-    void Push(const std::string& bytes) { ASSERT_TRUE(devices.pushInput(kPath, bytes)); }
+    void push(const std::string& bytes) { ASSERT_TRUE(devices.pushInput(kPath, bytes)); }
 };
 
 } // namespace
@@ -70,7 +70,7 @@ TEST_F(FakePort, WritesReportAndTellOnlyTheBytesThatLeft)
     port.Timeouts().SetReadInterval(0);  // a read waits for its count
     char c = 0;
     EXPECT_EQ(port.ReadAsync(&c, 1, async.get()), 0);  // pending: nothing has come
-    Push("q");
+    push("q");
     EXPECT_EQ(port.WaitForAsync(async.get()), 1);
     EXPECT_EQ(log.take(), (Strings{"Tx+", "TxBuf xyz", "Rx-"}));
 }
@@ -81,19 +81,19 @@ TEST_F(FakePort, WritesReportAndTellOnlyTheBytesThatLeft)
 TEST_F(FakePort, ReadsTakeWhatHasArrived)
 {
     Open();
-    Push("abc");
+    push("abc");
     std::string s = "old";
     EXPECT_EQ(port.ReadStr(s, 2), 2);
     EXPECT_EQ(s, "ab");
-    Push("de");
+    push("de");
     EXPECT_EQ(port.ReadStr(s, 200), 3);
     EXPECT_EQ(s, "cde");
     EXPECT_EQ(port.ReadStr(s, 0), 0);  // no read, no link call
     EXPECT_EQ(log.take(), Strings{"Rx-"});
-    Push("xyz");
+    push("xyz");
     EXPECT_EQ(port.InputCount(), 3);
     port.ClearBuffer(true, false);
-    Push("abc");
+    push("abc");
     log.take();
     devices.fail(Op::OutputWaiting, EIO);
     EXPECT_EQ(port.ReadStr(s, 10), 3);
@@ -155,7 +155,7 @@ TEST_F(FakePort, LineEventsReachHandlersAndLinks)
     };
     for (const auto& c : cases) {
         c.cause();
-        EXPECT_TRUE(WaitFor([&] { return log.Size() >= c.expected.size(); })) << c.what;
+        EXPECT_TRUE(waitFor([&] { return log.Size() >= c.expected.size(); })) << c.what;
         QTest::qWait(30);  // room for an event too many
         EXPECT_EQ(log.take(), c.expected) << c.what;
     }
@@ -188,8 +188,8 @@ TEST_F(FakePort, ReceivedBytesByCountOrByBuffer)
         };
         port.RegisterLink(&link);
         Open({TComEvent::evRxChar});
-        Push("0123456789");
-        EXPECT_TRUE(WaitFor([&] { return log.Size() >= c.expected.size(); }));
+        push("0123456789");
+        EXPECT_TRUE(waitFor([&] { return log.Size() >= c.expected.size(); }));
         QTest::qWait(30);  // room for a call too many
         EXPECT_EQ(log.take(), c.expected);
         EXPECT_EQ(port.InputCount(), c.left);
@@ -208,10 +208,10 @@ TEST_F(FakePort, LinksComeAndGoWhileTheEventThreadCallsThem)
         auto other = std::make_unique<TComLink>();
         other->OnRxFlag = log.note("transient");
         port.RegisterLink(other.get());
-        Push("x\r");
+        push("x\r");
         port.UnRegisterLink(other.get());
     }
-    EXPECT_TRUE(WaitWithoutEvents([&] { return log.Size() > 0; }));
+    EXPECT_TRUE(waitWithoutEvents([&] { return log.Size() > 0; }));
 }
 
 // A checked line marks errors (FF 00 x) and doubles FF; the decoder undoes

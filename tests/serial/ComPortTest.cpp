@@ -55,7 +55,7 @@ struct PtyPort : ::testing::Test {
         port.Open();
     }
     // Reads what has arrived, as the application's receive handler does.
-    std::string ReadAll(int count = 200)
+    std::string readAll(int count = 200)
     {
         std::string s;
         port.ReadStr(s, count);
@@ -198,7 +198,7 @@ TEST(ComPortPty, ConfiguresTheKernelsLine)
     EXPECT_EQ(k.oflag & OPOST, 0u);
     EXPECT_EQ(k.cflag & (CLOCAL | CREAD), static_cast<std::uint32_t>(CLOCAL | CREAD));
     pty.send("\xff\xff");  // nothing is marked before the settings are applied
-    EXPECT_TRUE(WaitWithoutEvents([&] { return port.InputCount() == 2; }));
+    EXPECT_TRUE(waitWithoutEvents([&] { return port.InputCount() == 2; }));
     port.EndUpdate();
     ASSERT_EQ(platform::readKernelTermios(pty.slave(), k), 0);
     EXPECT_EQ(k.ospeed, 14400u);
@@ -223,7 +223,7 @@ TEST_F(PtyPort, AllByteValuesPassBothWays)
         ASSERT_EQ(port.WriteStr(all), 256);
         EXPECT_EQ(pty.receive(256, 3000), all) << checked;
         pty.send(all);
-        EXPECT_EQ(ReadAll(256), all) << checked;
+        EXPECT_EQ(readAll(256), all) << checked;
     }
 }
 
@@ -233,7 +233,7 @@ TEST_F(PtyPort, AllByteValuesPassBothWays)
 TEST_F(PtyPort, ReadStrFollowsTheReadTimeouts)
 {
     Open(TSyncMethod::smThreadSync, {});
-    EXPECT_EQ(ReadAll(), "");
+    EXPECT_EQ(readAll(), "");
     port.Timeouts().SetReadInterval(300);
     std::thread far([&] {
         pty.send("AB");
@@ -241,17 +241,17 @@ TEST_F(PtyPort, ReadStrFollowsTheReadTimeouts)
         pty.send("C");
     });
     auto start = Clock::now();
-    EXPECT_EQ(ReadAll(10), "ABC");
+    EXPECT_EQ(readAll(10), "ABC");
     EXPECT_GE(Clock::now() - start, milliseconds(300));
     EXPECT_LT(Clock::now() - start, milliseconds(2000));
     far.join();
     port.Timeouts().SetReadTotalMultiplier(10);
     port.Timeouts().SetReadTotalConstant(40);
     start = Clock::now();
-    EXPECT_EQ(ReadAll(2), "");
+    EXPECT_EQ(readAll(2), "");
     EXPECT_GE(Clock::now() - start, milliseconds(60));
     pty.closeMaster();  // the far end has gone: a read cannot start
-    EXPECT_EQ(ReadAll(), "");
+    EXPECT_EQ(readAll(), "");
     EXPECT_EQ(port.ReadAsyncLastError(), static_cast<unsigned>(EIO));
 }
 
@@ -271,13 +271,13 @@ TEST_F(PtyPort, OnRxFlagRunsOncePerLineWhereTheSyncMethodSays)
         port.RegisterLink(&link);
         port.OnRxFlag = [&](TCustomComPort*) {
             wrongThread += (std::this_thread::get_id() == gui) == (sync == TSyncMethod::smNone);
-            log.add("port " + ReadAll());
+            log.add("port " + readAll());
             ++calls;
         };
         Open(sync);
         for (int i = 0; i < 5; ++i) {
             pty.send("line " + std::to_string(i) + "\r");
-            EXPECT_TRUE(!delivered || WaitFor([&] { return calls == i + 1; })) << i;
+            EXPECT_TRUE(!delivered || waitFor([&] { return calls == i + 1; })) << i;
         }
         QTest::qWait(50);  // room for a call too many
         EXPECT_EQ(calls, delivered ? 5 : 0);
@@ -301,7 +301,7 @@ TEST_F(PtyPort, HandlersThatThrowOrCloseTheirPort)
         std::atomic<int> calls{0};
         std::atomic<bool> closed{false};
         port.OnRxFlag = [&](TCustomComPort* p) {
-            ReadAll();
+            readAll();
             if (++calls == 1)
                 throw std::runtime_error("handler failed");
             if (calls == 2)
@@ -309,12 +309,12 @@ TEST_F(PtyPort, HandlersThatThrowOrCloseTheirPort)
         };
         Open(sync);
         pty.send("1\r");
-        ASSERT_TRUE(WaitFor([&] { return reported.Size() == 1; }));
+        ASSERT_TRUE(waitFor([&] { return reported.Size() == 1; }));
         pty.send("2\r");
-        ASSERT_TRUE(WaitFor([&] { return closed.load() && !port.Connected(); }));
+        ASSERT_TRUE(waitFor([&] { return closed.load() && !port.Connected(); }));
         port.Open();
         pty.send("3\r");
-        EXPECT_TRUE(WaitFor([&] { return calls == 3; }));
+        EXPECT_TRUE(waitFor([&] { return calls == 3; }));
         EXPECT_EQ(reported.take(), Strings{"handler failed"});
         port.Close();
     }
@@ -325,10 +325,10 @@ TEST_F(PtyPort, HandlersThatThrowOrCloseTheirPort)
 TEST_F(PtyPort, CloseWhileTheThreadWaitsInAHandOverRunsItAndEndsQuickly)
 {
     Strings reads;
-    port.OnRxFlag = [&](TCustomComPort*) { reads.push_back(ReadAll()); };
+    port.OnRxFlag = [&](TCustomComPort*) { reads.push_back(readAll()); };
     Open(TSyncMethod::smThreadSync);
     pty.send("x\r");
-    ASSERT_TRUE(WaitWithoutEvents([&] { return port.EventThread()->handingOver(); }));
+    ASSERT_TRUE(waitWithoutEvents([&] { return port.EventThread()->handingOver(); }));
     const auto start = Clock::now();
     port.Close();
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
@@ -342,15 +342,15 @@ TEST_F(PtyPort, CloseWhileTheThreadWaitsInAHandOverRunsItAndEndsQuickly)
 TEST_F(PtyPort, FarEndGoneStopsTheWatchAndFailsReadsAndWrites)
 {
     std::atomic<int> calls{0};
-    port.OnRxFlag = [&](TCustomComPort*) { ReadAll(), ++calls; };
+    port.OnRxFlag = [&](TCustomComPort*) { readAll(), ++calls; };
     Open(TSyncMethod::smThreadSync, {TComEvent::evRxChar, TComEvent::evRxFlag});
     for (int i = 0; i < 20; ++i)
         pty.send("data " + std::to_string(i) + "\r");
-    ASSERT_TRUE(WaitFor([&] { return calls > 0; }));
+    ASSERT_TRUE(waitFor([&] { return calls > 0; }));
     pty.send("half a li");
     pty.closeMaster();
     QTest::qWait(100);  // the thread notices the hang-up
-    EXPECT_LT(ThreadCpuDuring(port, 1000), milliseconds(20)) << "thread busy after the far end went away";
+    EXPECT_LT(threadCpuDuring(port, 1000), milliseconds(20)) << "thread busy after the far end went away";
     EXPECT_EQ(Raised([&] { port.WriteStr("x"); }), std::make_pair(int(CError_WriteFailed), EIO));
     const auto start = Clock::now();
     port.Close();

@@ -68,10 +68,10 @@ struct HookMessages : Log {
 };
 
 // Runs the Qt event loop until `done` holds or `ms` have passed.
-inline bool WaitFor(const std::function<bool()>& done, int ms = 5000) { return QTest::qWaitFor(done, ms); }
+inline bool waitFor(const std::function<bool()>& done, int ms = 5000) { return QTest::qWaitFor(done, ms); }
 
 // Waits, without the event loop, until `done` holds or `ms` have passed.
-inline bool WaitWithoutEvents(const std::function<bool()>& done, int ms = 5000)
+inline bool waitWithoutEvents(const std::function<bool()>& done, int ms = 5000)
 {
     const auto deadline = std::chrono::steady_clock::now() + milliseconds(ms);
     while (!done() && std::chrono::steady_clock::now() < deadline)
@@ -80,7 +80,7 @@ inline bool WaitWithoutEvents(const std::function<bool()>& done, int ms = 5000)
 }
 
 // The CPU time the port's event thread uses while the event loop runs `ms`.
-inline milliseconds ThreadCpuDuring(TCustomComPort& port, int ms)
+inline milliseconds threadCpuDuring(TCustomComPort& port, int ms)
 {
     const auto before = port.EventThread()->cpuTime();
     EXPECT_GT(before.count(), 0);  // the measure works
@@ -91,7 +91,7 @@ inline milliseconds ThreadCpuDuring(TCustomComPort& port, int ms)
 // A port named ComPort1 that shows its update nesting.
 struct ProbePort : TComPort {
     ProbePort() { SetName("ComPort1"); }
-    int UpdateCount() const { return FUpdateCount; }
+    int updateCount() const { return FUpdateCount; }
 };
 
 // A timer ticker on a clock of milliseconds that the test moves.
@@ -99,7 +99,7 @@ struct ManualTicker : TimerTicker {
     int now = 0, due = -1, period = 0;  // due < 0: stopped
     void start(int ms) override { period = ms, due = now + ms; }
     void stop() override { due = -1; }
-    void Advance(int ms)
+    void advance(int ms)
     {
         const int end = now + ms;
         while (due >= 0 && due <= end) {

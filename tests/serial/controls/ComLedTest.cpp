@@ -15,7 +15,7 @@ namespace {
 // events would.
 struct ActivePort : TComPort {
     void signal(TComSignalEvent TComLink::*callback, bool on) { CallLinkSignal(callback, on); }
-    void Ring() { CallLinkNotify(&TComLink::OnRing); }
+    void ring() { CallLinkNotify(&TComLink::OnRing); }
 };
 
 // A lamp on a hand-moved clock that logs each change it reports as
@@ -68,9 +68,9 @@ TEST(ComLed, StateChangesAtTheRightTimes)
             if (s == "on" || s == "off")
                 port.signal(&TComLink::OnTx, s == "on");
             else if (s == "ring")
-                port.Ring();
+                port.ring();
             else if (s[0] == 'W')
-                lamp.clock->Advance(std::stoi(s.substr(1)));
+                lamp.clock->advance(std::stoi(s.substr(1)));
             else
                 lamp.led.SetRingDuration(std::stoi(s.substr(1)));
         }
@@ -101,11 +101,11 @@ TEST(ComLed, PortCallbacksRunInTheLampsThreadAndNeverThrow)
     std::thread reader([&] { port.signal(&TComLink::OnRx, true); });
     reader.join();
     EXPECT_EQ(lamp.led.State(), TLedState::lsOff);
-    EXPECT_TRUE(WaitFor([&] { return lamp.led.State() == TLedState::lsOn; }));
+    EXPECT_TRUE(waitFor([&] { return lamp.led.State() == TLedState::lsOn; }));
     HookMessages hook;
     lamp.led.OnChange = [](TComLed*, TLedState) { throw std::runtime_error("handler failed"); };
     EXPECT_NO_THROW(port.signal(&TComLink::OnRx, false));
-    EXPECT_NO_THROW(lamp.clock->Advance(100));  // from the switch-off timer
+    EXPECT_NO_THROW(lamp.clock->advance(100));  // from the switch-off timer
     EXPECT_NO_THROW(port.signal(&TComLink::OnRx, true));
     EXPECT_EQ(hook.take(), (Strings{"handler failed", "handler failed"}));
 }
@@ -120,14 +120,14 @@ TEST(ComLed, LightingInsideAPortCallPaintsTheLampButRunsNoOtherEvent)
     led.SetComPort(&port);
     led.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&led, 5000));
-    ASSERT_TRUE(WaitFor([&] { return led.paints > 0; }));
+    ASSERT_TRUE(waitFor([&] { return led.paints > 0; }));
     bool otherEventRan = false;
     QMetaObject::invokeMethod(&led, [&] { otherEventRan = true; }, Qt::QueuedConnection);
     const int paintsBefore = led.paints;
     port.signal(&TComLink::OnTx, true);
     EXPECT_GT(led.paints, paintsBefore);
     EXPECT_FALSE(otherEventRan);
-    EXPECT_TRUE(WaitFor([&] { return otherEventRan; }));
+    EXPECT_TRUE(waitFor([&] { return otherEventRan; }));
 }
 
 // Each kind is lit in its colour and brighter than unlit; the lamp draws the

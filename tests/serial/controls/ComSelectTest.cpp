@@ -82,7 +82,7 @@ struct User {
     }
 };
 
-std::string ReadFile(const std::string& path)
+std::string readFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -93,11 +93,11 @@ struct ComStorage : testing::Test {
     std::string user = testenv::makeTempDir("user"), files = testenv::makeTempDir("files");
     testenv::ScopedOverride userFolder{platform::setSettingsFolder, platform::SettingsRoot::CurrentUser, user};
     // The ini text `port` stores.
-    std::string IniText(ProbePort& port)
+    std::string iniText(ProbePort& port)
     {
         std::filesystem::remove(files + "/out.ini");
         StoreSettings(port, TStoreType::stIniFile, files + "/out.ini");
-        return ReadFile(files + "/out.ini");
+        return readFile(files + "/out.ini");
     }
 };
 
@@ -142,7 +142,7 @@ TEST(ComSetupDialog, OkAppliesAllSixInOneStep)
     EXPECT_EQ(Raised([&] { EditComPort(port); }), std::make_pair(int(CError_OpenFailed), EBUSY));
     EXPECT_EQ(port.Port(), "ttyS0");
     EXPECT_EQ(port.Parity().Bits(), TParityBits::prSpace);
-    EXPECT_EQ(port.UpdateCount(), 0);
+    EXPECT_EQ(port.updateCount(), 0);
     EXPECT_FALSE(port.Connected());
     ports.failWith(EIO);
     const testenv::ScopedOverride dialog(setSetupDialogHook, SetupDialogHook(EditComPort));
@@ -157,7 +157,7 @@ TEST(ComSetupDialog, OkAppliesAllSixInOneStep)
 TEST_F(ComStorage, IniTextAndEveryGroupRoundTripsThroughBothStores)
 {
     ProbePort port;
-    EXPECT_EQ(IniText(port), "[ComPort1]\r\nPort=COM1\r\nBaudRate=9600\r\nStopBits=1\r\nDataBits=8\r\nParity=None\r\n"
+    EXPECT_EQ(iniText(port), "[ComPort1]\r\nPort=COM1\r\nBaudRate=9600\r\nStopBits=1\r\nDataBits=8\r\nParity=None\r\n"
                              "FlowControl=None\r\n");
     const std::string full =
         "[ComPort1]\r\nPort=ttyUSB3\r\nBaudRate=Custom\r\nCustomBaudRate=250000\r\nStopBits=2\r\nDataBits=7\r\n"
@@ -171,13 +171,13 @@ TEST_F(ComStorage, IniTextAndEveryGroupRoundTripsThroughBothStores)
     std::ofstream(files + "/full.ini", std::ios::binary) << full;
     port.SetStoredProps(TStoredProps::all());
     LoadSettings(port, TStoreType::stIniFile, files + "/full.ini");
-    EXPECT_EQ(IniText(port), full);
+    EXPECT_EQ(iniText(port), full);
     StoreSettings(port, TStoreType::stRegistry, "HKEY_CURRENT_USER\\Software\\Demo\\");
-    EXPECT_NE(ReadFile(user + "/Demo.ini").find("Timeouts.ReadInterval=dword:0000000a"), std::string::npos);
+    EXPECT_NE(readFile(user + "/Demo.ini").find("Timeouts.ReadInterval=dword:0000000a"), std::string::npos);
     ProbePort fromStore;
     fromStore.SetStoredProps(TStoredProps::all());
     LoadSettings(fromStore, TStoreType::stRegistry, "HKEY_CURRENT_USER\\Software\\Demo");
-    EXPECT_EQ(IniText(fromStore), full);
+    EXPECT_EQ(iniText(fromStore), full);
 }
 
 // A missing store key fails with code 17 before anything is assigned; an ini
@@ -192,7 +192,7 @@ TEST_F(ComStorage, LoadFromAMissingPlaceLeavesAnOpenPortAlone)
     port.SetPort("ttyUSB0");
     port.SetBaudRate(TBaudRate::br19200);
     port.Open();
-    const std::string before = IniText(port);
+    const std::string before = iniText(port);
     std::ofstream(files + "/other.ini") << "[SomeoneElse]\nPort=ttyS9\n";
     std::ofstream(files + "/odd.ini") << "[ComPort1]\nTimeouts.WriteTotalConstant=soon\nCustomBaudRate=777\n";
     const struct { TStoreType type; std::string source; int code; } cases[] = {
@@ -203,9 +203,9 @@ TEST_F(ComStorage, LoadFromAMissingPlaceLeavesAnOpenPortAlone)
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Raised([&] { LoadSettings(port, c.type, c.source); }).first, c.code) << c.source;
-        EXPECT_EQ(IniText(port), before) << c.source;
+        EXPECT_EQ(iniText(port), before) << c.source;
         EXPECT_TRUE(port.Connected());
-        EXPECT_EQ(port.UpdateCount(), 0);
+        EXPECT_EQ(port.updateCount(), 0);
     }
     EXPECT_TRUE(std::filesystem::is_empty(user));
 }
