@@ -1,6 +1,5 @@
 #include "platform/EventFd.h"
 
-#include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -39,12 +38,6 @@ void EventFd::drain() const noexcept
     std::uint64_t value;
     while (::read(fd_, &value, sizeof value) < 0 && errno == EINTR) {
     }
-}
-
-bool EventFd::signalled() const noexcept
-{
-    pollfd p{fd_, POLLIN, 0};
-    return fd_ >= 0 && ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
 }
 
 } // namespace platform

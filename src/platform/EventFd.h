@@ -19,8 +19,6 @@ public:
     void signal() const noexcept;
     // Makes it unreadable again.
     void drain() const noexcept;
-    // Readable now, without waiting.
-    bool signalled() const noexcept;
 
 private:
     int fd_ = -1;
