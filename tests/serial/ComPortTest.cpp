@@ -169,6 +169,8 @@ TEST(ComPort, SettingsReachTheOpenLineBitForBit)
         c.set();
         EXPECT_EQ(devices.line(kPath).state->Flags, c.flags) << c.what;
     }
+    port.SetBaudRate(TBaudRate::br56000);
+    EXPECT_EQ(devices.line(kPath).state->BaudRate, 56000u);
     port.Buffer().SetInputSize(4098);  // the XON/XOFF limits follow at the next line change
     port.SetBaudRate(TBaudRate::brCustom);
     port.SetCustomBaudRate(31250);
