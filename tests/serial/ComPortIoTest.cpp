@@ -112,6 +112,9 @@ TEST_F(FakePort, ReadsTakeWhatHasArrived)
     port.Close();  // closed: a write fails, a query too
     EXPECT_EQ(Raised([&] { port.WriteStr("a"); }), std::make_pair(int(CError_WriteFailed), EBADF));
     EXPECT_EQ(Raised([&] { port.InputCount(); }).first, CError_ClearComFailed);
+    port.Open();  // opened again, the device is read again
+    Push("ok");
+    EXPECT_EQ(port.ReadStr(s, 10), 2);
 }
 
 // Without overlapped mode a write returns the bytes that really left: 0 and
