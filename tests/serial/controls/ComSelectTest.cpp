@@ -12,6 +12,7 @@
 #include "serial/controls/ComSetupDialog.h"
 #include "serial/ComSetupHook.h"
 #include "serial/ComStorage.h"
+#include "serial/ComTexts.h"
 #include "serial/EnumComPorts.h"
 #include "serial/SerialTestSupport.h"
 #include "support/FixedPortList.h"
@@ -47,6 +48,10 @@ TEST(ComSelect, AppliesOnlyAValueItHasTaken)
     int index = 5;
     TComPort port;
     port.SetBaudRate(TBaudRate::br115200);
+    TComComboBox combo;  // a linked control given a property shows the port's value
+    combo.SetComPort(&port);
+    combo.SetComProperty(TComProperty::cpBaudRate);
+    EXPECT_EQ(combo.currentText(), "115200");
     select.SetComPort(&port);
     select.ApplySettings();  // nothing taken yet: the zero value (Custom) is not written
     EXPECT_EQ(port.BaudRate(), TBaudRate::br115200);
@@ -92,6 +97,7 @@ std::string readFile(const std::string& path)
 struct ComStorage : testing::Test {
     std::string user = testenv::makeTempDir("user"), files = testenv::makeTempDir("files");
     testenv::ScopedOverride userFolder{platform::setSettingsFolder, platform::SettingsRoot::CurrentUser, user};
+    testenv::ScopedOverride machineFolder{platform::setSettingsFolder, platform::SettingsRoot::LocalMachine, files};
     // The ini text `port` stores.
     std::string iniText(ProbePort& port)
     {
@@ -148,6 +154,9 @@ TEST(ComSetupDialog, OkAppliesAllSixInOneStep)
     const testenv::ScopedOverride dialog(setSetupDialogHook, SetupDialogHook(EditComPort));
     EXPECT_EQ(Raised([&] { port.ShowSetupDialog(); }).first, CError_RegError);
     EXPECT_EQ(user.shown, 3);
+    const SetupDialogRunner previous = setSetupDialogRunner(SetupDialogRunner([](TComSetupFrm&) { return 0; }));
+    EXPECT_TRUE(previous);  // a runner set hands back the one it replaces
+    setSetupDialogRunner(previous);
 }
 
 // The ini text of a port: its chosen groups in a fixed order, CR LF lines.
@@ -178,6 +187,10 @@ TEST_F(ComStorage, IniTextAndEveryGroupRoundTripsThroughBothStores)
     fromStore.SetStoredProps(TStoredProps::all());
     LoadSettings(fromStore, TStoreType::stRegistry, "HKEY_CURRENT_USER\\Software\\Demo");
     EXPECT_EQ(iniText(fromStore), full);
+    EXPECT_EQ(Raised([&] { LoadSettings(fromStore, TStoreType::stRegistry, "hkey_local_machine\\Software\\Demo"); }).first,
+              CError_LoadFailed);  // the machine's store, named in lower case, has none
+    // Texts read back: a character given in hexadecimal, and an unknown speed taken as 9600.
+    EXPECT_EQ(std::pair(StrToChar("#$4A"), StrToBaudRate("fast")), std::pair('J', TBaudRate::br9600));
 }
 
 // A missing store key fails with code 17 before anything is assigned; an ini
