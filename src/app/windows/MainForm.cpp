@@ -5,9 +5,9 @@
 #include <QTableWidget>
 
 #include "app/windows/ErrorReporter.h"
-#include "app/windows/ImportDialog.h"
+#include "app/windows/FLasin.h"
 #include "app/link/LineSetup.h"
-#include "app/windows/LoaderDialog.h"
+#include "app/windows/FLoader.h"
 #include "platform/SettingsStore.h"
 #include "serial/controls/ComComboBox.h"
 

@@ -11,7 +11,7 @@
 #include <QTimer>
 
 #include "app/windows/ErrorReporter.h"
-#include "app/windows/ImportDialog.h"
+#include "app/windows/FLasin.h"
 #include "app/tables/IntervalTable.h"
 #include "app/tables/PursuitTable.h"
 #include "app/tables/StartTableLayout.h"

@@ -6,7 +6,7 @@
 #include "app/windows/MainSettings.h"
 #include "app/windows/QtDesktop.h"
 #include "platform/SettingsStore.h"
-#include "serial/controls/ComSetupDialog.h"
+#include "serial/controls/ComSetupFrm.h"
 
 namespace {
 

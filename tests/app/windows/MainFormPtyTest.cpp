@@ -12,7 +12,7 @@
 #include <fstream>
 
 #include "WindowFixture.h"
-#include "app/windows/LoaderDialog.h"
+#include "app/windows/FLoader.h"
 #include "sim/BootSim.h"
 #include "sim/ClockSim.h"
 

@@ -12,7 +12,7 @@
 #include <fstream>
 
 #include "WindowFixture.h"
-#include "app/windows/ImportDialog.h"
+#include "app/windows/FLasin.h"
 #include "app/import/ImportFile.h"
 #include "support/TestFiles.h"
 #include "timevalues/controls/TidEdit.h"

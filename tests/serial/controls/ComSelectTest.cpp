@@ -9,7 +9,7 @@
 #include "platform/SettingsFolders.h"
 #include "serial/controls/ComComboBox.h"
 #include "serial/ComSelect.h"
-#include "serial/controls/ComSetupDialog.h"
+#include "serial/controls/ComSetupFrm.h"
 #include "serial/ComSetupHook.h"
 #include "serial/ComStorage.h"
 #include "serial/ComTexts.h"

@@ -1,4 +1,4 @@
-#include "app/windows/LoaderDialog.h"
+#include "app/windows/FLoader.h"
 
 #include <QCloseEvent>
 #include <QFile>

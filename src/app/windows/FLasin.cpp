@@ -1,4 +1,4 @@
-#include "app/windows/ImportDialog.h"
+#include "app/windows/FLasin.h"
 
 #include <QFile>
 #include <QGridLayout>

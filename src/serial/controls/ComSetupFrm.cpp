@@ -1,4 +1,4 @@
-#include "serial/controls/ComSetupDialog.h"
+#include "serial/controls/ComSetupFrm.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
