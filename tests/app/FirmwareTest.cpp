@@ -253,6 +253,8 @@ TEST(BootUpload, BytesOnTheWire)
          .ends = {"NO\r"}, .wire = {W, cr(d0), kEnd, P0, cr(d0), kEnd, kEnd, kClose}, .shown = {"0", "OK"}},
         {.what = "a held page-select record with no page open sends nothing", .file = {segE0, kEof},
          .wire = {W, kEnd, kClose}, .shown = {"OK"}},
+        {.what = "a second held page-select record finds the page closed", .file = {d0, segE0, segE0, kEof},
+         .wire = {W, cr(d0), kEnd, kEnd, kClose}, .shown = {"OK"}},
         {.what = "the hand-shake tries again until LD", .ready = {"NO\r", "", "LX\r"},
          .wire = {W, W, W, W, L1, kEnd, P1, spill1, L2, kEnd, kClose}, .shown = {"1", "OK"}},
         // Stale "LD" replies, taken for the reply to the first end record,

@@ -78,8 +78,10 @@ TEST_F(MainFormTablesTest, AnImportTheGridCannotHoldIsCutOffAndSaidSo)
 }
 
 // "Läs" on "Vanlig" sets the beep button by its place in the file's code,
-// "Gran på", and "Ant/Start" within its range; "Spara" writes them back.
-TEST_F(MainFormTablesTest, TheIntervalSettingsComeFromTheFileAndGoBack)
+// "Gran på", and "Ant/Start" within its range; "Spara" writes them back. On
+// "Jaktstart" the file sets the queues, the first start and "Gran på", and
+// the differences are recomputed; a shift of the selected starts too.
+TEST_F(MainFormTablesTest, TheTableSettingsComeFromTheFileAndGoBack)
 {
     const std::string path = testenv::makeTempDir("tables") + "/vanlig.tid";
     std::ofstream(path, std::ios::binary) << "Tuta=2;\r\nGran=true;\r\nAntStart=0;\r\n";
@@ -90,6 +92,23 @@ TEST_F(MainFormTablesTest, TheIntervalSettingsComeFromTheFileAndGoBack)
     EXPECT_EQ(w.SEParstart->Value(), 1);
     w.Button12->click();
     EXPECT_EQ(testfiles::fileText(path), "Tuta=2;\r\nGran=true;\r\nAntStart=1;\r\n");
+
+    const std::string pursuit = "Antalko=3;\r\nForstastart=360000000;\r\nGran=false\r\n"
+                                "Grid=1;0;;10.00.00;\r\nGrid=2;12;2;10.00.30;\r\n";
+    std::ofstream(path, std::ios::binary) << pursuit;
+    w.Button9->click();
+    EXPECT_EQ(std::tuple(w.AntalKo->value(), w.EStartTid->Tid(), w.CBGran->isChecked()),
+              std::tuple(3, 10 * kTidHour, false));
+    EXPECT_EQ(rowIn(w.StringGrid2, 2), (Row{"12", "2", "10.00.30", "    0.30"}));
+    w.Button10->click();
+    EXPECT_EQ(testfiles::fileText(path), pursuit);
+
+    // "Sub Starttid" moves the selected rows only, by "Första start".
+    w.EStartTid->setTid(30 * kTidSecond);
+    w.StringGrid2->setRangeSelected(QTableWidgetSelectionRange(1, 0, 2, 3), true);
+    w.Button8->click();
+    EXPECT_EQ(rowIn(w.StringGrid2, 1), (Row{"0", "", "10.00.00", ""}));
+    EXPECT_EQ(rowIn(w.StringGrid2, 2), (Row{"12", "2", "10.00.00", "    0.00"}));
     EXPECT_TRUE(errors.empty());
 }
 

@@ -67,7 +67,8 @@ TEST(SettingsStore, KeysMapToIniFilesUnderTheRootFolder)
 
 // Every string reads back exactly: plain ones stay plain, those with blanks at
 // an end, control characters, quotes or a "dword:" look are quoted, and a
-// leading byte-order mark is kept; integers are "dword:" and eight hex digits.
+// leading byte-order mark is kept (the file's own stays first); integers are
+// "dword:" and eight hex digits.
 TEST(SettingsStore, ValuesReadBackExactly)
 {
     struct Case { QString text; std::string line; };
@@ -92,6 +93,11 @@ TEST(SettingsStore, ValuesReadBackExactly)
         EXPECT_THROW(reader.readString("V"), SettingsError);
     }
     EXPECT_THROW(IniDocument("[S]\n").setValue("S", "K", "1\r\nInjected=1"), SettingsError);
+    // The file's own byte-order mark stays first when a value goes in above.
+    IniDocument marked("\xEF\xBB\xBF[S]\r\nX=1\r\n");
+    marked.setValue("", "K", "v");
+    EXPECT_EQ(marked.toBytes(), "\xEF\xBB\xBFK=v\r\n[S]\r\nX=1\r\n");
+    EXPECT_EQ(IniDocument(marked.toBytes()).value("", "K"), "v");
     // Ini files hold integers as decimal or hex text; hex is a 32-bit pattern.
     EXPECT_EQ(std::tuple(parseInt32(u"0xFFFFFFFF"), parseInt32(u"-0x10"), parseInt32(u"$80000000")),
               std::tuple(-1, -16, INT32_MIN));
