@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include <termios.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <tuple>
@@ -82,10 +83,20 @@ TEST(SerialDevicePty, OneOpenerAtATime)
     EXPECT_EQ(first->purge(true, true), 0);
     EXPECT_EQ(first->inputWaiting(waiting), 0);
     EXPECT_EQ(waiting, 0);
+    EXPECT_EQ(std::tuple(first->setBreak(true), first->setBreak(false)), std::tuple(0, 0));
     first->close();
     EXPECT_EQ(std::tuple(first->inputWaiting(waiting), first->setBreak(true), first->pollFd()),
               std::tuple(EBADF, EBADF, -1));
     EXPECT_EQ(second->open(pty.path()), 0);
+    // A program started without input gets the port on descriptor 0.
+    second->close();
+    const int input = ::dup(0);
+    ::close(0);
+    ASSERT_EQ(second->open(pty.path()), 0);
+    EXPECT_EQ(std::tuple(second->pollFd(), second->write("x", 1).error), std::tuple(0, 0));
+    second->close();
+    ::dup2(input, 0);
+    ::close(input);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDate>
 
 #include <system_error>
 
@@ -12,6 +13,7 @@
 #include "platform/IniDocument.h"
 #include "platform/IntegerText.h"
 #include "platform/LocalClock.h"
+#include "platform/SettingsProfile.h"
 #include "platform/SettingsStore.h"
 #include "support/TestFiles.h"
 #include "support/test_env.h"
@@ -52,7 +54,7 @@ TEST(SettingsStore, KeysMapToIniFilesUnderTheRootFolder)
         EXPECT_EQ(tree(roots.machine), Tree{});
     }
     const Roots roots;
-    putFile(roots.user + "/Vilo/K4721/Corvalinder.ini", "[Main]\nVidd = 300 \nBig=dword:123456789\n");
+    putFile(roots.user + "/Vilo/K4721/Corvalinder.ini", "\n[Main]\nVidd = 300 \nBig=dword:123456789\n");
     SettingsStore store = roots.store();
     ASSERT_TRUE(store.openKey("software\\VILO\\k4721\\corvalinder\\MAIN", false));
     EXPECT_EQ(store.readString("vidd"), "300");
@@ -61,7 +63,10 @@ TEST(SettingsStore, KeysMapToIniFilesUnderTheRootFolder)
     store.writeString("VIDD", "310");
     store.writeString("hojd", "400");
     EXPECT_TRUE(store.deleteValue("BIG"));
-    EXPECT_EQ(fileText(roots.user + "/Vilo/K4721/Corvalinder.ini"), "[Main]\nVidd=310\r\nhojd=400\r\n");
+    EXPECT_EQ(fileText(roots.user + "/Vilo/K4721/Corvalinder.ini"), "\n[Main]\nVidd=310\r\nhojd=400\r\n");
+    SettingsProfile profile(SettingsRoot::CurrentUser, "Software\\Vilo\\K4721\\Corvalinder", {roots.user, roots.machine});
+    profile.writeString("Main", "Namn", "Förste");
+    EXPECT_EQ(SettingsProfile(profile).readString("main", "NAMN", "-"), "Förste");
     EXPECT_EQ(tree(roots.user), (Tree{"Vilo", "Vilo/K4721", "Vilo/K4721/Corvalinder.ini"}));
 }
 
@@ -147,6 +152,7 @@ TEST(FileBytes, ReplacesTheFileByRename)
     EXPECT_EQ(tree(dir), (Tree{"folder.ini", "link.ini", "old-reader", "real.ini"}));
     EXPECT_EQ(readFileBytes(dir + "/none"), std::nullopt);
     EXPECT_THROW(readFileBytes(dir), std::system_error);
+    EXPECT_EQ(readRegularFile("/proc/self/mem", 1 << 20).error, EIO);  // a regular file that cannot be read
 }
 
 // Tests never touch the machine: the real clock refuses to be set, and the
@@ -155,6 +161,9 @@ TEST(TestEnvironment, IsIsolatedFromTheMachine)
 {
     setLocalClock(nullptr);
     EXPECT_THROW(localClock().set(localClock().now()), LocalClockError);
+    const LocalDateTime today = localClock().now();
+    EXPECT_EQ(QDate(today.year, today.month, today.day).daysTo(QDate::currentDate()), 0);
+    EXPECT_EQ(defaultSettingsFolder(SettingsRoot::LocalMachine), "/etc/xdg");
     const std::string config = settingsFolder(SettingsRoot::CurrentUser);
     EXPECT_EQ(config, std::getenv("XDG_CONFIG_HOME"));
     EXPECT_NE(config.find("/startclock-test-"), std::string::npos);

@@ -46,7 +46,8 @@ bool waitForFocus(QWidget* widget)
 
 // Entering selects the text and a key that is no number is refused; leaving
 // clamps the value before the exit handler sees it, once, and only on a real
-// focus move: another window taking the focus for a while is no leaving.
+// focus move: another window taking the focus for a while is no leaving, but
+// a move made meanwhile is.
 TEST(SpinEntry, LeavingClampsBeforeTheExitHandlerRuns)
 {
     QWidget window;
@@ -75,6 +76,19 @@ TEST(SpinEntry, LeavingClampsBeforeTheExitHandlerRuns)
     ASSERT_TRUE(waitForFocus(after));
     EXPECT_EQ(exits, std::vector<int>{9});
     EXPECT_EQ(entry->text(), "9");
+    // A move made while another window is active is seen, once, when the window comes back.
+    entry->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(waitForFocus(entry));
+    {
+        QWidget other;
+        ASSERT_TRUE(showActive(other));
+        after->setFocus(Qt::OtherFocusReason);
+    }
+    ASSERT_TRUE(showActive(window));
+    ASSERT_TRUE(waitForFocus(after));
+    after->clearFocus();
+    after->setFocus(Qt::OtherFocusReason);
+    EXPECT_EQ(exits, (std::vector<int>{9, 9}));
 }
 
 } // namespace

@@ -14,7 +14,8 @@ namespace {
 // Display masks (the grids' and files'; the time entries' are tested there):
 // a negative time puts its sign before the first digit shown, beyond a day
 // either way the digits are blank, and a mask whose first run holds three or
-// more placeholders shows the value right-aligned in ten-thousandths.
+// more placeholders shows the value right-aligned in ten-thousandths (a zero
+// under a "+" mask shows the sign alone).
 TEST(FormatTid, DisplayMasks)
 {
     struct Case { TTid value; const char* mask; const char* text; };
@@ -24,6 +25,7 @@ TEST(FormatTid, DisplayMasks)
         {-3300000, "##.$$", "-5.30"}, {-3300000, "$$:$$", "-5:30"}, {-39300000, "##.#$.$$", "-1.05.30"},
         {-39300000, "##.$$", "05.30"}, {-864000001, "##.#$.$$", "    0.00"}, {INT_MIN, "$$.$$.$$", "00.00.00"},
         {INT_MAX, "##.$$", "   00"}, {39300000, "$$$.$$", "039.30"}, {39300000, "$$$$$$$$$$$$$$", "00000000003930"},
+        {0, "+#,####", "     + "},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(FormatTid(c.value, c.mask, 'V'), c.text) << c.value << " with " << c.mask;
