@@ -86,6 +86,7 @@ TEST(ComLed, APortFreedFirstIsForgotten)
         ActivePort port;
         lamp.led.SetComPort(&port);
         port.Signal(&TComLink::OnConn, true);
+        EXPECT_EQ(Raised([&] { lamp.led.SetState(TLedState::lsOff); }), std::make_pair(19, -1));  // the port rules it
     }
     EXPECT_EQ(lamp.led.ComPort(), nullptr);
     EXPECT_EQ(lamp.log, "on@0 off@0");

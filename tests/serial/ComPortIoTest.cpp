@@ -63,8 +63,10 @@ TEST_F(FakePort, WritesReportAndTellOnlyTheBytesThatLeft)
 
     ComAsyncRecord async;
     port.Timeouts().SetWriteTotalConstant(0);  // no time limit
-    EXPECT_EQ(port.WriteStrAsync("xyz", async.get()), 0);  // pending: the line takes nothing
-    devices.line(kPath, [](auto& l) { l.writeRoom = -1; });
+    devices.line(kPath, [](auto& l) { l.writeRoom = 1; });
+    EXPECT_EQ(port.WriteStrAsync("xyz", async.get()), 0);  // pending: the line takes one byte
+    EXPECT_FALSE(port.IsAsyncCompleted(async.get()));
+    devices.line(kPath, [](auto& l) { l.writeRoom = -1; });  // the rest, and no byte beyond it
     EXPECT_TRUE(port.IsAsyncCompleted(async.get()));
     EXPECT_EQ(port.WaitForAsync(async.get()), 3);
     port.Timeouts().SetReadInterval(0);  // a read waits for its count
@@ -90,7 +92,8 @@ TEST_F(FakePort, ReadsTakeWhatHasArrived)
     EXPECT_EQ(s, "cde");
     EXPECT_EQ(port.ReadStr(s, 0), 0);  // no read, no link call
     EXPECT_EQ(log.Take(), Strings{"Rx-"});
-    Push("xyz");
+    port.Parity().SetCheck(true);
+    Push("xyz\xff");  // purged input forgets a half-read mark
     EXPECT_EQ(port.InputCount(), 3);
     port.ClearBuffer(true, false);
     Push("abc");
@@ -109,6 +112,9 @@ TEST_F(FakePort, ReadsTakeWhatHasArrived)
     port.Close();  // closed: a write fails, a query too
     EXPECT_EQ(Raised([&] { port.WriteStr("a"); }), std::make_pair(int(CError_WriteFailed), EBADF));
     EXPECT_EQ(Raised([&] { port.InputCount(); }).first, CError_ClearComFailed);
+    port.Open();  // opened again, the device is read again
+    Push("ok");
+    EXPECT_EQ(port.ReadStr(s, 10), 2);
 }
 
 // Without overlapped mode a write returns the bytes that really left: 0 and
@@ -137,6 +143,7 @@ TEST_F(FakePort, LineEventsReachHandlersAndLinks)
     port.OnTxEmpty = log.Note("TxEmpty");
     port.OnBreak = log.Note("Break");
     port.OnRing = log.Note("Ring");
+    port.OnRx80Full = log.Note("Rx80Full");
     port.OnDSRChange = log.Signal("DSR");
     port.OnRLSDChange = log.Signal("RLSD");
     port.OnError = [&](TCustomComPort*, TComErrors e) { log.Add("Error " + std::to_string(e.ToBits())); };
@@ -152,6 +159,8 @@ TEST_F(FakePort, LineEventsReachHandlersAndLinks)
         {"ring", line([](auto& l) { l.counters.ring++; }), {"link Ring", "Ring"}},
         {"break", line([](auto& l) { l.counters.brk++; }), {"Break"}},  // no error event
         {"output empty", [&] { port.WriteStr("x"); }, {"Tx+", "TxBuf x", "Tx-", "link TxEmpty", "TxEmpty"}},
+        {"input short of 80% full", [&] { Push(std::string(819, 'a')); }, {"Rx+"}},
+        {"input 80% full", [&] { Push("a"); }, {"Rx+", "Rx80Full"}},
     };
     for (const auto& c : cases) {
         c.cause();

@@ -131,16 +131,32 @@ TEST(ComPort, LoadingDefersEverythingToLoaded)
     EXPECT_EQ(devices.line(kPath).state->BaudRate, 4800u);
 }
 
-// Freeing an open port never throws, and the device is closed all the same.
+// Freeing an open port never throws, nor waits for a read in its event
+// thread, and the device is closed all the same.
 TEST(ComPort, DestructorNeverThrowsAndAlwaysClosesTheDevice)
 {
     FakeSerialDevices devices;
     HookMessages hook;
+    std::atomic<bool> reading{false};
+    const auto start = Clock::now();
     {
         TComPort port;
+        port.SetSyncMethod(TSyncMethod::smNone);
+        port.Timeouts().SetReadInterval(0);
+        port.Timeouts().SetReadTotalConstant(3000);  // a read waits 3 s for its count
+        port.OnRxChar = [&](TCustomComPort* p, int) {
+            std::string s;
+            reading = true;
+            Raised([&] { p->ReadStr(s, 9); });  // cut off by the closing
+        };
+        port.SetEvents({TComEvent::evRxChar});
         port.Open();
+        ASSERT_TRUE(devices.pushInput(kPath, "x"));
+        ASSERT_TRUE(WaitWithoutEvents([&] { return reading.load(); }));
+        std::this_thread::sleep_for(milliseconds(50));  // the read waits
         port.OnBeforeClose = [](TCustomComPort*) { throw std::runtime_error("handler failed"); };
     }
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
     EXPECT_EQ(hook.Take(), Strings{"handler failed"});
     EXPECT_FALSE(devices.line(kPath).open);
 }
@@ -169,6 +185,8 @@ TEST(ComPort, SettingsReachTheOpenLineBitForBit)
         c.set();
         EXPECT_EQ(devices.line(kPath).state->Flags, c.flags) << c.what;
     }
+    port.SetBaudRate(TBaudRate::br56000);
+    EXPECT_EQ(devices.line(kPath).state->BaudRate, 56000u);
     port.Buffer().SetInputSize(4098);  // the XON/XOFF limits follow at the next line change
     port.SetBaudRate(TBaudRate::brCustom);
     port.SetCustomBaudRate(31250);

@@ -11,6 +11,7 @@
 #include "serial/ComSelect.h"
 #include "serial/ComSetupDialog.h"
 #include "serial/ComStorage.h"
+#include "serial/ComTexts.h"
 #include "serial/EnumComPorts.h"
 #include "serial/SerialTestSupport.h"
 #include "support/FixedPortList.h"
@@ -46,6 +47,10 @@ TEST(ComSelect, AppliesOnlyAValueItHasTaken)
     int index = 5;
     TComPort port;
     port.SetBaudRate(TBaudRate::br115200);
+    TComComboBox combo;  // a linked control given a property shows the port's value
+    combo.SetComPort(&port);
+    combo.SetComProperty(TComProperty::cpBaudRate);
+    EXPECT_EQ(combo.currentText(), "115200");
     select.SetComPort(&port);
     select.ApplySettings();  // nothing taken yet: the zero value (Custom) is not written
     EXPECT_EQ(port.BaudRate(), TBaudRate::br115200);
@@ -90,8 +95,13 @@ std::string ReadFile(const std::string& path)
 // Private folders for the user's and the machine's store and for ini files.
 struct ComStorage : testing::Test {
     std::string user = testenv::makeTempDir("user"), files = testenv::makeTempDir("files");
-    void SetUp() override { platform::setSettingsFolder(platform::SettingsRoot::CurrentUser, user); }
-    void TearDown() override { platform::setSettingsFolder(platform::SettingsRoot::CurrentUser, ""); }
+    void SetUp() override { SetFolders(user, files); }
+    void TearDown() override { SetFolders("", ""); }
+    static void SetFolders(const std::string& currentUser, const std::string& machine)
+    {
+        platform::setSettingsFolder(platform::SettingsRoot::CurrentUser, currentUser);
+        platform::setSettingsFolder(platform::SettingsRoot::LocalMachine, machine);
+    }
     // The ini text `port` stores.
     std::string IniText(ProbePort& port)
     {
@@ -147,6 +157,7 @@ TEST(ComSetupDialog, OkAppliesAllSixInOneStep)
     ports.failWith(EIO);
     EXPECT_EQ(Raised([&] { port.ShowSetupDialog(); }).first, CError_RegError);
     EXPECT_EQ(user.shown, 3);
+    EXPECT_TRUE(User([](TComSetupFrm&) { return 0; }).previous);  // a runner set hands back the one it replaces
 }
 
 // The ini text of a port: its chosen groups in a fixed order, CR LF lines.
@@ -177,6 +188,10 @@ TEST_F(ComStorage, IniTextAndEveryGroupRoundTripsThroughBothStores)
     fromStore.SetStoredProps(TStoredProps::All());
     LoadSettings(fromStore, TStoreType::stRegistry, "HKEY_CURRENT_USER\\Software\\Demo");
     EXPECT_EQ(IniText(fromStore), full);
+    EXPECT_EQ(Raised([&] { LoadSettings(fromStore, TStoreType::stRegistry, "hkey_local_machine\\Software\\Demo"); }).first,
+              CError_LoadFailed);  // the machine's store, named in lower case, has none
+    // Texts read back: a character given in hexadecimal, and an unknown speed taken as 9600.
+    EXPECT_EQ(std::pair(StrToChar("#$4A"), StrToBaudRate("fast")), std::pair('J', TBaudRate::br9600));
 }
 
 // A missing store key fails with code 17 before anything is assigned; an ini
