@@ -32,9 +32,9 @@ timevalues::TTid waitForWholeSecond(WaitClock& clock)
     // says where the second begins: a first reading that already lies in
     // the second's first milliseconds may be up to 4 ms late, so the wait
     // is for the next second then too.
-    timevalues::TTid t = timevalues::TidNow();
-    const timevalues::TTid startSecond = t / timevalues::kTidSecond;
     using timevalues::kTidSecond;
+    timevalues::TTid t = timevalues::TidNow();
+    const timevalues::TTid startSecond = t / kTidSecond;
     const auto bound = clock.monotonicNow() + (kTidSecond - t % kTidSecond) * kTidUnit + kWaitMargin;
     for (;;) {
         const auto now = clock.monotonicNow();
