@@ -41,11 +41,11 @@ timevalues::TTid waitForWholeSecond(WaitClock& clock)
         if (now >= bound)
             return t;
         const auto untilSecond = std::chrono::duration_cast<std::chrono::nanoseconds>(
-            (timevalues::kTidSecond - t % timevalues::kTidSecond) * kTidUnit);
+            (kTidSecond - t % kTidSecond) * kTidUnit);
         if (untilSecond > kSpinStretch)
             clock.sleepFor(std::min<std::chrono::nanoseconds>(untilSecond - kSpinStretch, bound - now));
         t = timevalues::TidNow();
-        if (t / timevalues::kTidSecond != startSecond)
+        if (t / kTidSecond != startSecond)
             return t;
     }
 }
