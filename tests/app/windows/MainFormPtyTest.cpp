@@ -151,7 +151,7 @@ TEST_F(MainFormPtyTest, TheHandOverToTheLoaderAlwaysEndsWithTheTimerRunning)
 
 // ---- the loader dialog, reached through the main window's hand-over ----
 
-class LoaderDialogTest : public windowtest::WindowTest {
+class TFLoaderTest : public windowtest::WindowTest {
 protected:
     void SetUp() override
     {
@@ -218,7 +218,7 @@ protected:
 // of the line, which the main window has again. The next upload starts at
 // page 0, and when the boot loader falls silent it ends within its bound and
 // says so in a box; the dialog stays open.
-TEST_F(LoaderDialogTest, UploadsAFileWholeOrSaysWhyNot)
+TEST_F(TFLoaderTest, UploadsAFileWholeOrSaysWhyNot)
 {
     const std::string gap = ":0100F000010E", d1 = ":0101000002FC", end = ":00000001FF";
     chosen = writeFile("firmware.hex", gap + "\r\n" + d1 + "\r\n" + end + "\r\n");
@@ -249,7 +249,7 @@ TEST_F(LoaderDialogTest, UploadsAFileWholeOrSaysWhyNot)
 // The whole file is read and checked before the boot loader is woken: a file
 // that cannot be loaded leaves the clock untouched and waiting, and a port
 // that cannot be opened is reported without showing the dialog.
-TEST_F(LoaderDialogTest, NothingGoesToTheClockUnlessAFileCanBeLoaded)
+TEST_F(TFLoaderTest, NothingGoesToTheClockUnlessAFileCanBeLoaded)
 {
     ASSERT_EQ(::mkfifo((folder + "/pipe.hex").c_str(), 0600), 0);
     const QString huge = writeFile("huge.hex", "");
