@@ -29,11 +29,6 @@ IniFile::IniFile(const QString& fileName)
     path_ = fileName.contains(u'/') ? name : settingsFolder(SettingsRoot::CurrentUser) + "/" + name;
 }
 
-QString IniFile::fileName() const
-{
-    return QFile::decodeName(QByteArray::fromStdString(path_));
-}
-
 IniDocument IniFile::load() const
 {
     try {
@@ -60,11 +55,6 @@ void IniFile::update(const std::function<bool(IniDocument&)>& change) const
         save(document);
 }
 
-QString IniFile::readString(const QString& section, const QString& key, const QString& fallback) const
-{
-    return load().value(section, key).value_or(fallback);
-}
-
 void IniFile::writeString(const QString& section, const QString& key, const QString& value)
 {
     update([&](IniDocument& document) {
@@ -73,34 +63,9 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
     });
 }
 
-bool IniFile::valueExists(const QString& section, const QString& key) const
-{
-    return load().value(section, key).has_value();
-}
-
 bool IniFile::sectionExists(const QString& section) const
 {
     return load().hasSection(section);
-}
-
-QStringList IniFile::sectionNames() const
-{
-    return load().sectionNames();
-}
-
-QStringList IniFile::keyNames(const QString& section) const
-{
-    return load().keyNames(section);
-}
-
-void IniFile::deleteKey(const QString& section, const QString& key)
-{
-    update([&](IniDocument& document) { return document.removeKey(section, key); });
-}
-
-void IniFile::eraseSection(const QString& section)
-{
-    update([&](IniDocument& document) { return document.removeSection(section); });
 }
 
 } // namespace platform

@@ -93,10 +93,6 @@ public slots:
     void ComComboBoxChange();
     // Hands the serial line to the firmware loader and takes it back.
     void Button3Click();
-    void SESekundUpClick() { Settiddiff(timevalues::kTidSecond); }
-    void SESekundDownClick() { Settiddiff(-timevalues::kTidSecond); }
-    void SETiondelUpClick() { Settiddiff(kShiftTenth); }
-    void SETiondelDownClick() { Settiddiff(-kShiftTenth); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
