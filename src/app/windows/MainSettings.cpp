@@ -1,7 +1,7 @@
 #include "app/windows/MainSettings.h"
 
 #include "platform/IntegerText.h"
-#include "platform/SettingsStore.h"
+#include "platform/settings/SettingsStore.h"
 
 namespace app {
 namespace {

@@ -5,7 +5,7 @@
 #include "app/windows/MainForm.h"
 #include "app/windows/MainSettings.h"
 #include "app/windows/QtDesktop.h"
-#include "platform/SettingsStore.h"
+#include "platform/settings/SettingsStore.h"
 #include "serial/controls/ComSetupFrm.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/SettingsLayout.h"
+#include "platform/settings/SettingsLayout.h"
 
 #include "platform/FileBytes.h"
 #include "platform/NameOrder.h"

@@ -1,4 +1,4 @@
-#include "platform/IniDocument.h"
+#include "platform/settings/IniDocument.h"
 
 #include "platform/NameOrder.h"
 

@@ -16,9 +16,9 @@
 //
 // Failures: openKey() answers false; everything else raises SettingsError
 // when a file in its way cannot be read or written, and as said at each.
-#include "platform/SettingsError.h"
-#include "platform/SettingsFolders.h"
-#include "platform/SettingsValueText.h"
+#include "platform/settings/SettingsError.h"
+#include "platform/settings/SettingsFolders.h"
+#include "platform/settings/SettingsValueText.h"
 
 #include <QString>
 #include <QStringList>

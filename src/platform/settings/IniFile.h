@@ -12,7 +12,7 @@
 // A missing file reads as empty. A file that exists but cannot be read
 // raises SettingsError on reads and writes alike, so a write never replaces
 // a file it could not read.
-#include "platform/IniDocument.h"
+#include "platform/settings/IniDocument.h"
 
 #include <functional>
 #include <string>

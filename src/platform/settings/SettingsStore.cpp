@@ -1,6 +1,6 @@
-#include "platform/SettingsStore.h"
+#include "platform/settings/SettingsStore.h"
 
-#include "platform/SettingsLayout.h"
+#include "platform/settings/SettingsLayout.h"
 
 namespace platform {
 namespace {

@@ -20,7 +20,7 @@
 // when the section has none), a new section goes at the end of the text after
 // a blank line. Every other line stays byte for byte. Lines written end with
 // CR LF. Text is UTF-8.
-#include "platform/SettingsError.h"
+#include "platform/settings/SettingsError.h"
 
 #include <QByteArray>
 #include <QString>

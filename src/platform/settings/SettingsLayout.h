@@ -21,7 +21,7 @@
 // Names are matched ignoring letter case against what is on disk; what is
 // made takes the letter case given. Folders and files whose names begin
 // with "." are not keys.
-#include "platform/IniFile.h"
+#include "platform/settings/IniFile.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
-#include "platform/IniFile.h"
+#include "platform/settings/IniFile.h"
 
 #include "platform/FileBytes.h"
-#include "platform/SettingsFolders.h"
+#include "platform/settings/SettingsFolders.h"
 
 #include <QFile>
 
