@@ -31,14 +31,15 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Corvalinder"));
     QApplication::setOrganizationName(QStringLiteral("Vilo"));
 
-    app::ErrorReporter& reporter = app::ErrorReporter::instance();
+    // Every window shows its messages through this one reporter.
+    app::ErrorReporter reporter;
     app::routeLibraryFailures(&reporter);
     serial::installSetupDialog();
 
     int result = 1;
     try {
         app::QtDesktop desktop;
-        app::TMainForm mainForm(readSettings(reporter), desktop);
+        app::TMainForm mainForm(readSettings(reporter), desktop, reporter);
         reporter.setMainWindow(&mainForm);
         mainForm.show();
         mainForm.Init();
