@@ -5,6 +5,7 @@
 #include "app/windows/MainForm.h"
 #include "app/windows/MainSettings.h"
 #include "app/windows/QtDesktop.h"
+#include "app/windows/QtTranslation.h"
 #include "platform/SettingsStore.h"
 #include "serial/controls/ComSetupFrm.h"
 
@@ -30,6 +31,8 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvalinder"));
     QApplication::setOrganizationName(QStringLiteral("Vilo"));
+    // Without the translation Qt's dialogs stay English; the program runs.
+    app::loadQtTranslation();
 
     // Every window shows its messages through this one reporter.
     app::ErrorReporter reporter;
