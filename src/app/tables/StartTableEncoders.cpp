@@ -11,10 +11,6 @@
 namespace app {
 namespace {
 
-// Column headers, for messages that name a cell.
-constexpr const char* kIntervalHeaders[] = {"Från nr", "Till nr", "Tid", "Difftid", "Ant/sta"};
-constexpr const char* kPursuitHeaders[] = {"Nr", "F", "Tid"};
-
 struct IntervalRow {
     int from = 0;
     int to = 0;
@@ -34,7 +30,7 @@ int requiredInteger(const StringGrid& grid, int col, int row, const char* header
     const std::string text = grid.Cell(col, row);
     const std::optional<int> value = tryStrictInt(text);
     if (!value)
-        throw StartTableError(std::string("\"") + text + "\" i " + header + " är inget heltal");
+        throw StartTableError(notAnIntegerText(text, header));
     return *value;
 }
 

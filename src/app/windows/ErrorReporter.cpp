@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPointer>
+#include <QSpacerItem>
 
 #include <memory>
 
@@ -13,6 +16,24 @@
 namespace app {
 namespace {
 
+// What a title bar needs besides its text: the window's icon and its buttons.
+constexpr int kTitleBarRoom = 150;
+
+// A message box is as wide as its text; a short text would leave the title
+// bar too narrow for the title, which the window manager then cuts. A row as
+// wide as the title (in the bold a title bar is usually drawn in) keeps it whole.
+void widenForTitle(QMessageBox& box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + kTitleBarRoom;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
 // The message box of a report: modal for the whole program, but shown
 // without a nested event loop, so the window's timer and port go on. A box
 // with a parent is centred over it.
@@ -21,10 +42,11 @@ void showBox(ErrorReporter::Kind kind, const QString& text, QWidget* over, std::
     auto* box = new QMessageBox(over);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
-    box->setIcon(kind == ErrorReporter::Kind::Error ? QMessageBox::Critical : QMessageBox::Information);
+    box->setIcon(kind == ErrorReporter::Kind::Failure ? QMessageBox::Critical : QMessageBox::Information);
     box->setWindowTitle(QApplication::applicationName());
     box->setText(text);
     box->setStandardButtons(QMessageBox::Ok);
+    widenForTitle(*box);
     QObject::connect(box, &QMessageBox::finished, box, [done = std::move(done)](int) { done(); });
     box->show();
 }
@@ -34,12 +56,6 @@ void showBox(ErrorReporter::Kind kind, const QString& text, QWidget* over, std::
 ErrorReporter::ErrorReporter(QObject* parent) : QObject(parent) {}
 
 ErrorReporter::~ErrorReporter() = default;
-
-ErrorReporter& ErrorReporter::instance()
-{
-    static ErrorReporter reporter;
-    return reporter;
-}
 
 QString ErrorReporter::messageOf(std::exception_ptr error)
 {
@@ -57,15 +73,30 @@ QString ErrorReporter::messageOf(std::exception_ptr error)
 void ErrorReporter::reportError(std::exception_ptr error) noexcept
 {
     try {
-        post(Kind::Error, messageOf(error));
+        post(Kind::Failure, messageOf(error));
     } catch (...) {
         // nothing more can be done for a report that cannot even be formed
     }
 }
 
-void ErrorReporter::showMessage(const QString& text) noexcept
+void ErrorReporter::show(Kind kind, const QString& text) noexcept
 {
-    post(Kind::Message, text);
+    post(kind, text);
+}
+
+void ErrorReporter::showAndWait(Kind kind, const QString& text)
+{
+    // Not one of the queued reports: the one-box-at-a-time count is left alone.
+    auto closed = std::make_shared<bool>(false);
+    QEventLoop loop;
+    QPointer<QEventLoop> waiting(&loop);
+    presentNow(kind, text, [closed, waiting] {
+        *closed = true;
+        if (waiting)
+            waiting->quit();
+    });
+    if (!*closed)
+        loop.exec();
 }
 
 platform::ErrorHandler ErrorReporter::errorHandler()
@@ -107,13 +138,18 @@ void ErrorReporter::present(Kind kind, const QString& text)
             self->finished();
     };
     try {
-        if (presenter_)
-            presenter_(kind, text, done);
-        else
-            showBox(kind, text, boxParent(), done);
+        presentNow(kind, text, done);
     } catch (...) {
         done();
     }
+}
+
+void ErrorReporter::presentNow(Kind kind, const QString& text, std::function<void()> done)
+{
+    if (presenter_)
+        presenter_(kind, text, std::move(done));
+    else
+        showBox(kind, text, boxParent(), std::move(done));
 }
 
 QWidget* ErrorReporter::boxParent() const

@@ -7,6 +7,7 @@
 #include <QTabWidget>
 
 #include "app/windows/ErrorReporter.h"
+#include "app/windows/TableWidgetGrid.h"
 #include "app/windows/MainForm.h"
 #include "app/tables/StartTableEncoders.h"
 #include "app/tables/StringGrid.h"
@@ -32,7 +33,7 @@ TransferSettings TMainForm::transferSettings() const
 
 void TMainForm::SandTiderClick()
 {
-    guarded([this] {
+    guarded(reporter_, [this] {
         const TableWidgetGrid intervalGrid(StringGrid1);
         const TableWidgetGrid pursuitGrid(StringGrid2);
         const TransferSettings s = transferSettings();
@@ -45,7 +46,7 @@ void TMainForm::SandTiderClick()
         // The others are sent all the same; those left out get no signal
         // from the clock, which the operator must know before the start.
         if (!leftOut.empty())
-            ErrorReporter::instance().showMessage(QString::fromStdString(leftOutMessage(leftOut)));
+            reporter_.show(ErrorReporter::Kind::Information, QString::fromStdString(leftOutMessage(leftOut)));
     });
 }
 

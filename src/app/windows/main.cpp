@@ -5,6 +5,7 @@
 #include "app/windows/MainForm.h"
 #include "app/windows/MainSettings.h"
 #include "app/windows/QtDesktop.h"
+#include "app/windows/QtTranslation.h"
 #include "platform/SettingsStore.h"
 #include "serial/controls/ComSetupFrm.h"
 
@@ -30,15 +31,18 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvalinder"));
     QApplication::setOrganizationName(QStringLiteral("Vilo"));
+    // Without the translation Qt's dialogs stay English; the program runs.
+    app::loadQtTranslation();
 
-    app::ErrorReporter& reporter = app::ErrorReporter::instance();
+    // Every window shows its messages through this one reporter.
+    app::ErrorReporter reporter;
     app::routeLibraryFailures(&reporter);
     serial::installSetupDialog();
 
     int result = 1;
     try {
         app::QtDesktop desktop;
-        app::TMainForm mainForm(readSettings(reporter), desktop);
+        app::TMainForm mainForm(readSettings(reporter), desktop, reporter);
         reporter.setMainWindow(&mainForm);
         mainForm.show();
         mainForm.Init();
