@@ -8,6 +8,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+
 #include "WindowFixture.h"
 #include "app/windows/ShiftArrows.h"
 #include "app/tables/Cp1252.h"
@@ -107,6 +108,38 @@ TEST_F(MainFormTest, TheBoxIsTitledByTheProgramAndCentredOverTheWindow)
         EXPECT_EQ(box->parentWidget(), &window);
         EXPECT_LE((box->frameGeometry().center() - window.frameGeometry().center()).manhattanLength(), 2);
         box->accept();
+        EXPECT_FALSE(reporter.busy());
+    }
+}
+
+// One box at a time: a different report waits its turn behind the one shown,
+// a repeat of one shown or waiting is dropped, and at most kMaxWaitingReports
+// wait. Once seen, a text may come again.
+TEST_F(MainFormTest, ReportsWaitTheirTurnAndRepeatsDoNotPileUp)
+{
+    app::ErrorReporter reporter;
+    std::vector<std::string> shown;
+    std::function<void()> close;
+    reporter.setPresenter([&](app::ErrorReporter::Kind, const QString& text, std::function<void()> done) {
+        shown.push_back(text.toStdString());
+        close = std::move(done);
+    });
+    using Texts = std::vector<std::string>;
+    const std::pair<Texts, Texts> cases[] = {
+        {{"A", "A", "A"}, {"A"}},
+        {{"A", "B", "A", "B", "A"}, {"A", "B"}},
+        {{"A", "B", "C", "D", "E", "F", "B"}, {"A", "B", "C", "D", "E"}},
+    };
+    for (const auto& [reported, seen] : cases) {
+        shown.clear();
+        for (const std::string& text : reported)
+            reporter.reportError(std::make_exception_ptr(std::runtime_error(text)));
+        for (int i = 0; i < 10 && reporter.busy(); ++i) {
+            QCoreApplication::sendPostedEvents(&reporter);
+            if (close)
+                std::exchange(close, nullptr)();
+        }
+        EXPECT_EQ(shown, seen);
         EXPECT_FALSE(reporter.busy());
     }
 }
