@@ -133,8 +133,9 @@ QWidget* ErrorReporter::boxParent() const
 {
     if (QWidget* modal = QApplication::activeModalWidget())
         return modal;
-    if (mainWindow_)
+    if (mainWindow_ && mainWindow_->isVisible())
         return mainWindow_;
+    // No window to stand over: centred on the screen.
     return QApplication::activeWindow();
 }
 

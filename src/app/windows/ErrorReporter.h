@@ -14,7 +14,7 @@
 // The box has the program's name as its title, an icon by its kind (critical
 // for a failure, information for a message) and stands centred over the
 // window the user works in: a modal dialog while one is up, else the main
-// window.
+// window while it is on screen, else the active window or the screen.
 //
 // Tests replace the box with a presenter of their own (setPresenter).
 #include <QObject>

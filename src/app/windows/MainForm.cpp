@@ -106,7 +106,20 @@ void TMainForm::FormClose()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    guarded([this] { FormClose(); });
+    // A close always ends the program. The link stops and the port closes
+    // first, whatever the save does; a save that fails is shown now, over the
+    // window still on screen, so that no box outlives the window and keeps
+    // the program running without it.
+    Timer1_.stop();
+    guarded([this] { ComPort_.Close(); });
+    try {
+        FormClose();
+    } catch (...) {
+        settingsSaved_ = false;
+        ErrorReporter& reporter = ErrorReporter::instance();
+        reporter.reportError(std::current_exception());
+        reporter.drain();
+    }
     event->accept();
 }
 

@@ -8,12 +8,15 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include <filesystem>
+#include <fstream>
 
 #include "WindowFixture.h"
 #include "app/windows/ShiftArrows.h"
 #include "app/tables/Cp1252.h"
 #include "serial/ExceptionHook.h"
 #include "support/FakeSerialDevice.h"
+#include "support/PtyPair.h"
 #include "timevalues/controls/ControlHooks.h"
 
 namespace {
@@ -142,6 +145,43 @@ TEST_F(MainFormTest, ReportsWaitTheirTurnAndRepeatsDoNotPileUp)
         EXPECT_EQ(shown, seen);
         EXPECT_FALSE(reporter.busy());
     }
+}
+
+// A close always ends the program, also when the settings cannot be saved (a
+// file stands where their folder should be): the failure is said once, in
+// its box over the window still on screen, the event loop ends, the port is
+// free for the next start, and the program's status is a failure.
+TEST_F(MainFormTest, ACloseThatCannotSaveTheSettingsStillEndsTheProgram)
+{
+    testenv::PtyPair pty;
+    portList.setNames({QString::fromStdString(pty.path())});
+    storePort(pty.path());
+    app::TMainForm& w = makeWindow();
+    app::ErrorReporter::instance().setPresenter(nullptr);
+    app::ErrorReporter::instance().setMainWindow(&w);
+    w.show();
+    w.Init();
+    ASSERT_TRUE(w.ComPort().Connected());
+    std::filesystem::remove_all(configFolder + "/Vilo");
+    std::ofstream(configFolder + "/Vilo") << "no folder";
+    std::vector<std::tuple<bool, QMessageBox::Icon, bool>> boxes;  // critical, over the window, window on screen
+    QTimer boxWatch, bound;
+    QObject::connect(&boxWatch, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            boxes.emplace_back(box->parentWidget() == &w, box->icon(), w.isVisible());
+            box->accept();
+        }
+    });
+    QObject::connect(&bound, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    boxWatch.start(10);
+    bound.start(5000);
+    QTimer::singleShot(0, &w, [&w] { w.close(); });
+    EXPECT_NE(QApplication::exec(), 99) << "the program ran on without its window";
+    EXPECT_EQ(boxes, (decltype(boxes){{true, QMessageBox::Critical, true}}));
+    EXPECT_FALSE(w.settingsSaved());
+    serial::TComPort next;
+    next.SetPort(pty.path());
+    EXPECT_NO_THROW(next.Open());
 }
 
 // Each arrow reports its press (+1 up, -1 down) and its release once: held,
