@@ -3,6 +3,8 @@
 // timers, ports and event loop.
 #include <QLabel>
 #include <QPushButton>
+#include <QTableWidget>
+#include <QTime>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -94,6 +96,44 @@ TEST_F(MainFormPtyTest, AnswersTheNextLineAfterNoiseLongerThanTheInputQueue)
     }
     EXPECT_TRUE(sim.failures().empty());
     EXPECT_TRUE(errors.empty() && messages.empty());
+}
+
+// The clock's line goes away in the middle of "Sänd tider" (a 50-row table,
+// after 20 acknowledged commands): the transfer ends, the operator is told
+// once of the port's failure and once after which row the sending stopped,
+// and 15 s of the link's ticks (polls and resends on the dead line) bring no
+// further report. The test runs the ticks faster than the window's timer.
+TEST_F(MainFormPtyTest, ALineLostDuringATransferEndsItAndIsReportedOnce)
+{
+    app::TMainForm& w = makeWindow();
+    w.Timer1().stop();
+    w.Init();
+    ASSERT_TRUE(waitForClock([&] { return sim.acknowledgements() == 1; }));
+    for (int row = 1; row <= 50; ++row) {
+        const int second = 10 * 3600 + 10 * row;
+        const QString start = QTime(0, 0).addSecs(second).toString(QStringLiteral("hh.mm.ss"));
+        windowtest::fill(control<QTableWidget>(w, "StringGrid1"), row,
+                         {std::to_string(row), std::to_string(row), start.toStdString(), " 0.30", "1"});
+    }
+    control<QPushButton>(w, "Button5")->click();
+    const auto sent = [&] { return std::ranges::count_if(sim.commands(), [](const auto& c) { return c != "VER"; }); };
+    for (int i = 0; i < 200 && !(sent() == 20 && !w.link().busy()); ++i) {
+        w.Timer1Timer();
+        waitForClock([&] { return !w.link().busy(); }, 500ms);
+    }
+    ASSERT_EQ(sent(), 20);
+    sim.goAway();
+    for (int i = 0; i < 150; ++i) {  // 15 s of the link's time
+        w.Timer1Timer();
+        QTest::qWait(2);
+    }
+    QTest::qWait(200);
+    ASSERT_EQ(errors.size(), 2u) << testing::PrintToString(errors);
+    EXPECT_TRUE(errors[0].starts_with("COM Port Error: WriteFile function failed on ")) << errors[0];
+    // Row 1 gives two records, each row below one: 17 records after the 3 settings.
+    EXPECT_EQ(errors[1], "Förbindelsen med klockan bröts efter rad 16; sändningen av tiderna avbröts");
+    EXPECT_EQ(w.transfer().TidSand(), 0);
+    EXPECT_TRUE(messages.empty());
 }
 
 // "Init laddning" hands the line to the loader closed, with the timer
