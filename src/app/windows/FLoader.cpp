@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <stdexcept>
+
 #include "app/loader/BootRecords.h"
 #include "app/windows/Desktop.h"
 #include "app/windows/ErrorReporter.h"
@@ -161,10 +163,16 @@ void TFLoader::uploadEnded()
     TimerUpload_.stop();
     Button1->setEnabled(true);
     guarded([this] {
-        if (upload_.state() == BootUpload::State::Done)
+        if (upload_.state() == BootUpload::State::Done) {
             done(QDialog::Accepted);
-        else if (upload_.state() == BootUpload::State::Failed)
+        } else if (upload_.state() == BootUpload::State::Failed) {
             desktop_.showMessage(this, QString::fromStdString(upload_.failure()));
+        } else if (upload_.state() == BootUpload::State::Abandoned) {
+            // The port's own error has been reported; the line is let go, and
+            // the operator learns that the clock holds part of its firmware.
+            ComPort_.Close();
+            throw std::runtime_error(upload_.failure());
+        }
     });
 }
 

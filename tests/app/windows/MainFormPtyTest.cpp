@@ -286,6 +286,38 @@ TEST_F(LoaderDialogTest, UploadsAFileWholeOrSaysWhyNot)
     EXPECT_TRUE(errors.empty() && messages.empty());
 }
 
+// The clock's line goes away once the boot loader has taken two pages of
+// six and page 2 is closed: the port's error is reported, and the loader says that the upload
+// stopped and at which page. The dialog offers "Ladda Hexfil" again and has
+// let go of the line.
+TEST_F(LoaderDialogTest, ALineLostDuringTheUploadSaysAtWhichPageItStopped)
+{
+    std::string hex;
+    for (int page = 0; page < 6; ++page)  // two bytes at the end of each page, the second in the next
+        hex += QString::asprintf(":02%02XFF000000%02X\r\n", page, (0x200 - 2 - 0xFF - page) & 0xFF).toStdString();
+    chosen = writeFile("pages.hex", hex + ":00000001FF\r\n");
+    sim.answerEnds({Verdict::Ok, Verdict::Ok, Verdict::Silent});  // page 2 closed, its reply awaited
+    std::vector<std::string> said;
+    desktop.modal = [&](QDialog& dialog) {
+        auto& d = static_cast<app::TFLoader&>(dialog);
+        EXPECT_TRUE(QTest::qWaitFor([this] { return sim.wakeUps() >= 1; }, 3000));
+        control<QPushButton>(d, "Button1")->click();
+        EXPECT_TRUE(QTest::qWaitFor([this] { return std::ranges::count(sim.lines(), ":00000001FF") == 3; }, 3000));
+        sim.goAway();
+        EXPECT_TRUE(QTest::qWaitFor([&d] { return !d.upload().running(); }, 5000));
+        settle();
+        said = errors;
+        EXPECT_TRUE(control<QPushButton>(d, "Button1")->isEnabled());
+        EXPECT_FALSE(d.ComPort().Connected());
+        return 0;
+    };
+    window->Button3Click();
+    ASSERT_EQ(said.size(), 2u) << testing::PrintToString(said);
+    EXPECT_TRUE(said[0].starts_with("COM Port Error: ClearCommError function failed on ")) << said[0];
+    EXPECT_EQ(said[1], "Förbindelsen med bootloadern bröts vid sida 2; laddningen avbröts");
+    EXPECT_TRUE(boxes.empty()) << testing::PrintToString(boxes);
+}
+
 // The whole file is read and checked before the boot loader is woken: a file
 // that cannot be loaded leaves the clock untouched and waiting, and a port
 // that cannot be opened is reported without showing the dialog.
