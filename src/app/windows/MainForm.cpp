@@ -107,19 +107,18 @@ void TMainForm::FormClose()
 void TMainForm::closeEvent(QCloseEvent* event)
 {
     // A close always ends the program. The link stops and the port closes
-    // first, whatever the save does; a save that fails is shown now, over the
-    // window still on screen, so that no box outlives the window and keeps
-    // the program running without it.
+    // first, whatever the save does. What is left to say (a save that failed)
+    // is shown now, over the window still on screen: a box that outlived the
+    // window would keep the program running without it.
     Timer1_.stop();
     guarded([this] { ComPort_.Close(); });
     try {
         FormClose();
     } catch (...) {
         settingsSaved_ = false;
-        ErrorReporter& reporter = ErrorReporter::instance();
-        reporter.reportError(std::current_exception());
-        reporter.drain();
+        ErrorReporter::instance().reportError(std::current_exception());
     }
+    ErrorReporter::instance().drain();
     event->accept();
 }
 
