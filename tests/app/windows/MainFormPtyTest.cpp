@@ -364,7 +364,7 @@ TEST_F(LoaderDialogTest, NothingGoesToTheClockUnlessAFileCanBeLoaded)
     settle();
     EXPECT_FALSE(shown);
     EXPECT_FALSE(loader->TimerBoot().isActive());
-    EXPECT_EQ(errors.size(), 1u);  // the reopening failed too, while the first box waited: one box at a time
+    EXPECT_EQ(errors.size(), 1u);  // the reopening failed too, with the same text: a repeat, dropped
 }
 
 } // namespace
