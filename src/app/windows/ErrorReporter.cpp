@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QSpacerItem>
 
+#include <algorithm>
 #include <memory>
 
 #include "serial/ExceptionHook.h"
@@ -109,23 +110,35 @@ void ErrorReporter::setPresenter(Presenter presenter)
     presenter_ = std::move(presenter);
 }
 
+bool ErrorReporter::busy() const
+{
+    std::lock_guard lock(mutex_);
+    return !reports_.empty();
+}
+
 void ErrorReporter::post(Kind kind, const QString& text) noexcept
 {
-    bool expected = false;
-    if (!busy_.compare_exchange_strong(expected, true)) {
-        ++dropped_;
-        return;
-    }
     try {
-        // Queued: the box comes up from the event loop of the reporter's
-        // thread, never inside the caller.
-        const bool posted = QMetaObject::invokeMethod(
-            this, [this, kind, text] { present(kind, text); }, Qt::QueuedConnection);
-        if (!posted)
-            busy_ = false;
+        const Report report{kind, text};
+        std::lock_guard lock(mutex_);
+        if (std::ranges::find(reports_, report) != reports_.end() || reports_.size() > kMaxWaitingReports) {
+            ++dropped_;
+            return;
+        }
+        reports_.push_back(report);
+        if (reports_.size() == 1 && !schedule(report))
+            reports_.clear();
     } catch (...) {
-        busy_ = false;
+        // a report that cannot be kept is lost, never raised
     }
+}
+
+bool ErrorReporter::schedule(const Report& report)
+{
+    // Queued: the box comes up from the event loop of the reporter's thread,
+    // never inside the caller.
+    return QMetaObject::invokeMethod(
+        this, [this, report] { present(report.kind, report.text); }, Qt::QueuedConnection);
 }
 
 void ErrorReporter::present(Kind kind, const QString& text)
@@ -156,25 +169,34 @@ QWidget* ErrorReporter::boxParent() const
 {
     if (QWidget* modal = QApplication::activeModalWidget())
         return modal;
-    if (mainWindow_)
+    if (mainWindow_ && mainWindow_->isVisible())
         return mainWindow_;
+    // No window to stand over: centred on the screen.
     return QApplication::activeWindow();
 }
 
 void ErrorReporter::finished()
 {
-    busy_ = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (!reports_.empty())
+            reports_.pop_front();
+        while (!reports_.empty() && !schedule(reports_.front()))
+            reports_.pop_front();
+        if (!reports_.empty())
+            return;
+    }
     emit idle();
 }
 
 void ErrorReporter::drain()
 {
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
-    if (!busy_)
+    if (!busy())
         return;
     QEventLoop loop;
     connect(this, &ErrorReporter::idle, &loop, &QEventLoop::quit);
-    if (busy_)
+    if (busy())
         loop.exec();
 }
 

@@ -12,9 +12,11 @@
 // Two ways to show one:
 //   - show() and reportError() never block: the box is put up from the event
 //     loop afterwards, so a failing slot returns at once and the window goes
-//     on. One box at a time: while a box is waiting or shown, further reports
-//     are dropped (counted), so a write that fails on every resend tick
-//     cannot pile up dialogs. They may be called from any thread.
+//     on. One box at a time: a report made while another is waiting or shown
+//     waits its turn behind it, unless the same text (and kind) is already
+//     waiting or shown, or kMaxWaitingReports wait already; such a report is
+//     dropped (counted), so a write that fails on every resend tick cannot
+//     pile up dialogs. They may be called from any thread.
 //   - showAndWait() blocks: it puts the box up at once and returns when the
 //     user has closed it, running the event loop meanwhile (the windows paint
 //     and the timers fire). For a message that must hold the work that raised
@@ -23,7 +25,8 @@
 //
 // The box has the program's name as its title, is wide enough to show it
 // whole, and stands centred over the window the user works in: a modal dialog
-// while one is up, else the main window.
+// while one is up, else the main window while it is on screen, else the
+// active window or the screen.
 //
 // Tests replace the box with a presenter of their own (setPresenter); it sees
 // every message of both ways, with its kind.
@@ -33,12 +36,17 @@
 #include <QWidget>
 
 #include <atomic>
+#include <deque>
 #include <exception>
 #include <functional>
+#include <mutex>
 
 #include "platform/ErrorHandler.h"
 
 namespace app {
+
+// Reports that may wait behind the one shown.
+inline constexpr std::size_t kMaxWaitingReports = 4;
 
 class ErrorReporter : public QObject {
     Q_OBJECT
@@ -68,12 +76,13 @@ public:
     void setMainWindow(QWidget* window) { mainWindow_ = window; }
 
     // A report is waiting or shown.
-    bool busy() const { return busy_.load(); }
-    // Reports dropped because another was waiting or shown.
+    bool busy() const;
+    // Reports dropped as repeats, or because too many waited.
     int dropped() const { return dropped_.load(); }
 
-    // Shows a report that is still waiting and returns when it has been seen
-    // (for the end of the program, when the event loop no longer runs).
+    // Shows the reports that are still waiting and returns when they have
+    // been seen (for the end of the program, when the event loop no longer
+    // runs).
     void drain();
 
     // The text shown for a failure.
@@ -84,7 +93,15 @@ signals:
     void idle();
 
 private:
+    struct Report {
+        Kind kind;
+        QString text;
+        bool operator==(const Report&) const = default;
+    };
+
     void post(Kind kind, const QString& text) noexcept;
+    // Puts the report in turn on the event loop; false when it cannot.
+    bool schedule(const Report& report);
     void present(Kind kind, const QString& text);
     // The presenter, or the box over boxParent().
     void presentNow(Kind kind, const QString& text, std::function<void()> done);
@@ -94,7 +111,9 @@ private:
 
     Presenter presenter_;
     QPointer<QWidget> mainWindow_;
-    std::atomic<bool> busy_{false};
+    mutable std::mutex mutex_;
+    // The report shown (or posted to be), then those waiting their turn.
+    std::deque<Report> reports_;
     std::atomic<int> dropped_{0};
 };
 

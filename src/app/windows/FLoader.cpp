@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <stdexcept>
+
 #include "app/loader/BootRecords.h"
 #include "app/windows/Desktop.h"
 #include "app/windows/ErrorReporter.h"
@@ -165,10 +167,16 @@ void TFLoader::uploadEnded()
     TimerUpload_.stop();
     Button1->setEnabled(true);
     guarded(reporter_, [this] {
-        if (upload_.state() == BootUpload::State::Done)
+        if (upload_.state() == BootUpload::State::Done) {
             done(QDialog::Accepted);
-        else if (upload_.state() == BootUpload::State::Failed)
+        } else if (upload_.state() == BootUpload::State::Failed) {
             reporter_.showAndWait(ErrorReporter::Kind::Failure, QString::fromStdString(upload_.failure()));
+        } else if (upload_.state() == BootUpload::State::Abandoned) {
+            // The port's own error has been reported; the line is let go, and
+            // the operator learns that the clock holds part of its firmware.
+            ComPort_.Close();
+            reporter_.show(ErrorReporter::Kind::Failure, QString::fromStdString(upload_.failure()));
+        }
     });
 }
 

@@ -107,7 +107,19 @@ void TMainForm::FormClose()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    guarded(reporter_, [this] { FormClose(); });
+    // A close always ends the program. The link stops and the port closes
+    // first, whatever the save does. What is left to say (a save that failed)
+    // is shown now, over the window still on screen: a box that outlived the
+    // window would keep the program running without it.
+    Timer1_.stop();
+    guarded(reporter_, [this] { ComPort_.Close(); });
+    try {
+        FormClose();
+    } catch (...) {
+        settingsSaved_ = false;
+        reporter_.reportError(std::current_exception());
+    }
+    reporter_.drain();
     event->accept();
 }
 

@@ -83,6 +83,9 @@ public:
     ClockLink& link() { return link_; }
     const TransferSequence& transfer() const { return transfer_; }
     QTimer& Timer1() { return Timer1_; }
+    // False once a close could not save the settings: the program then ends
+    // with a failure status.
+    bool settingsSaved() const { return settingsSaved_; }
 
     // The port selector's text: the chosen port name, empty when none.
     QString comComboBoxText() const;
@@ -189,6 +192,7 @@ private:
     ShiftRepeat sekundRepeat_;
     ShiftRepeat tiondelRepeat_;
     QTimer Timer1_;
+    bool settingsSaved_ = true;
     bool restoringGrid1Row_ = false;
     // The dialogs the table readers and writers share, with the names they
     // propose next.

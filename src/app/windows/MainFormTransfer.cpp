@@ -40,9 +40,10 @@ void TMainForm::SandTiderClick()
         // Built aside: a table that fails leaves the send list, and any
         // transfer that is running, as they were.
         std::vector<int> leftOut;
+        std::vector<int> rows;
         std::vector<std::string> list =
-            buildSendList(link_.OldKlsw(), s.tabIndex, intervalGrid, pursuitGrid, s.queueText, &leftOut);
-        transfer_.startTransfer(std::move(list));
+            buildSendList(link_.OldKlsw(), s.tabIndex, intervalGrid, pursuitGrid, s.queueText, &leftOut, &rows);
+        transfer_.startTransfer(std::move(list), std::move(rows));
         // The others are sent all the same; those left out get no signal
         // from the clock, which the operator must know before the start.
         if (!leftOut.empty())

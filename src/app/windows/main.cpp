@@ -47,6 +47,9 @@ int main(int argc, char** argv)
         mainForm.show();
         mainForm.Init();
         result = QApplication::exec();
+        // The window has said so while it closed.
+        if (!mainForm.settingsSaved())
+            result = 1;
     } catch (...) {
         // A failure while the windows are made ends the program, after saying
         // why; a report still waiting is shown first, so this one is not dropped.
@@ -55,7 +58,7 @@ int main(int argc, char** argv)
         reporter.reportError(error);
         result = 1;
     }
-    // A report made while the window closed (settings not saved) is still shown.
+    // A report still waiting is shown before the program ends.
     reporter.drain();
     app::routeLibraryFailures(nullptr);
     return result;

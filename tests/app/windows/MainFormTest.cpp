@@ -24,6 +24,7 @@
 #include "app/windows/FLasin.h"
 #include "serial/ExceptionHook.h"
 #include "support/FakeSerialDevice.h"
+#include "support/PtyPair.h"
 #include "timevalues/controls/ControlHooks.h"
 
 namespace {
@@ -119,7 +120,7 @@ TEST_F(MainFormTest, EachMessageSaysItsKind)
     const struct {
         const char* action;
         std::function<void()> act;
-        std::string text;
+        std::vector<std::string> texts;
         Kind kind;
     } cases[] = {
         {"a port that cannot be opened chosen",
@@ -127,7 +128,7 @@ TEST_F(MainFormTest, EachMessageSaysItsKind)
              devices.fail(FakeSerialDevices::Op::Open, EBUSY);
              QTest::keyClick(control<QWidget>(w, "ComComboBox"), Qt::Key_Down);
          },
-         "Ingen Comport", Kind::Failure},
+         {"Ingen Comport"}, Kind::Failure},
         {"a row with no number where one belongs selected",
          [&] {
              fill(grid, 1, {"1", "100", "10.00.00", "   30", "1"});
@@ -135,7 +136,7 @@ TEST_F(MainFormTest, EachMessageSaysItsKind)
              QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
                                grid->visualRect(grid->model()->index(1, 0)).center());
          },
-         "Rad 2: \"31;b\" i Till nr är inget heltal", Kind::Failure},
+         {"Rad 2: \"31;b\" i Till nr är inget heltal"}, Kind::Failure},
         {"an import of more starters than it takes",
          [&] {
              desktop.chosen = QString::fromStdString(folder + "/many.txt");
@@ -147,15 +148,17 @@ TEST_F(MainFormTest, EachMessageSaysItsKind)
              };
              QTest::mouseClick(control<QPushButton>(w, "LasFile"), Qt::LeftButton);
          },
-         "Bara de första 9999 starterna lästes in.", Kind::Information},
+         {"Bara de första 9999 starterna lästes in.",  // the file, then the grid's queue-start row
+          "Tabellen rymmer inte hela filen: 9998 av 9999 startande lästes in."},
+         Kind::Information},
         {"closing with the settings folder blocked",
          [&] {
              std::filesystem::remove_all(configFolder + "/Vilo");
              std::ofstream(configFolder + "/Vilo") << "";  // a file where the folder should be
              w.close();
          },
-         "Inställningarna (fönstrets storlek och plats, porten och importens kolumner) kan inte sparas i " +
-             configFolder + "/Vilo/K4721/Corvalinder.ini.",
+         {"Inställningarna (fönstrets storlek och plats, porten och importens kolumner) kan inte sparas i " +
+          configFolder + "/Vilo/K4721/Corvalinder.ini."},
          Kind::Failure},
     };
     for (const auto& c : cases) {
@@ -164,7 +167,7 @@ TEST_F(MainFormTest, EachMessageSaysItsKind)
         messages.clear();
         c.act();
         settle();
-        EXPECT_EQ(c.kind == Kind::Failure ? errors : messages, std::vector<std::string>{c.text});
+        EXPECT_EQ(c.kind == Kind::Failure ? errors : messages, c.texts);
         EXPECT_TRUE((c.kind == Kind::Failure ? messages : errors).empty());
     }
 }
@@ -237,6 +240,75 @@ TEST_F(MainFormTest, EveryTabStopAfterThePortListShowsTheFocus)
     }
     EXPECT_GE(stops.size(), 10u) << testing::PrintToString(stops);
     EXPECT_EQ(unseen, std::vector<std::string>{}) << testing::PrintToString(stops);
+}
+
+// One box at a time: a different report waits its turn behind the one shown,
+// a repeat of one shown or waiting is dropped, and at most kMaxWaitingReports
+// wait. Once seen, a text may come again.
+TEST_F(MainFormTest, ReportsWaitTheirTurnAndRepeatsDoNotPileUp)
+{
+    app::ErrorReporter reporter;
+    std::vector<std::string> shown;
+    std::function<void()> close;
+    reporter.setPresenter([&](app::ErrorReporter::Kind, const QString& text, std::function<void()> done) {
+        shown.push_back(text.toStdString());
+        close = std::move(done);
+    });
+    using Texts = std::vector<std::string>;
+    const std::pair<Texts, Texts> cases[] = {
+        {{"A", "A", "A"}, {"A"}},
+        {{"A", "B", "A", "B", "A"}, {"A", "B"}},
+        {{"A", "B", "C", "D", "E", "F", "B"}, {"A", "B", "C", "D", "E"}},
+    };
+    for (const auto& [reported, seen] : cases) {
+        shown.clear();
+        for (const std::string& text : reported)
+            reporter.reportError(std::make_exception_ptr(std::runtime_error(text)));
+        for (int i = 0; i < 10 && reporter.busy(); ++i) {
+            QCoreApplication::sendPostedEvents(&reporter);
+            if (close)
+                std::exchange(close, nullptr)();
+        }
+        EXPECT_EQ(shown, seen);
+        EXPECT_FALSE(reporter.busy());
+    }
+}
+
+// A close always ends the program, also when the settings cannot be saved (a
+// file stands where their folder should be): the failure is said once, in
+// its box over the window still on screen, the event loop ends, the port is
+// free for the next start, and the program's status is a failure.
+TEST_F(MainFormTest, ACloseThatCannotSaveTheSettingsStillEndsTheProgram)
+{
+    testenv::PtyPair pty;
+    portList.setNames({QString::fromStdString(pty.path())});
+    storePort(pty.path());
+    app::TMainForm& w = makeWindow();
+    reporter.setPresenter(nullptr);
+    reporter.setMainWindow(&w);
+    w.show();
+    w.Init();
+    ASSERT_TRUE(w.ComPort().Connected());
+    std::filesystem::remove_all(configFolder + "/Vilo");
+    std::ofstream(configFolder + "/Vilo") << "no folder";
+    std::vector<std::tuple<bool, QMessageBox::Icon, bool>> boxes;  // critical, over the window, window on screen
+    QTimer boxWatch, bound;
+    QObject::connect(&boxWatch, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            boxes.emplace_back(box->parentWidget() == &w, box->icon(), w.isVisible());
+            box->accept();
+        }
+    });
+    QObject::connect(&bound, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    boxWatch.start(10);
+    bound.start(5000);
+    QTimer::singleShot(0, &w, [&w] { w.close(); });
+    EXPECT_NE(QApplication::exec(), 99) << "the program ran on without its window";
+    EXPECT_EQ(boxes, (decltype(boxes){{true, QMessageBox::Critical, true}}));
+    EXPECT_FALSE(w.settingsSaved());
+    serial::TComPort next;
+    next.SetPort(pty.path());
+    EXPECT_NO_THROW(next.Open());
 }
 
 // Each arrow reports its press (+1 up, -1 down) and its release once: held,
