@@ -84,15 +84,16 @@ double percentile(std::vector<double> v, double p)
 
 // Every report goes to stderr instead of a box, and is counted.
 int g_reports = 0;
-void reportToStderr()
+app::ErrorReporter& reportToStderr()
 {
-    app::ErrorReporter& reporter = app::ErrorReporter::instance();
+    static app::ErrorReporter reporter;
     reporter.setPresenter([](app::ErrorReporter::Kind, const QString& text, std::function<void()> done) {
         ++g_reports;
         std::fprintf(stderr, "reported: %s\n", text.toLocal8Bit().constData());
         done();
     });
-    serial::setErrorHandler([&reporter](std::exception_ptr e) { reporter.reportError(e); });
+    serial::setErrorHandler([](std::exception_ptr e) { reporter.reportError(e); });
+    return reporter;
 }
 
 // The machine's ports, as the tool lists them, and the simulated clock's pty.
@@ -167,9 +168,9 @@ int runChild(int argc, char** argv, bool mainWindow, Steady::time_point mainEntr
     if (mainWindow) {
         // As the program's main() does it.
         PortsAndPty ports(argc > 2 ? argv[2] : "");
-        reportToStderr();
+        app::ErrorReporter& reporter = reportToStderr();
         app::QtDesktop desktop;
-        app::TMainForm form(storedSettings(), desktop);
+        app::TMainForm form(storedSettings(), desktop, reporter);
         form.installEventFilter(&firstPaint);
         form.show();
         form.Init();
@@ -451,9 +452,9 @@ double msIntoSecond(Wall::time_point t)
 bool measureSetLatency(int settings, clocksim::ClockSim& sim, const std::vector<double>& floorUs)
 {
     PortsAndPty ports(sim.slavePath());
-    reportToStderr();
+    app::ErrorReporter& reporter = reportToStderr();
     app::QtDesktop desktop;
-    app::TMainForm form(storedSettings(), desktop);
+    app::TMainForm form(storedSettings(), desktop, reporter);
     // The lamps paint when a write begins: their links go after ours, so the
     // moment noted is that of the write itself.
     serial::TComLed* const lamps[] = {form.findChild<serial::TComLed*>(QStringLiteral("ComLed1")),

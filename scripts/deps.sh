@@ -2,8 +2,9 @@
 # Installs the Debian packages the build needs, but only those that are missing.
 set -eu
 
-# The fonts make widget sizes in the tests the same on every machine.
-PACKAGES="cmake make g++ qt6-base-dev libgtest-dev libgmock-dev fonts-dejavu-core"
+# The fonts make widget sizes in the tests the same on every machine; the
+# translations give Qt's own dialogs (the file dialogs) in Swedish.
+PACKAGES="cmake make g++ qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev fonts-dejavu-core"
 
 missing=""
 for p in $PACKAGES; do

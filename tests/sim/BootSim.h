@@ -41,6 +41,13 @@ public:
         locked([&] { ends_.assign(answers.begin(), answers.end()); });
     }
 
+    // The clock goes away: the simulator stops and closes its end of the line.
+    void goAway()
+    {
+        peer_.stop();
+        pty_.closeMaster();
+    }
+
     // The lines that arrived so far, without their CR, and the wake-up bytes.
     std::vector<std::string> lines() const { return locked([&] { return lines_; }); }
     int wakeUps() const { return locked([&] { return wakeUps_; }); }

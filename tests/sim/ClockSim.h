@@ -61,6 +61,13 @@ public:
     // The line sent after "VER" was acknowledged; nullopt: none (start: 2004).
     void setIdentification(std::optional<std::string> text) { locked([&] { identification_ = text; }); }
     void sendRaw(const std::string& bytes);
+    // The clock goes away: the simulator stops and closes its end of the line.
+    void goAway()
+    {
+        peer_.stop();
+        std::lock_guard lock(writeMutex_);
+        pty_.closeMaster();
+    }
 
     // ---- records ----
     std::vector<Frame> frames() const { return locked([&] { return frames_; }); }

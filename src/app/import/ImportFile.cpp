@@ -1,5 +1,6 @@
 #include "app/import/ImportFile.h"
 
+#include "app/tables/StartListFileIo.h"
 #include "platform/FileBytes.h"
 
 namespace app {
@@ -13,6 +14,8 @@ ImportFileRead readImportFile(const std::string& path, std::size_t maxBytes)
     if (file.status == platform::BoundedFileRead::Status::Read) {
         result.status = ImportFileRead::Status::Read;
         result.bytes = std::move(file.bytes);
+    } else {
+        result.reason = fileReadReason(file, maxBytes);
     }
     return result;
 }

@@ -12,7 +12,8 @@ inline constexpr std::size_t kImportMaxFileBytes = 16u * 1024u * 1024u;
 struct ImportFileRead {
     enum class Status { Read, Unreadable, TooLarge };
     Status status = Status::Unreadable;
-    std::string bytes;  // the whole file when Read
+    std::string bytes;   // the whole file when Read
+    std::string reason;  // why not, for the operator, when not Read
 };
 
 // The bytes of the regular file at `path` (a local 8-bit path). Anything

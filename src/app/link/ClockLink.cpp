@@ -1,5 +1,7 @@
 #include "app/link/ClockLink.h"
 
+#include <stdexcept>
+
 #include "app/link/ClockVersion.h"
 #include "app/tables/Cp1252.h"
 #include "app/link/LinkBytes.h"
@@ -69,7 +71,7 @@ void ClockLink::receive()
             receiveBytes(chunk);
         }
     } catch (...) {
-        report(std::current_exception());
+        lineFailed(std::current_exception());
     }
 }
 
@@ -108,6 +110,7 @@ void ClockLink::HandleReply(const std::string& line)
         return;
     if (line[0] == kACK) {
         Utar_.clear();
+        transferOutstanding_ = false;
         Tid2_ = kResendTicks;
         return;
     }
@@ -144,6 +147,7 @@ void ClockLink::tick()
     resendStep();
     clockSettingStep();
     transferStep();
+    endTransferOnFailedLine();
 }
 
 void ClockLink::pollStep()
@@ -185,8 +189,10 @@ void ClockLink::transferStep()
     if (!transfer_)
         return;
     try {
-        if (const std::optional<std::string> command = transfer_->nextCommand(busy(), OldKlsw_))
+        if (const std::optional<std::string> command = transfer_->nextCommand(busy(), OldKlsw_)) {
+            transferOutstanding_ = !busy();
             Sand(*command);
+        }
     } catch (...) {
         report(std::current_exception());
     }
@@ -196,6 +202,28 @@ void ClockLink::report(std::exception_ptr error)
 {
     if (reportError_)
         reportError_(std::move(error));
+}
+
+void ClockLink::lineFailed(std::exception_ptr error)
+{
+    if (!lineDown_)
+        report(std::move(error));
+    lineDown_ = true;
+}
+
+void ClockLink::endTransferOnFailedLine()
+{
+    if (!lineDown_ || !transfer_)
+        return;
+    const std::optional<int> row = transfer_->stop(transferOutstanding_ && busy());
+    if (!row)
+        return;
+    // The rest of the table is not sent, its last command not resent.
+    if (transferOutstanding_)
+        Utar_.clear();
+    transferOutstanding_ = false;
+    report(std::make_exception_ptr(std::runtime_error(
+        "Förbindelsen med klockan bröts efter rad " + std::to_string(*row) + "; sändningen av tiderna avbröts")));
 }
 
 void ClockLink::writeFrame()
@@ -209,8 +237,9 @@ void ClockLink::writeGuarded(const std::string& bytes)
         return;
     try {
         port_.write(bytes);
+        lineDown_ = false;
     } catch (...) {
-        report(std::current_exception());
+        lineFailed(std::current_exception());
     }
 }
 

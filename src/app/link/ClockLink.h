@@ -8,6 +8,10 @@
 // receive-flag event and its buttons to it. Every entry point catches its own
 // failures and hands them to the error reporter, so none of them raises into
 // a slot or the port's event thread.
+//
+// A failure of the line is reported once: while the line stays down, the
+// poll and the resend go on and fail quietly, until a write gets through. A
+// table transfer the failure meets ends there, and says after which row.
 #include <chrono>
 #include <string>
 #include <string_view>
@@ -72,6 +76,8 @@ public:
 
 private:
     void report(std::exception_ptr error);
+    void lineFailed(std::exception_ptr error);
+    void endTransferOnFailedLine();
     void writeFrame();
     void writeGuarded(const std::string& bytes);
     void takeTextLine(const std::string& line);
@@ -89,6 +95,10 @@ private:
     std::string Inar_;
     bool discardingLine_ = false;
     std::string Utar_;
+    // The line has failed and no write has got through since.
+    bool lineDown_ = false;
+    // The outstanding command is the transfer's.
+    bool transferOutstanding_ = false;
     int Tid1_ = 0;
     int Tid2_ = 0;
     int TidSet_ = 0;

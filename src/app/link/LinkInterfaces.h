@@ -43,6 +43,10 @@ class TransferStep {
 public:
     virtual ~TransferStep() = default;
     virtual std::optional<std::string> nextCommand(bool linkBusy, bool oldCommandSet) = 0;
+    // The line has failed: a running transfer ends. `lastUnanswered`: the
+    // command handed out last has not been acknowledged. Answers the table
+    // row after which the transfer stopped; nothing when none was running.
+    virtual std::optional<int> stop(bool lastUnanswered) = 0;
 };
 
 } // namespace app

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <numeric>
 #include <vector>
 
 #include "app/tables/StartTableEncoders.h"
@@ -20,11 +21,31 @@ std::string beepDigit(int beep)
 
 TransferSequence::TransferSequence(std::function<TransferSettings()> settings) : settings_(std::move(settings)) {}
 
-void TransferSequence::startTransfer(std::vector<std::string> records)
+void TransferSequence::startTransfer(std::vector<std::string> records, std::vector<int> rows)
 {
+    if (rows.size() != records.size()) {
+        rows.resize(records.size());
+        std::iota(rows.begin(), rows.end(), 1);
+    }
     Sandlista_ = std::move(records);
+    rows_ = std::move(rows);
+    recordsOut_ = 0;
+    lastWasRecord_ = false;
     SandRad_ = 0;
     TidSand_ = 1;
+}
+
+std::optional<int> TransferSequence::stop(bool lastUnanswered)
+{
+    if (!running())
+        return std::nullopt;
+    TidSand_ = 0;
+    Sandlista_.clear();
+    const std::size_t taken = recordsOut_ - (lastUnanswered && lastWasRecord_ ? 1 : 0);
+    // Every row above the first record the clock has not taken went whole.
+    if (taken < rows_.size())
+        return rows_[taken] - 1;
+    return rows_.empty() ? 0 : rows_.back();
 }
 
 std::optional<std::string> TransferSequence::nextCommand(bool linkBusy, bool oldCommandSet)
@@ -52,6 +73,7 @@ std::optional<std::string> TransferSequence::runStep(const std::vector<std::stri
         return std::nullopt;
     }
     TidSand_ = 1;
+    lastWasRecord_ = step >= firstRecordStep;
     if (step < firstRecordStep) {
         SandRad_ = step + 1;
         const std::string& command = settingSteps[static_cast<std::size_t>(step)];
@@ -61,6 +83,7 @@ std::optional<std::string> TransferSequence::runStep(const std::vector<std::stri
     }
     std::string command = prefix + Sandlista_.front();
     Sandlista_.erase(Sandlista_.begin());
+    ++recordsOut_;
     return command;
 }
 

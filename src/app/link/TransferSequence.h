@@ -33,12 +33,15 @@ public:
     explicit TransferSequence(std::function<TransferSettings()> settings);
 
     // "Sänd tider": `Sandlista` := records, `SandRad` := 0, `TidSand` := 1;
-    // a running transfer starts over.
-    void startTransfer(std::vector<std::string> records);
+    // a running transfer starts over. `rows`: the table row of each record
+    // (buildSendList's); empty: the records count as rows 1, 2, ...
+    void startTransfer(std::vector<std::string> records, std::vector<int> rows = {});
 
     // Counts `TidSand` down; when it runs out, waits while the link is busy,
     // else runs one step on the command set of the clock.
     std::optional<std::string> nextCommand(bool linkBusy, bool oldCommandSet) override;
+    std::optional<int> stop(bool lastUnanswered) override;
+    bool running() const { return TidSand_ > 0; }
 
     // New command set: the setting commands, then "TAB-" and each record.
     std::optional<std::string> SendStepTab();
@@ -56,6 +59,11 @@ private:
     std::vector<std::string> Sandlista_;
     int SandRad_ = 0;
     int TidSand_ = 0;
+    // The table row of each record, the records handed out so far, and
+    // whether the command handed out last was one of them.
+    std::vector<int> rows_;
+    std::size_t recordsOut_ = 0;
+    bool lastWasRecord_ = false;
 };
 
 } // namespace app

@@ -29,7 +29,7 @@ void BootUpload::step(Step&& body)
     try {
         body();
     } catch (...) {
-        state_ = State::Abandoned;
+        lineLost();
         throw;
     }
 }
@@ -75,7 +75,7 @@ void BootUpload::tick()
 void BootUpload::abandon()
 {
     if (running())
-        state_ = State::Abandoned;
+        lineLost();
 }
 
 void BootUpload::pump()
@@ -327,6 +327,15 @@ void BootUpload::fail(std::string why)
 {
     state_ = State::Failed;
     failure_ = std::move(why);
+}
+
+void BootUpload::lineLost()
+{
+    // The page the boot loader has not yet confirmed: the closed one while
+    // its reply is awaited.
+    const int page = state_ == State::Replying ? closedPage_ : page_;
+    state_ = State::Abandoned;
+    failure_ = "Förbindelsen med bootloadern bröts vid sida " + std::to_string(page) + "; laddningen avbröts";
 }
 
 void stepBootUpload(BootUpload& upload, BootPort& port)

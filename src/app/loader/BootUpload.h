@@ -81,7 +81,7 @@ public:
         Replying,   // waiting for the reply to a closed page
         Done,       // the boot loader took everything; the closing record is out
         Failed,     // ended early; failure() says why
-        Abandoned,  // the line failed under it (the error went to the caller)
+        Abandoned,  // the line failed under it (the error went to the caller); failure() says where
     };
 
     BootUpload(BootPort& port, BootEvents events, BootTiming timing = {}, Now now = &Clock::now);
@@ -105,7 +105,7 @@ public:
 
     State state() const { return state_; }
     bool running() const;
-    // Why a Failed upload ended.
+    // Why a Failed upload ended, or at which page an Abandoned one stopped.
     const std::string& failure() const { return failure_; }
     // The page the upload is at.
     int page() const { return page_; }
@@ -131,6 +131,7 @@ private:
     void SendPage();
     void wakeUp();
     void fail(std::string why);
+    void lineLost();
 
     BootPort& port_;
     BootEvents events_;

@@ -16,12 +16,18 @@ int clampInt(std::int64_t value)
     return static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
 }
 
+// A number cell that must hold an integer; a failure names the row and the
+// column.
+int numberIn(const StringGrid& grid, int col, int row)
+{
+    return strictInt(grid.Cell(col, row), row, kIntervalHeaders[col]);
+}
+
 // A number cell of the row being loaded: empty is 0, anything else must be
 // an integer.
 int ownNumber(const StringGrid& grid, int col, int row)
 {
-    const std::string text = grid.Cell(col, row);
-    return text.empty() ? 0 : strictInt(text);
+    return grid.Cell(col, row).empty() ? 0 : numberIn(grid, col, row);
 }
 
 } // namespace
@@ -35,11 +41,11 @@ IntervalEntry proposeIntervalRow(const StringGrid& grid, int row)
     timevalues::TTid ps = 0;
     timevalues::TTid pd = 0;
     if (row > 1) {
-        pf = strictInt(grid.Cell(kFranNrCol, row - 1));
-        pt = strictInt(grid.Cell(kTillNrCol, row - 1));
+        pf = numberIn(grid, kFranNrCol, row - 1);
+        pt = numberIn(grid, kTillNrCol, row - 1);
         ps = timevalues::StrToTid(grid.Cell(kTidCol, row - 1), 0);
         pd = timevalues::StrToTid(grid.Cell(kDifftidCol, row - 1), 0);
-        pa = strictInt(grid.Cell(kAntStaCol, row - 1));
+        pa = numberIn(grid, kAntStaCol, row - 1);
     }
 
     IntervalEntry e;

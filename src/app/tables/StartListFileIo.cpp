@@ -15,33 +15,29 @@ namespace {
     throw StartListIoError("Tidfilen kunde inte läsas: " + path + "\n" + why);
 }
 
-std::string errnoText(int error)
-{
-    return std::generic_category().message(error);
-}
-
-std::string tooLarge()
-{
-    return "Filen är större än " + std::to_string(kStartListFileMaxBytes / (1024 * 1024)) + " MB.";
-}
-
 } // namespace
 
-std::string readStartListFile(const std::string& path)
+std::string fileReadReason(const platform::BoundedFileRead& file, std::size_t maxBytes)
 {
     using Status = platform::BoundedFileRead::Status;
-    platform::BoundedFileRead file = platform::readRegularFile(path, kStartListFileMaxBytes);
     switch (file.status) {
-    case Status::Read:
-        return std::move(file.bytes);
     case Status::NotRegular:
-        refuseRead(path, "Det är ingen vanlig fil.");
+        return "Det är ingen vanlig fil.";
     case Status::TooLarge:
-        refuseRead(path, tooLarge());
+        return "Filen är större än " + std::to_string(maxBytes / (1024 * 1024)) + " MB.";
+    case Status::Read:
     case Status::Failed:
         break;
     }
-    refuseRead(path, errnoText(file.error));
+    return std::generic_category().message(file.error);
+}
+
+std::string readStartListFile(const std::string& path)
+{
+    platform::BoundedFileRead file = platform::readRegularFile(path, kStartListFileMaxBytes);
+    if (file.status != platform::BoundedFileRead::Status::Read)
+        refuseRead(path, fileReadReason(file, kStartListFileMaxBytes));
+    return std::move(file.bytes);
 }
 
 void writeStartListFile(const std::string& path, const std::string& bytes)

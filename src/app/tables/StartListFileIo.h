@@ -4,6 +4,10 @@
 #include <stdexcept>
 #include <string>
 
+namespace platform {
+struct BoundedFileRead;
+}
+
 namespace app {
 
 // A start-list file that cannot be read or written; the text says which file
@@ -20,6 +24,11 @@ inline constexpr std::size_t kStartListFileMaxBytes = 8 * 1024 * 1024;
 // missing, is no regular file (a folder, a device or a pipe is never opened),
 // is larger than kStartListFileMaxBytes, or cannot be read.
 std::string readStartListFile(const std::string& path);
+
+// Why a file the user chose was not read (`file` is not Read), as the
+// operator is told: no regular file, larger than `maxBytes`, or the
+// operating system's reason.
+std::string fileReadReason(const platform::BoundedFileRead& file, std::size_t maxBytes);
 
 // Replaces the file at `path` with `bytes`, all at once: a failure leaves the
 // file that was there as it was. Raises StartListIoError.

@@ -11,10 +11,6 @@
 namespace app {
 namespace {
 
-// Column headers, for messages that name a cell.
-constexpr const char* kIntervalHeaders[] = {"Från nr", "Till nr", "Tid", "Difftid", "Ant/sta"};
-constexpr const char* kPursuitHeaders[] = {"Nr", "F", "Tid"};
-
 struct IntervalRow {
     int from = 0;
     int to = 0;
@@ -34,7 +30,7 @@ int requiredInteger(const StringGrid& grid, int col, int row, const char* header
     const std::string text = grid.Cell(col, row);
     const std::optional<int> value = tryStrictInt(text);
     if (!value)
-        throw StartTableError(std::string("\"") + text + "\" i " + header + " är inget heltal");
+        throw StartTableError(notAnIntegerText(text, header));
     return *value;
 }
 
@@ -72,15 +68,18 @@ bool hasCell(const StringGrid& grid, int col, int row)
     return row < grid.RowCount() && !grid.Cell(col, row).empty();
 }
 
-// Runs the work on one row; a table error it raises names the row.
+// Runs the work on one row; a table error it raises names the row. The
+// records the work added to `list` are counted to the row in `rows`.
 template <class Work>
-void onRow(int row, Work work)
+void onRow(int row, Work work, const std::vector<std::string>& list, std::vector<int>* rows)
 {
     try {
         work();
     } catch (const StartTableError& e) {
         throw StartTableError("Rad " + std::to_string(row) + ": " + e.what());
     }
+    if (rows)
+        rows->resize(list.size(), row);
 }
 
 // Whole seconds, truncated toward zero; far out of range stays out of range.
@@ -116,7 +115,7 @@ timevalues::TTid narrowTime(int64_t t)
 
 } // namespace
 
-std::vector<std::string> BuildTabVanlig(const StringGrid& grid)
+std::vector<std::string> BuildTabVanlig(const StringGrid& grid, std::vector<int>* rows)
 {
     std::vector<std::string> list;
     // The clock counts each first start from the running reference. After a
@@ -125,7 +124,8 @@ std::vector<std::string> BuildTabVanlig(const StringGrid& grid)
     int64_t ref = kReferenceAtStart;
     bool refKnown = true;
     int64_t lastStart = kReferenceAtStart;
-    for (int row = 1; hasCell(grid, kTillNrCol, row); ++row) {
+    int row = 1;
+    for (; hasCell(grid, kTillNrCol, row); ++row) {
         onRow(row, [&] {
             const IntervalRow r = readIntervalRow(grid, row);
             if (r.t < lastStart)
@@ -153,13 +153,15 @@ std::vector<std::string> BuildTabVanlig(const StringGrid& grid)
                 else
                     refKnown = false;
             }
-        });
+        }, list, rows);
     }
     appendRecord(list, kTableEndRecord);
+    if (rows)
+        rows->resize(list.size(), row);
     return list;
 }
 
-std::vector<std::string> BuildOldVanlig(const StringGrid& grid)
+std::vector<std::string> BuildOldVanlig(const StringGrid& grid, std::vector<int>* rows)
 {
     std::vector<std::string> list;
     for (int row = 1; hasCell(grid, kTillNrCol, row); ++row) {
@@ -168,12 +170,13 @@ std::vector<std::string> BuildOldVanlig(const StringGrid& grid)
             int64_t t = r.t;
             for (int64_t nr = r.from; nr <= r.to; nr += r.starters, t += r.d)
                 list.push_back(startLine(static_cast<int>(nr), narrowTime(t)));
-        });
+        }, list, rows);
     }
     return list;
 }
 
-std::vector<std::string> BuildTabJakt(const StringGrid& grid, int queue, std::vector<int>* leftOut)
+std::vector<std::string> BuildTabJakt(const StringGrid& grid, int queue, std::vector<int>* leftOut,
+                                      std::vector<int>* rows)
 {
     std::vector<std::string> list;
     int64_t ref = kReferenceAtStart;
@@ -200,12 +203,13 @@ std::vector<std::string> BuildTabJakt(const StringGrid& grid, int queue, std::ve
             }
             appendRecord(list, numberRecord(kStartRecord, r.nr, wholeSeconds(r.t - ref)));
             ref = r.t;
-        });
+        }, list, rows);
     }
     return list;
 }
 
-std::vector<std::string> BuildOldJakt(const StringGrid& grid, int queue, const std::string& queueText)
+std::vector<std::string> BuildOldJakt(const StringGrid& grid, int queue, const std::string& queueText,
+                                      std::vector<int>* rows)
 {
     std::vector<std::string> list;
     for (int row = 1; hasCell(grid, kJaktTidCol, row); ++row) {
@@ -215,7 +219,7 @@ std::vector<std::string> BuildOldJakt(const StringGrid& grid, int queue, const s
                 list.push_back(elapseLine(queueText, r.t));
             else if (r.queue == queue)
                 list.push_back(startLine(r.nr, r.t));
-        });
+        }, list, rows);
     }
     return list;
 }
@@ -227,17 +231,17 @@ int queueValue(const std::string& queueText)
 
 std::vector<std::string> buildSendList(bool oldCommandSet, int tabIndex, const StringGrid& intervalGrid,
                                        const StringGrid& pursuitGrid, const std::string& queueText,
-                                       std::vector<int>* leftOut)
+                                       std::vector<int>* leftOut, std::vector<int>* rows)
 {
     if (tabIndex == kIntervalStartTab)
-        return oldCommandSet ? BuildOldVanlig(intervalGrid) : BuildTabVanlig(intervalGrid);
+        return oldCommandSet ? BuildOldVanlig(intervalGrid, rows) : BuildTabVanlig(intervalGrid, rows);
     // The pursuit-start settings name the queue, also when no table is sent.
     const int queue = queueValue(queueText);
     if (queue < 0)
         throw StartTableError("Sänd Kö " + queueText + " är ingen kö");
     if (tabIndex == kPursuitStartTab)
-        return oldCommandSet ? BuildOldJakt(pursuitGrid, queue, queueText)
-                             : BuildTabJakt(pursuitGrid, queue, leftOut);
+        return oldCommandSet ? BuildOldJakt(pursuitGrid, queue, queueText, rows)
+                             : BuildTabJakt(pursuitGrid, queue, leftOut, rows);
     return {};
 }
 

@@ -22,6 +22,9 @@ inline constexpr int kTidCol = 2;      // "Tid": time of the first start
 inline constexpr int kDifftidCol = 3;  // "Difftid": interval between starts
 inline constexpr int kAntStaCol = 4;   // "Ant/sta": starters per start
 
+// Column headers, for messages that name a cell.
+inline constexpr const char* kIntervalHeaders[] = {"Från nr", "Till nr", "Tid", "Difftid", "Ant/sta"};
+
 inline constexpr const char* kIntervalTidMask = "$$.$$.$$";
 // Minutes and seconds only: an interval's hours are not written.
 inline constexpr const char* kDifftidMask = "##.$$";
@@ -35,6 +38,8 @@ inline constexpr int kNrCol = 0;     // "Nr": start number, "0" for a queue-star
 inline constexpr int kKoCol = 1;     // "F": queue number
 inline constexpr int kJaktTidCol = 2;  // "Tid": start time
 inline constexpr int kDiffCol = 3;   // "Diff": time behind the queue start above
+
+inline constexpr const char* kPursuitHeaders[] = {"Nr", "F", "Tid"};
 
 inline constexpr const char* kJaktTidMask = "##.#$.$$";
 // The "Nr" text of a queue-start row (exactly this text).

@@ -14,11 +14,16 @@ std::optional<int> tryStrictInt(const std::string& text)
     return std::nullopt;
 }
 
-int strictInt(const std::string& text)
+std::string notAnIntegerText(const std::string& text, const std::string& field)
+{
+    return "\"" + text + "\" i " + field + " är inget heltal";
+}
+
+int strictInt(const std::string& text, int row, const std::string& field)
 {
     if (const std::optional<int> value = tryStrictInt(text))
         return *value;
-    throw InvalidInteger("\"" + text + "\" är inget heltal");
+    throw InvalidInteger("Rad " + std::to_string(row) + ": " + notAnIntegerText(text, field));
 }
 
 int spinTextValue(const std::string& text, int minValue)

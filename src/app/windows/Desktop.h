@@ -1,7 +1,8 @@
 #pragma once
-// What the windows ask of the desktop: a file chosen, a dialog run modally, a
-// message the user reads and closes. The program's windows get the one real
-// desktop (QtDesktop); tests give them a fake, so no test waits on a dialog.
+// What the windows ask of the desktop: a file chosen, a dialog run modally.
+// (Messages go through the ErrorReporter.) The program's windows get the one
+// real desktop (QtDesktop); tests give them a fake, so no test waits on a
+// dialog.
 #include <QString>
 
 class QDialog;
@@ -21,8 +22,6 @@ public:
     virtual QString chooseTableFile(QWidget* parent, const TableFileDialog& dialog) = 0;
     // Runs `dialog` modally and answers its result.
     virtual int runModal(QDialog& dialog) = 0;
-    // Shows `text` over `parent` and returns once the user has closed it.
-    virtual void showMessage(QWidget* parent, const QString& text) = 0;
 };
 
 } // namespace app

@@ -1,37 +1,57 @@
 #pragma once
-// The program's one error reporter: every failure that reaches a slot, a
-// handler or the serial library's exception hook ends here, and so do the
-// program's own short messages ("Ingen comport").
+// The program's one way to put a message before the user. Every failure that
+// reaches a slot, a handler or the serial library's exception hook ends here,
+// and so does every message of the windows' own ("Ingen comport"). The
+// program's main() owns the one reporter; each window is given it when it is
+// made, and its slots run through guarded(reporter, ...).
 //
-// A report never shows its box inside the caller: the box is put up from the
-// event loop afterwards, so a failing slot returns at once and the window goes
-// on. One box at a time: while a box is waiting or shown, further reports are
-// dropped (counted), so a write that fails on every resend tick cannot pile up
-// dialogs. Reports may come from any thread.
+// The place that raises a message says its kind: a failure (something the
+// user asked for was not done) or information (it was done, and the user
+// should know something about it). The box shows the icon of that kind.
 //
-// The box has the program's name as its title, an icon by its kind (critical
-// for a failure, information for a message) and stands centred over the
-// window the user works in: a modal dialog while one is up, else the main
-// window.
+// Two ways to show one:
+//   - show() and reportError() never block: the box is put up from the event
+//     loop afterwards, so a failing slot returns at once and the window goes
+//     on. One box at a time: a report made while another is waiting or shown
+//     waits its turn behind it, unless the same text (and kind) is already
+//     waiting or shown, or kMaxWaitingReports wait already; such a report is
+//     dropped (counted), so a write that fails on every resend tick cannot
+//     pile up dialogs. They may be called from any thread.
+//   - showAndWait() blocks: it puts the box up at once and returns when the
+//     user has closed it, running the event loop meanwhile (the windows paint
+//     and the timers fire). For a message that must hold the work that raised
+//     it, such as the loader's "Konstig adress dök upp", which holds the
+//     upload. GUI thread only; it is never dropped.
 //
-// Tests replace the box with a presenter of their own (setPresenter).
+// The box has the program's name as its title, is wide enough to show it
+// whole, and stands centred over the window the user works in: a modal dialog
+// while one is up, else the main window while it is on screen, else the
+// active window or the screen.
+//
+// Tests replace the box with a presenter of their own (setPresenter); it sees
+// every message of both ways, with its kind.
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <atomic>
+#include <deque>
 #include <exception>
 #include <functional>
+#include <mutex>
 
 #include "platform/ErrorHandler.h"
 
 namespace app {
 
+// Reports that may wait behind the one shown.
+inline constexpr std::size_t kMaxWaitingReports = 4;
+
 class ErrorReporter : public QObject {
     Q_OBJECT
 public:
-    enum class Kind { Error, Message };
+    enum class Kind { Failure, Information };
 
     // Puts one report before the user; calls `done` once the user has seen it
     // (the next report may then be shown). May call `done` at once.
@@ -40,13 +60,13 @@ public:
     explicit ErrorReporter(QObject* parent = nullptr);
     ~ErrorReporter() override;
 
-    // The reporter of the program (made on first use, in the GUI thread).
-    static ErrorReporter& instance();
-
-    // A failure: shows its message.
+    // Shows `text` as a message of `kind`; does not block.
+    void show(Kind kind, const QString& text) noexcept;
+    // A failure raised as an exception: shows its message; does not block.
     void reportError(std::exception_ptr error) noexcept;
-    // A plain message with an OK button.
-    void showMessage(const QString& text) noexcept;
+    // Shows `text` as a message of `kind` and returns once the user has
+    // closed it; blocks (see above).
+    void showAndWait(Kind kind, const QString& text);
     // reportError as the error handler the plain classes take.
     platform::ErrorHandler errorHandler();
 
@@ -56,12 +76,13 @@ public:
     void setMainWindow(QWidget* window) { mainWindow_ = window; }
 
     // A report is waiting or shown.
-    bool busy() const { return busy_.load(); }
-    // Reports dropped because another was waiting or shown.
+    bool busy() const;
+    // Reports dropped as repeats, or because too many waited.
     int dropped() const { return dropped_.load(); }
 
-    // Shows a report that is still waiting and returns when it has been seen
-    // (for the end of the program, when the event loop no longer runs).
+    // Shows the reports that are still waiting and returns when they have
+    // been seen (for the end of the program, when the event loop no longer
+    // runs).
     void drain();
 
     // The text shown for a failure.
@@ -72,15 +93,27 @@ signals:
     void idle();
 
 private:
+    struct Report {
+        Kind kind;
+        QString text;
+        bool operator==(const Report&) const = default;
+    };
+
     void post(Kind kind, const QString& text) noexcept;
+    // Puts the report in turn on the event loop; false when it cannot.
+    bool schedule(const Report& report);
     void present(Kind kind, const QString& text);
+    // The presenter, or the box over boxParent().
+    void presentNow(Kind kind, const QString& text, std::function<void()> done);
     // The window a box stands over.
     QWidget* boxParent() const;
     void finished();
 
     Presenter presenter_;
     QPointer<QWidget> mainWindow_;
-    std::atomic<bool> busy_{false};
+    mutable std::mutex mutex_;
+    // The report shown (or posted to be), then those waiting their turn.
+    std::deque<Report> reports_;
     std::atomic<int> dropped_{0};
 };
 
@@ -89,15 +122,15 @@ private:
 // their defaults.
 void routeLibraryFailures(ErrorReporter* reporter);
 
-// Runs `body`, handing any exception to the program's reporter: the wrapper
-// for every slot and handler of the windows.
+// Runs `body`, handing any exception to `reporter`: the wrapper for every
+// slot and handler of the windows.
 template <class Body>
-void guarded(Body&& body) noexcept
+void guarded(ErrorReporter& reporter, Body&& body) noexcept
 {
     try {
         body();
     } catch (...) {
-        ErrorReporter::instance().reportError(std::current_exception());
+        reporter.reportError(std::current_exception());
     }
 }
 

@@ -26,14 +26,6 @@
 namespace app {
 namespace {
 
-QPushButton* button(const char* caption)
-{
-    auto* b = new QPushButton(QString::fromUtf8(caption));
-    // Enter in an entry must not close the dialog.
-    b->setAutoDefault(false);
-    return b;
-}
-
 QSpinBox* columnBox()
 {
     auto* box = new QSpinBox;
@@ -57,9 +49,9 @@ void resizeGrid(QTableWidget* grid, std::size_t rows)
 
 } // namespace
 
-TFLasin::TFLasin(const MainSettings& settings, Desktop& desktop, QWidget* parent)
+TFLasin::TFLasin(const MainSettings& settings, Desktop& desktop, ErrorReporter& reporter, QWidget* parent)
     : QDialog(parent), StringGrid1(new QTableWidget), StringGrid2(new QTableWidget), resultGrid_(StringGrid1),
-      linesGrid_(StringGrid2), desktop_(desktop)
+      linesGrid_(StringGrid2), desktop_(desktop), reporter_(reporter)
 {
     buildWindow();
     FormCreate(settings);
@@ -87,9 +79,12 @@ void TFLasin::buildWindow()
     EStartTid = new timevalues::TTidEdit;
     EStartTid->setEditMask(QStringLiteral("!00:00:00;1;_"));
     EStartTid->setTid(0);
-    Button3 = button("Läs tidfil");
-    Button1 = button("Ok");
-    Button2 = button("Cancel");
+    Button3 = new QPushButton(QString::fromUtf8("Läs tidfil"));
+    Button1 = new QPushButton(QStringLiteral("Ok"));
+    Button2 = new QPushButton(QStringLiteral("Cancel"));
+    // Return clicks the button that has the focus, and "Ok" from anywhere
+    // else, as in any dialog that reads and accepts.
+    Button1->setDefault(true);
     setUpGrid(StringGrid1, {QStringLiteral("Id"), QStringLiteral("Tid")});
     setUpGrid(StringGrid2, {QString()});
     StringGrid2->horizontalHeader()->setStretchLastSection(true);
@@ -159,7 +154,7 @@ int TFLasin::showModal()
 
 void TFLasin::done(int result)
 {
-    guarded([this] { FormClose(); });
+    guarded(reporter_, [this] { FormClose(); });
     QDialog::done(result);
 }
 
@@ -170,7 +165,7 @@ void TFLasin::reject()
 
 void TFLasin::SidChange()
 {
-    guarded([this] {
+    guarded(reporter_, [this] {
         for (QTableWidget* grid : {StringGrid1, StringGrid2}) {
             grid->clearContents();
             grid->setRowCount(kImportGridRows);
@@ -180,14 +175,14 @@ void TFLasin::SidChange()
 
 void TFLasin::Button3Click()
 {
-    guarded([this] {
+    guarded(reporter_, [this] {
         const QString path = desktop_.chooseFileToOpen(this, QString());
         if (path.isEmpty())
             return;
         if (Sid->text().isEmpty() || STid->text().isEmpty())
             return;
         if (SEdit->text().isEmpty()) {
-            ErrorReporter::instance().showMessage(QString::fromUtf8("Skiljetecken saknas."));
+            reporter_.show(ErrorReporter::Kind::Failure, QString::fromUtf8("Skiljetecken saknas."));
             return;
         }
         readFile(path);
@@ -197,14 +192,11 @@ void TFLasin::Button3Click()
 void TFLasin::readFile(const QString& path)
 {
     const ImportFileRead file = readImportFile(QFile::encodeName(path).toStdString());
-    switch (file.status) {
-    case ImportFileRead::Status::Read:
-        break;
-    case ImportFileRead::Status::TooLarge:
-        ErrorReporter::instance().showMessage(QString::fromUtf8("Filen är för stor: ") + path);
-        return;
-    case ImportFileRead::Status::Unreadable:
-        ErrorReporter::instance().showMessage(QString::fromUtf8("Filen kan inte läsas: ") + path);
+    if (file.status != ImportFileRead::Status::Read) {
+        const char* refused =
+            file.status == ImportFileRead::Status::TooLarge ? "Filen är för stor: " : "Filen kan inte läsas: ";
+        reporter_.show(ErrorReporter::Kind::Failure,
+                       QString::fromUtf8(refused) + path + QChar(u'\n') + QString::fromStdString(file.reason));
         return;
     }
 
@@ -215,8 +207,8 @@ void TFLasin::readFile(const QString& path)
     SidChange();
     showOutcome(outcome);
     if (outcome.cutShort)
-        ErrorReporter::instance().showMessage(
-            QString::fromUtf8("Bara de första %1 starterna lästes in.").arg(kImportMaxStarters));
+        reporter_.show(ErrorReporter::Kind::Information,
+                       QString::fromUtf8("Bara de första %1 starterna lästes in.").arg(kImportMaxStarters));
 }
 
 void TFLasin::showOutcome(const ImportOutcome& outcome)

@@ -25,6 +25,7 @@ class TTidEdit;
 namespace app {
 
 class Desktop;
+class ErrorReporter;
 struct ImportOutcome;
 
 inline constexpr const char* kImportDialogCaption = "Läs in en fil";
@@ -39,8 +40,8 @@ class TFLasin : public QDialog {
 public:
     // Builds the dialog and runs FormCreate: the separator and the columns
     // from `settings`, the result headers. Files are chosen and the dialog is
-    // run through `desktop`.
-    TFLasin(const MainSettings& settings, Desktop& desktop, QWidget* parent = nullptr);
+    // run through `desktop`; messages go to `reporter`.
+    TFLasin(const MainSettings& settings, Desktop& desktop, ErrorReporter& reporter, QWidget* parent = nullptr);
     ~TFLasin() override;
 
     // Empties both grids and runs the dialog modally: 1 for "Ok", 2 for
@@ -87,6 +88,7 @@ private:
     TableWidgetGrid resultGrid_;
     TableWidgetGrid linesGrid_;
     Desktop& desktop_;
+    ErrorReporter& reporter_;
 };
 
 } // namespace app

@@ -7,21 +7,27 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <stdexcept>
+
 #include "app/loader/BootRecords.h"
 #include "app/windows/Desktop.h"
 #include "app/windows/ErrorReporter.h"
 
 namespace app {
 
-TFLoader::TFLoader(Desktop& desktop, QWidget* parent)
+TFLoader::TFLoader(Desktop& desktop, ErrorReporter& reporter, QWidget* parent)
     : QDialog(parent),
       upload_(line_, BootEvents{
                          [this](int page) { showLBoot(QString::number(page)); },
                          [this] { showLBoot(QStringLiteral("OK")); },
                          // Waits for the user: the upload holds until the box is closed.
-                         [this] { desktop_.showMessage(this, QString::fromUtf8(kStrangeAddress)); },
+                         [this] {
+                             reporter_.showAndWait(ErrorReporter::Kind::Information,
+                                                   QString::fromUtf8(kStrangeAddress));
+                         },
                      }),
-      desktop_(desktop)
+      desktop_(desktop),
+      reporter_(reporter)
 {
     setObjectName(QStringLiteral("FLoader"));
     setWindowTitle(QString::fromUtf8(kLoaderCaption));
@@ -67,12 +73,12 @@ void TFLoader::execOn(const std::string& portName)
     try {
         FormActivate(portName);
     } catch (...) {
-        ErrorReporter::instance().reportError(std::current_exception());
-        guarded([this] { FormClose(); });
+        reporter_.reportError(std::current_exception());
+        guarded(reporter_, [this] { FormClose(); });
         return;
     }
-    guarded([this] { desktop_.runModal(*this); });
-    guarded([this] { FormClose(); });
+    guarded(reporter_, [this] { desktop_.runModal(*this); });
+    guarded(reporter_, [this] { FormClose(); });
 }
 
 void TFLoader::FormActivate(const std::string& portName)
@@ -103,7 +109,7 @@ void TFLoader::done(int result)
     if (upload_.running())
         return;
     QDialog::done(result);
-    guarded([this] { FormClose(); });
+    guarded(reporter_, [this] { FormClose(); });
 }
 
 void TFLoader::closeEvent(QCloseEvent* event)
@@ -116,12 +122,12 @@ void TFLoader::closeEvent(QCloseEvent* event)
 
 void TFLoader::TimerBootTimer()
 {
-    guarded([this] { line_.write(std::string(1, kWakeUp)); });
+    guarded(reporter_, [this] { line_.write(std::string(1, kWakeUp)); });
 }
 
 void TFLoader::Button1Click()
 {
-    guarded([this] {
+    guarded(reporter_, [this] {
         const QString path = desktop_.chooseFileToOpen(this, QString::fromUtf8(kHexFileFilter));
         if (path.isEmpty())
             return;
@@ -148,7 +154,7 @@ void TFLoader::stepUpload(Call&& call)
 {
     stepping_ = true;
     TimerUpload_.start(kUploadTickMs);
-    guarded(call);
+    guarded(reporter_, call);
     stepping_ = false;
     if (upload_.state() == BootUpload::State::Sending)
         TimerUpload_.start(0);
@@ -160,11 +166,17 @@ void TFLoader::uploadEnded()
 {
     TimerUpload_.stop();
     Button1->setEnabled(true);
-    guarded([this] {
-        if (upload_.state() == BootUpload::State::Done)
+    guarded(reporter_, [this] {
+        if (upload_.state() == BootUpload::State::Done) {
             done(QDialog::Accepted);
-        else if (upload_.state() == BootUpload::State::Failed)
-            desktop_.showMessage(this, QString::fromStdString(upload_.failure()));
+        } else if (upload_.state() == BootUpload::State::Failed) {
+            reporter_.showAndWait(ErrorReporter::Kind::Failure, QString::fromStdString(upload_.failure()));
+        } else if (upload_.state() == BootUpload::State::Abandoned) {
+            // The port's own error has been reported; the line is let go, and
+            // the operator learns that the clock holds part of its firmware.
+            ComPort_.Close();
+            reporter_.show(ErrorReporter::Kind::Failure, QString::fromStdString(upload_.failure()));
+        }
     });
 }
 

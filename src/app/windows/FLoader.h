@@ -10,8 +10,8 @@
 // short timer and at once when a reply line has come, so the windows keep
 // painting and answering throughout; while it runs the button is disabled
 // and the dialog cannot be closed. When the boot loader has taken the last
-// page the dialog closes. Files are chosen, the dialog is run and messages
-// are shown through the Desktop it is given.
+// page the dialog closes. Files are chosen and the dialog is run through the
+// Desktop it is given, and messages are shown through its ErrorReporter.
 #include <QDialog>
 #include <QString>
 #include <QTimer>
@@ -28,6 +28,7 @@ class QPushButton;
 namespace app {
 
 class Desktop;
+class ErrorReporter;
 
 inline constexpr const char* kLoaderCaption = "BootLoadeer";
 inline constexpr const char* kHexFileFilter = "Intel Hexfiler (*.hex);;Alla (*.*)";
@@ -39,15 +40,16 @@ inline constexpr int kUploadTickMs = 20;
 class TFLoader : public QDialog {
     Q_OBJECT
 public:
-    // Files are chosen, the dialog is run modally and the upload's messages
-    // (which the user closes before it goes on) are shown through `desktop`.
-    explicit TFLoader(Desktop& desktop, QWidget* parent = nullptr);
+    // Files are chosen and the dialog is run modally through `desktop`; the
+    // upload's messages, which the user closes before it goes on, and every
+    // failure go to `reporter`.
+    TFLoader(Desktop& desktop, ErrorReporter& reporter, QWidget* parent = nullptr);
     ~TFLoader() override;
 
     // The main window's hand-over, on its port name: opens the port and
     // starts the wake-up (FormActivate), shows the dialog modally, then
     // stops the wake-up and closes the port (FormClose). When the port
-    // cannot be opened the error goes to the error reporter and the dialog
+    // cannot be opened the error goes to the reporter and the dialog
     // is not shown. Never throws.
     void execOn(const std::string& portName);
 
@@ -95,6 +97,7 @@ private:
     // timer and the port's events must not call again until it returns.
     bool stepping_ = false;
     Desktop& desktop_;
+    ErrorReporter& reporter_;
 };
 
 } // namespace app

@@ -25,16 +25,17 @@ AtExit(F) -> AtExit<F>;
 
 } // namespace
 
-TMainForm::TMainForm(const MainSettings& settings, Desktop& desktop, QWidget* parent)
+TMainForm::TMainForm(const MainSettings& settings, Desktop& desktop, ErrorReporter& reporter, QWidget* parent)
     : QMainWindow(parent),
       settings_(settings),
       desktop_(desktop),
+      reporter_(reporter),
       // The import dialog keeps its entries from one showing to the next; the
       // loader takes the window's serial line while it is shown.
-      FLasin_(std::make_unique<TFLasin>(settings, desktop, this)),
-      FLoader_(std::make_unique<TFLoader>(desktop, this)),
-      link_(linkPort_, *this, ErrorReporter::instance().errorHandler(), systemWaitClock(), &transfer_),
-      clockShift_(ErrorReporter::instance().errorHandler()),
+      FLasin_(std::make_unique<TFLasin>(settings, desktop, reporter, this)),
+      FLoader_(std::make_unique<TFLoader>(desktop, reporter, this)),
+      link_(linkPort_, *this, reporter_.errorHandler(), systemWaitClock(), &transfer_),
+      clockShift_(reporter_.errorHandler()),
       sekundRepeat_([this](int amount) { Settiddiff(amount); }),
       tiondelRepeat_([this](int amount) { Settiddiff(amount); })
 {
@@ -106,18 +107,30 @@ void TMainForm::FormClose()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    guarded([this] { FormClose(); });
+    // A close always ends the program. The link stops and the port closes
+    // first, whatever the save does. What is left to say (a save that failed)
+    // is shown now, over the window still on screen: a box that outlived the
+    // window would keep the program running without it.
+    Timer1_.stop();
+    guarded(reporter_, [this] { ComPort_.Close(); });
+    try {
+        FormClose();
+    } catch (...) {
+        settingsSaved_ = false;
+        reporter_.reportError(std::current_exception());
+    }
+    reporter_.drain();
     event->accept();
 }
 
 void TMainForm::Init()
 {
-    guarded([this] {
+    guarded(reporter_, [this] {
         try {
             ComPort_.SetPort(comComboBoxText().toStdString());
             ComPort_.Open();
         } catch (...) {
-            ErrorReporter::instance().showMessage(QStringLiteral("Ingen comport"));
+            reporter_.show(ErrorReporter::Kind::Failure, QStringLiteral("Ingen comport"));
         }
         link_.startPolling();
     });
@@ -125,18 +138,18 @@ void TMainForm::Init()
 
 void TMainForm::ComComboBoxChange()
 {
-    guarded([this] {
+    guarded(reporter_, [this] {
         try {
             ComPort_.Open();
         } catch (...) {
-            ErrorReporter::instance().showMessage(QStringLiteral("Ingen Comport"));
+            reporter_.show(ErrorReporter::Kind::Failure, QStringLiteral("Ingen Comport"));
         }
     });
 }
 
 void TMainForm::Button3Click()
 {
-    guarded([this] {
+    guarded(reporter_, [this] {
         ComPort_.Close();
         Timer1_.stop();
         // Whatever happens from here on, the timer runs again afterwards:
@@ -146,7 +159,7 @@ void TMainForm::Button3Click()
         try {
             FLoader_->execOn(ComPort_.Port());
         } catch (...) {
-            ErrorReporter::instance().reportError(std::current_exception());
+            reporter_.reportError(std::current_exception());
         }
         ComPort_.Open();
     });
@@ -154,32 +167,32 @@ void TMainForm::Button3Click()
 
 void TMainForm::Timer1Timer()
 {
-    guarded([this] { link_.tick(); });
+    guarded(reporter_, [this] { link_.tick(); });
 }
 
 void TMainForm::ComPortRxFlag()
 {
-    guarded([this] { link_.receive(); });
+    guarded(reporter_, [this] { link_.receive(); });
 }
 
 void TMainForm::SetKlockaClick()
 {
-    guarded([this] { link_.SetKlockaClick(); });
+    guarded(reporter_, [this] { link_.SetKlockaClick(); });
 }
 
 void TMainForm::BSaveClick()
 {
-    guarded([this] { link_.BSaveClick(); });
+    guarded(reporter_, [this] { link_.BSaveClick(); });
 }
 
 void TMainForm::BLoadClick()
 {
-    guarded([this] { link_.BLoadClick(); });
+    guarded(reporter_, [this] { link_.BLoadClick(); });
 }
 
 void TMainForm::Settiddiff(int diff)
 {
-    guarded([this, diff] { clockShift_.Settiddiff(diff); });
+    guarded(reporter_, [this, diff] { clockShift_.Settiddiff(diff); });
 }
 
 // ---- labels of the link ----

@@ -7,6 +7,7 @@
 // the window wires its timer, port and buttons to them. Every handler hands
 // its failures to the program's error reporter and returns.
 #include <QMainWindow>
+#include <QString>
 #include <QTimer>
 
 #include <memory>
@@ -14,20 +15,18 @@
 #include <string>
 
 #include "app/link/ClockLink.h"
-#include "app/pcclock/ClockShift.h"
 #include "app/link/ComLinkPort.h"
 #include "app/link/LinkInterfaces.h"
-#include "app/windows/MainSettings.h"
-#include "app/pcclock/ShiftRepeat.h"
-#include "app/windows/TableWidgetGrid.h"
-#include "app/windows/TableFileDialog.h"
 #include "app/link/TransferSequence.h"
-#include "serial/controls/ComComboBox.h"
-#include "serial/controls/ComLed.h"
+#include "app/pcclock/ClockShift.h"
+#include "app/pcclock/ShiftRepeat.h"
+#include "app/windows/MainSettings.h"
+#include "app/windows/TableFileDialog.h"
 #include "serial/ComPort.h"
 
 class QButtonGroup;
 class QCheckBox;
+class QCloseEvent;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -35,6 +34,10 @@ class QRadioButton;
 class QSpinBox;
 class QTabWidget;
 class QTableWidget;
+namespace serial {
+class TComComboBox;
+class TComLed;
+}
 namespace timevalues {
 class TTidEdit;
 class TViloSpinnEdit;
@@ -43,6 +46,7 @@ class TViloSpinnEdit;
 namespace app {
 
 class Desktop;
+class ErrorReporter;
 class ShiftArrows;
 struct IntervalTableSettings;
 struct PursuitTableSettings;
@@ -60,8 +64,9 @@ public:
     // Builds the window with its two dialogs, the import dialog "FLasin" and
     // the firmware loader "FLoader", and runs FormCreate: geometry and the
     // remembered port from `settings`, the grids' headers, an empty send
-    // list. Files are chosen and dialogs run through `desktop`.
-    TMainForm(const MainSettings& settings, Desktop& desktop, QWidget* parent = nullptr);
+    // list. Files are chosen and dialogs run through `desktop`; every message
+    // and failure goes to `reporter`.
+    TMainForm(const MainSettings& settings, Desktop& desktop, ErrorReporter& reporter, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     // Called once after every window of the program exists: opens the port
@@ -78,59 +83,15 @@ public:
     ClockLink& link() { return link_; }
     const TransferSequence& transfer() const { return transfer_; }
     QTimer& Timer1() { return Timer1_; }
+    // False once a close could not save the settings: the program then ends
+    // with a failure status.
+    bool settingsSaved() const { return settingsSaved_; }
 
     // The port selector's text: the chosen port name, empty when none.
     QString comComboBoxText() const;
     void setComComboBoxText(const QString& name);
 
-public slots:
-    void Timer1Timer();
-    void ComPortRxFlag();
-    void SetKlockaClick();
-    void BSaveClick();
-    void BLoadClick();
-    // The user chose another port; the selector has given it to the port.
-    void ComComboBoxChange();
-    // Hands the serial line to the firmware loader and takes it back.
-    void Button3Click();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    // LinkLabels
-    void showPcTime(const QString& text) override;
-    void showSent(const QString& text) override;
-    void showReceived(const QString& text) override;
-    void showVersion(const QString& text) override;
-
-    void FormCreate();
-    void FormClose();
-    void setUpComPort();
-    void buildWindow();
-    QWidget* buildVanligTab();
-    QWidget* buildJaktstartTab();
-    QWidget* buildUppdateraTab();
-    QWidget* buildSidePanel();
-    QWidget* buildLinkLabels();
-    void bindPortSelector();
-    void wireHandlers();
-
-    MainSettings settings_;
-    Desktop& desktop_;
-    std::unique_ptr<TFLasin> FLasin_;
-    std::unique_ptr<TFLoader> FLoader_;
-    serial::TComPort ComPort_;
-    ComLinkPort linkPort_{ComPort_};
-    TransferSequence transfer_{[this] { return transferSettings(); }};
-    ClockLink link_;
-    ClockShift clockShift_;
-    ShiftRepeat sekundRepeat_;
-    ShiftRepeat tiondelRepeat_;
-    QTimer Timer1_;
-
-    // ---- start tables ----
-public:
+    // Start tables.
     // Loads data row ARow of StringGrid1 into the entry fields, with
     // proposals from the row above, and moves the focus to SEFnr. Returns
     // false when the rows hold no integer where one is needed: the failure
@@ -151,32 +112,60 @@ public:
     // "Blanka tider": empties both start grids.
     void BlankKnappClick();
 
-private:
-    void wireTables();
-    void shiftPursuitStarts(int direction);
-    // Puts StringGrid1's current row back after a row failed to load.
-    void restoreGrid1Row(int row, int col);
-
-    bool restoringGrid1Row_ = false;
-    // ---- start-table transfer: "Sänd tider" and the transfer steps ----
 public slots:
-    // Fills the send list from the table of the active tab and starts the
-    // transfer; a table the clock cannot take is reported and nothing changes.
-    // Pursuit starters left out of the list are named in one message.
+    void Timer1Timer();
+    void ComPortRxFlag();
+    void SetKlockaClick();
+    void BSaveClick();
+    void BLoadClick();
+    // The user chose another port; the selector has given it to the port.
+    void ComComboBoxChange();
+    // Hands the serial line to the firmware loader and takes it back.
+    void Button3Click();
+    // "Sänd tider": fills the send list from the table of the active tab and
+    // starts the transfer; a table the clock cannot take is reported and
+    // nothing changes. Pursuit starters left out of the list are named in
+    // one message.
     void SandTiderClick();
-
-private:
-    void wireTransfer();
-    TransferSettings transferSettings() const;
-    // ---- start-table files: "Läs" and "Spara" on both table tabs ----
-public slots:
+    // Start-table files.
     void Button12Click();  // "Spara" on "Vanlig"
     void Button11Click();  // "Läs" on "Vanlig"
     void Button10Click();  // "Spara" on "Jaktstart"
     void Button9Click();   // "Läs" on "Jaktstart"
 
 private:
+    // -- window events and the link's labels (LinkLabels) --
+    void closeEvent(QCloseEvent* event) override;
+    void showPcTime(const QString& text) override;
+    void showSent(const QString& text) override;
+    void showReceived(const QString& text) override;
+    void showVersion(const QString& text) override;
+
+    // -- building and wiring (MainFormLayout.cpp and the feature files) --
+    void FormCreate();
+    void FormClose();
+    void setUpComPort();
+    void buildWindow();
+    QWidget* buildVanligTab();
+    QWidget* buildJaktstartTab();
+    QWidget* buildUppdateraTab();
+    QWidget* buildSidePanel();
+    QWidget* buildLinkLabels();
+    void bindPortSelector();
+    void wireHandlers();
+    void wireTables();
+    void wireTransfer();
     void wireFiles();
+
+    // -- start tables --
+    void shiftPursuitStarts(int direction);
+    // Puts StringGrid1's current row back after a row failed to load.
+    void restoreGrid1Row(int row, int col);
+
+    // -- start-table transfer --
+    TransferSettings transferSettings() const;
+
+    // -- start-table files --
     QString chooseTableFile(TableFileDialog& dialog);
     void saveTableFile(const std::string& bytes);
     std::optional<std::string> readChosenTableFile();
@@ -185,12 +174,28 @@ private:
     void applyIntervalTableSettings(const IntervalTableSettings& settings);
     PursuitTableSettings pursuitTableSettings() const;
 
-    // The dialogs the readers and the writers share, with the names they
+    // -- collaborators and state --
+    MainSettings settings_;
+    Desktop& desktop_;
+    ErrorReporter& reporter_;
+    std::unique_ptr<TFLasin> FLasin_;
+    std::unique_ptr<TFLoader> FLoader_;
+    serial::TComPort ComPort_;
+    ComLinkPort linkPort_{ComPort_};
+    TransferSequence transfer_{[this] { return transferSettings(); }};
+    ClockLink link_;
+    ClockShift clockShift_;
+    ShiftRepeat sekundRepeat_;
+    ShiftRepeat tiondelRepeat_;
+    QTimer Timer1_;
+    bool settingsSaved_ = true;
+    bool restoringGrid1Row_ = false;
+    // The dialogs the table readers and writers share, with the names they
     // propose next.
     TableFileDialog OpenDialog1 = makeOpenDialog1();
     TableFileDialog SaveDialog1 = makeSaveDialog1();
 
-    // ---- components, each named as here (tests find them by that name) ----
+    // -- components, each named as here (tests find them by that name) --
     QTabWidget* PageControl = nullptr;
     QTableWidget* StringGrid1 = nullptr;
     QTableWidget* StringGrid2 = nullptr;

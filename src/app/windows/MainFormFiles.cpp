@@ -11,6 +11,7 @@
 
 #include "app/windows/Desktop.h"
 #include "app/windows/ErrorReporter.h"
+#include "app/windows/TableWidgetGrid.h"
 #include "app/tables/StartListFile.h"
 #include "app/tables/StartListFileIo.h"
 #include "app/tables/StringGrid.h"
@@ -108,7 +109,7 @@ void TMainForm::setAntalKoText(const std::string& text)
 
 void TMainForm::Button12Click()
 {
-    guarded([this] {
+    guarded(reporter_, [this] {
         const TableWidgetGrid grid(StringGrid1);
         saveTableFile(writeIntervalTable(grid, intervalTableSettings()));
     });
@@ -116,7 +117,7 @@ void TMainForm::Button12Click()
 
 void TMainForm::Button10Click()
 {
-    guarded([this] {
+    guarded(reporter_, [this] {
         const TableWidgetGrid grid(StringGrid2);
         saveTableFile(writePursuitTable(grid, pursuitTableSettings()));
     });
@@ -124,7 +125,7 @@ void TMainForm::Button10Click()
 
 void TMainForm::Button11Click()
 {
-    guarded([this] {
+    guarded(reporter_, [this] {
         const std::optional<std::string> bytes = readChosenTableFile();
         if (!bytes)
             return;
@@ -137,7 +138,7 @@ void TMainForm::Button11Click()
 
 void TMainForm::Button9Click()
 {
-    guarded([this] {
+    guarded(reporter_, [this] {
         if (const std::optional<std::string> bytes = readChosenTableFile()) {
             PursuitTableSettings settings = pursuitTableSettings();
             TableWidgetGrid grid(StringGrid2);

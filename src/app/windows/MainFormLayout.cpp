@@ -151,6 +151,9 @@ void TMainForm::buildWindow()
     auto* scroll = new QScrollArea;
     scroll->setObjectName(QStringLiteral("MainScroll"));
     scroll->setFrameShape(QFrame::NoFrame);
+    // Only a place for the controls, with no frame to show a focus: the Tab
+    // key passes it by, and a control it takes scrolls into view itself.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     scroll->setWidget(content);
     setCentralWidget(scroll);

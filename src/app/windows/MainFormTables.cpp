@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "app/windows/ErrorReporter.h"
+#include "app/windows/TableWidgetGrid.h"
 #include "app/windows/FLasin.h"
 #include "app/tables/IntervalTable.h"
 #include "app/tables/PursuitTable.h"
@@ -59,7 +60,7 @@ void TMainForm::wireTables()
 bool TMainForm::StringGrid1SelectCell(int /*ACol*/, int ARow)
 {
     bool loaded = false;
-    guarded([&] {
+    guarded(reporter_, [&] {
         // Everything is read before any field changes, so a failure leaves
         // them as they were.
         const IntervalEntry e = proposeIntervalRow(TableWidgetGrid(StringGrid1), ARow);
@@ -88,7 +89,7 @@ void TMainForm::restoreGrid1Row(int row, int col)
 
 void TMainForm::SEFnrExit()
 {
-    guarded([this] {
+    guarded(reporter_, [this] {
         IntervalEntry e;
         e.from = SEFnr->Value();
         e.to = SETnr->Value();
@@ -102,7 +103,7 @@ void TMainForm::SEFnrExit()
 
 void TMainForm::AntalKoChange()
 {
-    guarded([this] {
+    guarded(reporter_, [this] {
         const std::string text = AntalKo->text().toStdString();
         if (text.empty())
             return;
@@ -113,7 +114,7 @@ void TMainForm::AntalKoChange()
 
 void TMainForm::FixDiff()
 {
-    guarded([this] {
+    guarded(reporter_, [this] {
         TableWidgetGrid grid(StringGrid2);
         fixDiff(grid);
     });
@@ -121,13 +122,13 @@ void TMainForm::FixDiff()
 
 void TMainForm::LasFileClick()
 {
-    guarded([this] {
+    guarded(reporter_, [this] {
         if (FLasin_->showModal() == kImportOk) {
             TableWidgetGrid grid(StringGrid2);
             const AppendedImport outcome = appendImport(grid, FLasin_->resultGrid());
             // Starters left out get no signal on race day: say so.
             if (outcome.cutOff)
-                ErrorReporter::instance().showMessage(QString::fromUtf8(cutOffMessage(outcome)));
+                reporter_.show(ErrorReporter::Kind::Information, QString::fromUtf8(cutOffMessage(outcome)));
         }
         FixDiff();
         AntalKoChange();
@@ -136,7 +137,7 @@ void TMainForm::LasFileClick()
 
 void TMainForm::shiftPursuitStarts(int direction)
 {
-    guarded([this, direction] {
+    guarded(reporter_, [this, direction] {
         TableWidgetGrid grid(StringGrid2);
         shiftSelectedStarts(grid, direction * EStartTid->Tid());
         fixDiff(grid);
@@ -155,7 +156,7 @@ void TMainForm::Button8Click()
 
 void TMainForm::BlankKnappClick()
 {
-    guarded([this] {
+    guarded(reporter_, [this] {
         TableWidgetGrid interval(StringGrid1);
         TableWidgetGrid pursuit(StringGrid2);
         clearDataRows(interval);

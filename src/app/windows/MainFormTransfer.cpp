@@ -7,6 +7,7 @@
 #include <QTabWidget>
 
 #include "app/windows/ErrorReporter.h"
+#include "app/windows/TableWidgetGrid.h"
 #include "app/windows/MainForm.h"
 #include "app/tables/StartTableEncoders.h"
 #include "app/tables/StringGrid.h"
@@ -32,20 +33,21 @@ TransferSettings TMainForm::transferSettings() const
 
 void TMainForm::SandTiderClick()
 {
-    guarded([this] {
+    guarded(reporter_, [this] {
         const TableWidgetGrid intervalGrid(StringGrid1);
         const TableWidgetGrid pursuitGrid(StringGrid2);
         const TransferSettings s = transferSettings();
         // Built aside: a table that fails leaves the send list, and any
         // transfer that is running, as they were.
         std::vector<int> leftOut;
+        std::vector<int> rows;
         std::vector<std::string> list =
-            buildSendList(link_.OldKlsw(), s.tabIndex, intervalGrid, pursuitGrid, s.queueText, &leftOut);
-        transfer_.startTransfer(std::move(list));
+            buildSendList(link_.OldKlsw(), s.tabIndex, intervalGrid, pursuitGrid, s.queueText, &leftOut, &rows);
+        transfer_.startTransfer(std::move(list), std::move(rows));
         // The others are sent all the same; those left out get no signal
         // from the clock, which the operator must know before the start.
         if (!leftOut.empty())
-            ErrorReporter::instance().showMessage(QString::fromStdString(leftOutMessage(leftOut)));
+            reporter_.show(ErrorReporter::Kind::Information, QString::fromStdString(leftOutMessage(leftOut)));
     });
 }
 

@@ -1,6 +1,7 @@
 #include "app/windows/MainSettings.h"
 
 #include "platform/IntegerText.h"
+#include "platform/settings/SettingsLayout.h"
 #include "platform/settings/SettingsStore.h"
 
 namespace app {
@@ -38,10 +39,28 @@ struct KeyCloser {
     ~KeyCloser() { store.closeKey(); }
 };
 
-void openForWriting(platform::SettingsStore& store)
+// The file the window's settings are kept in, for the operator; the folder
+// of the settings when even that cannot be told.
+std::string settingsFile(const platform::SettingsStore& store)
+{
+    try {
+        const platform::SettingsLayout layout(store.rootFolder());
+        if (const auto names = platform::SettingsLayout::splitPath(QString::fromLatin1(kMainSettingsKey)))
+            if (const auto place = layout.values(*names))
+                return place->first.fileName().toStdString();
+    } catch (const std::exception&) {
+        // the folder below is all that can be said
+    }
+    return store.rootFolder();
+}
+
+// Opens the window's settings for writing `what` (named in the message when
+// they cannot be written).
+void openForWriting(platform::SettingsStore& store, const char* what)
 {
     if (!store.openKey(QString::fromLatin1(kMainSettingsKey), true))
-        throw platform::SettingsError("Inställningarna kan inte sparas: nyckeln kan inte skapas.");
+        throw platform::SettingsError(std::string("Inställningarna (") + what + ") kan inte sparas i " +
+                                      settingsFile(store) + ".");
 }
 
 } // namespace
@@ -66,7 +85,8 @@ MainSettings readMainSettings(platform::SettingsStore& store)
 void writeMainWindowSettings(platform::SettingsStore& store, const MainSettings& settings,
                              const std::optional<ImportColumns>& columns)
 {
-    openForWriting(store);
+    openForWriting(store, columns ? "fönstrets storlek och plats, porten och importens kolumner"
+                                  : "fönstrets storlek och plats och porten");
     KeyCloser closer{store};
     store.writeString(QStringLiteral("Vidd"), QString::number(settings.Vidd));
     store.writeString(QStringLiteral("hojd"), QString::number(settings.hojd));
@@ -81,7 +101,7 @@ void writeMainWindowSettings(platform::SettingsStore& store, const MainSettings&
 
 void writeImportSettings(platform::SettingsStore& store, const ImportColumns& columns, const QString& Tabchar)
 {
-    openForWriting(store);
+    openForWriting(store, "importens skiljetecken och kolumner");
     KeyCloser closer{store};
     store.writeString(QStringLiteral("Tabid"), QString::number(columns.Tabid));
     store.writeString(QStringLiteral("Tabtid"), QString::number(columns.Tabtid));

@@ -1,9 +1,7 @@
 #include "app/windows/QtDesktop.h"
 
-#include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
-#include <QMessageBox>
 
 #include "app/windows/TableFileDialog.h"
 
@@ -22,11 +20,6 @@ QString QtDesktop::chooseTableFile(QWidget* parent, const TableFileDialog& dialo
 int QtDesktop::runModal(QDialog& dialog)
 {
     return dialog.exec();
-}
-
-void QtDesktop::showMessage(QWidget* parent, const QString& text)
-{
-    QMessageBox::information(parent, QApplication::applicationName(), text);
 }
 
 } // namespace app

@@ -1,6 +1,6 @@
 #pragma once
-// The desktop of the program: Qt's file dialogs and message box, and a
-// dialog's own modal loop.
+// The desktop of the program: Qt's file dialogs and a dialog's own modal
+// loop.
 #include "app/windows/Desktop.h"
 
 namespace app {
@@ -10,7 +10,6 @@ public:
     QString chooseFileToOpen(QWidget* parent, const QString& filter) override;
     QString chooseTableFile(QWidget* parent, const TableFileDialog& dialog) override;
     int runModal(QDialog& dialog) override;
-    void showMessage(QWidget* parent, const QString& text) override;
 };
 
 } // namespace app

@@ -5,6 +5,7 @@
 #include "app/windows/MainForm.h"
 #include "app/windows/MainSettings.h"
 #include "app/windows/QtDesktop.h"
+#include "app/windows/QtTranslation.h"
 #include "platform/settings/SettingsStore.h"
 #include "serial/controls/ComSetupFrm.h"
 
@@ -30,19 +31,25 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvalinder"));
     QApplication::setOrganizationName(QStringLiteral("Vilo"));
+    // Without the translation Qt's dialogs stay English; the program runs.
+    app::loadQtTranslation();
 
-    app::ErrorReporter& reporter = app::ErrorReporter::instance();
+    // Every window shows its messages through this one reporter.
+    app::ErrorReporter reporter;
     app::routeLibraryFailures(&reporter);
     serial::installSetupDialog();
 
     int result = 1;
     try {
         app::QtDesktop desktop;
-        app::TMainForm mainForm(readSettings(reporter), desktop);
+        app::TMainForm mainForm(readSettings(reporter), desktop, reporter);
         reporter.setMainWindow(&mainForm);
         mainForm.show();
         mainForm.Init();
         result = QApplication::exec();
+        // The window has said so while it closed.
+        if (!mainForm.settingsSaved())
+            result = 1;
     } catch (...) {
         // A failure while the windows are made ends the program, after saying
         // why; a report still waiting is shown first, so this one is not dropped.
@@ -51,7 +58,7 @@ int main(int argc, char** argv)
         reporter.reportError(error);
         result = 1;
     }
-    // A report made while the window closed (settings not saved) is still shown.
+    // A report still waiting is shown before the program ends.
     reporter.drain();
     app::routeLibraryFailures(nullptr);
     return result;

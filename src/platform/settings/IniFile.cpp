@@ -29,6 +29,11 @@ IniFile::IniFile(const QString& fileName)
     path_ = fileName.contains(u'/') ? name : settingsFolder(SettingsRoot::CurrentUser) + "/" + name;
 }
 
+QString IniFile::fileName() const
+{
+    return QFile::decodeName(QByteArray::fromStdString(path_));
+}
+
 IniDocument IniFile::load() const
 {
     try {

@@ -23,6 +23,9 @@ class IniFile {
 public:
     explicit IniFile(const QString& fileName);
 
+    // The path of the file in use.
+    QString fileName() const;
+
     // The whole file (empty when it is missing). Raises SettingsError.
     IniDocument load() const;
     // Puts `document` in place of the file. Raises SettingsError.

@@ -186,9 +186,10 @@ TEST_F(ClockLinkTest, SetKlockaSendsTheSecondStartingJustAfterTheIdentification)
 }
 
 // A failed write (the answer to a line, a command, each resend) is reported,
-// never raised; the resend rhythm runs on and the frame gets through once
-// writes work again.
-TEST_F(ClockLinkTest, WriteFailuresAreReportedAndTheLinkGoesOn)
+// never raised, and once only while the line stays down; the resend rhythm
+// runs on, the frame gets through once writes work again, and the next
+// failure is reported again.
+TEST_F(ClockLinkTest, WriteFailuresAreReportedOnceAndTheLinkGoesOn)
 {
     port.failingWrites = 1;
     EXPECT_NO_THROW(rig.arrive(framed("HELLO")));
@@ -197,10 +198,38 @@ TEST_F(ClockLinkTest, WriteFailuresAreReportedAndTheLinkGoesOn)
     link.Sand("RESET");
     EXPECT_EQ(make_tuple(link.busy(), link.Tid2()), make_tuple(true, app::kFirstResendTicks));
     EXPECT_EQ(rig.ticksWithWrites(14), Ticks{});
-    EXPECT_EQ(rig.errors.size(), 1u + 1 + 3);
+    EXPECT_EQ(rig.errors.size(), 1u);
     port.failingWrites = 0;
     EXPECT_EQ(rig.ticksWithWrites(4), Ticks{4});
     EXPECT_EQ(port.last(), framed("RESET"));
+    port.failingWrites = 1;
+    rig.ticksWithWrites(8);
+    EXPECT_EQ(rig.errors.size(), 2u);
+}
+
+// A line that fails while a table goes out ends the transfer: the port's
+// failure and the row after which the sending stopped (the last whose records
+// were all acknowledged) are reported once each, the failed command is not
+// resent and the rest of the table never goes.
+TEST_F(ClockLinkTest, ALineFailingDuringATransferEndsItAfterTheLastWholeRow)
+{
+    // The command whose write fails (1 "RESET", 4 the first record), the row.
+    for (const auto& [failing, row] : {std::pair{1, 0}, {5, 0}, {6, 1}, {8, 3}}) {
+        app::TransferSequence sequence([] { return app::TransferSettings{}; });
+        LinkRig r(wait, nullptr, &sequence);
+        sequence.startTransfer({"R1", "R2", "R3", "R4", "END"}, {1, 1, 2, 3, 4});
+        for (int sent = 0, i = 0; sent < failing - 1 && i < 100; ++i) {
+            if (!r.ticksWithWrites(1).empty()) {
+                ++sent;
+                r.arrive(kAck);
+            }
+        }
+        r.port.failingWrites = -1;
+        r.ticksWithWrites(60);
+        EXPECT_EQ(r.errors, (Lines{"write failed", "Förbindelsen med klockan bröts efter rad " + std::to_string(row) +
+                                                       "; sändningen av tiderna avbröts"}));
+        EXPECT_EQ(make_tuple(r.link.busy(), sequence.TidSand()), make_tuple(false, 0));
+    }
 }
 
 constexpr LocalDateTime at(int h, int m, int s, int ms)

@@ -3,6 +3,8 @@
 // timers, ports and event loop.
 #include <QLabel>
 #include <QPushButton>
+#include <QTableWidget>
+#include <QTime>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -13,6 +15,8 @@
 
 #include "WindowFixture.h"
 #include "app/windows/FLoader.h"
+#include "serial/controls/ComComboBox.h"
+#include "serial/controls/ComLed.h"
 #include "sim/BootSim.h"
 #include "sim/ClockSim.h"
 
@@ -96,6 +100,44 @@ TEST_F(MainFormPtyTest, AnswersTheNextLineAfterNoiseLongerThanTheInputQueue)
     EXPECT_TRUE(errors.empty() && messages.empty());
 }
 
+// The clock's line goes away in the middle of "Sänd tider" (a 50-row table,
+// after 20 acknowledged commands): the transfer ends, the operator is told
+// once of the port's failure and once after which row the sending stopped,
+// and 15 s of the link's ticks (polls and resends on the dead line) bring no
+// further report. The test runs the ticks faster than the window's timer.
+TEST_F(MainFormPtyTest, ALineLostDuringATransferEndsItAndIsReportedOnce)
+{
+    app::TMainForm& w = makeWindow();
+    w.Timer1().stop();
+    w.Init();
+    ASSERT_TRUE(waitForClock([&] { return sim.acknowledgements() == 1; }));
+    for (int row = 1; row <= 50; ++row) {
+        const int second = 10 * 3600 + 10 * row;
+        const QString start = QTime(0, 0).addSecs(second).toString(QStringLiteral("hh.mm.ss"));
+        windowtest::fill(control<QTableWidget>(w, "StringGrid1"), row,
+                         {std::to_string(row), std::to_string(row), start.toStdString(), " 0.30", "1"});
+    }
+    control<QPushButton>(w, "Button5")->click();
+    const auto sent = [&] { return std::ranges::count_if(sim.commands(), [](const auto& c) { return c != "VER"; }); };
+    for (int i = 0; i < 200 && !(sent() == 20 && !w.link().busy()); ++i) {
+        w.Timer1Timer();
+        waitForClock([&] { return !w.link().busy(); }, 500ms);
+    }
+    ASSERT_EQ(sent(), 20);
+    sim.goAway();
+    for (int i = 0; i < 150; ++i) {  // 15 s of the link's time
+        w.Timer1Timer();
+        QTest::qWait(2);
+    }
+    QTest::qWait(200);
+    ASSERT_EQ(errors.size(), 2u) << testing::PrintToString(errors);
+    EXPECT_TRUE(errors[0].starts_with("COM Port Error: WriteFile function failed on ")) << errors[0];
+    // Row 1 gives two records, each row below one: 17 records after the 3 settings.
+    EXPECT_EQ(errors[1], "Förbindelsen med klockan bröts efter rad 16; sändningen av tiderna avbröts");
+    EXPECT_EQ(w.transfer().TidSand(), 0);
+    EXPECT_TRUE(messages.empty());
+}
+
 // "Init laddning" hands the line to the loader closed, with the timer
 // stopped and nobody else holding the line, and takes it back. When the line
 // cannot be had back, or the loader fails, the error is reported and the
@@ -161,10 +203,7 @@ protected:
         ASSERT_NE(loader, nullptr);
         loader->setTiming({.replyInterval = 200ms, .readyWait = 200ms, .readyTries = 3, .pageReplyWait = 1000ms,
                            .drainQuiet = 100ms, .drainLimit = 2000ms, .refusalLimit = 4});
-        desktop.message = [this](const QString& text) {
-            boxes.push_back(text.toStdString());
-            QTest::qWait(100);  // the box is up for a while, and the event loop runs
-        };
+        whileShown = [] { QTest::qWait(100); };  // a box is up for a while, and the event loop runs
         desktop.modal = [this](QDialog& d) {
             clickAfterWakeUps(static_cast<app::TFLoader&>(d));
             return 0;
@@ -207,7 +246,6 @@ protected:
     std::string folder = testenv::makeTempDir("loader");
     app::TFLoader* loader = nullptr;  // the main window's
     QString& chosen = desktop.chosen;
-    std::vector<std::string> boxes;
     std::chrono::steady_clock::duration uploadTook{};
 };
 
@@ -217,7 +255,7 @@ protected:
 // upload waits for the box), and the dialog closes with "OK", having let go
 // of the line, which the main window has again. The next upload starts at
 // page 0, and when the boot loader falls silent it ends within its bound and
-// says so in a box; the dialog stays open.
+// says so, as a failure, in a box it waits for; the dialog stays open.
 TEST_F(TFLoaderTest, UploadsAFileWholeOrSaysWhyNot)
 {
     const std::string gap = ":0100F000010E", d1 = ":0101000002FC", end = ":00000001FF";
@@ -227,7 +265,7 @@ TEST_F(TFLoaderTest, UploadsAFileWholeOrSaysWhyNot)
     // The closing record is the last write; the boot loader reads it in its own time.
     EXPECT_TRUE(QTest::qWaitFor([this] { return sim.lines().size() == 10; }, 3000));
     EXPECT_EQ(sim.lines(), (Lines{gap, end, ":00010002FD", d1, end, d1, end, d1, end, ":00000009F7"}));
-    EXPECT_EQ(boxes, std::vector<std::string>(3, "Konstig adress dök upp"));
+    EXPECT_EQ(messages, std::vector<std::string>(3, "Konstig adress dök upp"));
     EXPECT_EQ(control<QLabel>(*loader, "LBoot")->text(), "OK");
     EXPECT_EQ(loader->result(), QDialog::Accepted);
     EXPECT_FALSE(loader->ComPort().Connected());
@@ -235,15 +273,47 @@ TEST_F(TFLoaderTest, UploadsAFileWholeOrSaysWhyNot)
     EXPECT_TRUE(window->ComPort().Connected());
     EXPECT_TRUE(window->Timer1().isActive());
 
-    boxes.clear();
+    messages.clear();
     sim.answerEnds({Verdict::Silent});
     window->Button3Click();
-    EXPECT_EQ(boxes, std::vector<std::string>{"Inget svar från bootloadern efter sida 0; laddningen avbröts"});
+    EXPECT_EQ(errors, std::vector<std::string>{"Inget svar från bootloadern efter sida 0; laddningen avbröts"});
     EXPECT_LT(uploadTook, 1000ms + 1500ms);
     EXPECT_EQ(control<QLabel>(*loader, "LBoot")->text(), "0");
     EXPECT_TRUE(window->ComPort().Connected());
     settle();
-    EXPECT_TRUE(errors.empty() && messages.empty());
+    EXPECT_TRUE(messages.empty() && errors.size() == 1);
+}
+
+// The clock's line goes away once the boot loader has taken two pages of
+// six and page 2 is closed: the port's error is reported, and the loader says that the upload
+// stopped and at which page. The dialog offers "Ladda Hexfil" again and has
+// let go of the line.
+TEST_F(TFLoaderTest, ALineLostDuringTheUploadSaysAtWhichPageItStopped)
+{
+    std::string hex;
+    for (int page = 0; page < 6; ++page)  // two bytes at the end of each page, the second in the next
+        hex += QString::asprintf(":02%02XFF000000%02X\r\n", page, (0x200 - 2 - 0xFF - page) & 0xFF).toStdString();
+    chosen = writeFile("pages.hex", hex + ":00000001FF\r\n");
+    sim.answerEnds({Verdict::Ok, Verdict::Ok, Verdict::Silent});  // page 2 closed, its reply awaited
+    std::vector<std::string> said;
+    desktop.modal = [&](QDialog& dialog) {
+        auto& d = static_cast<app::TFLoader&>(dialog);
+        EXPECT_TRUE(QTest::qWaitFor([this] { return sim.wakeUps() >= 1; }, 3000));
+        control<QPushButton>(d, "Button1")->click();
+        EXPECT_TRUE(QTest::qWaitFor([this] { return std::ranges::count(sim.lines(), ":00000001FF") == 3; }, 3000));
+        sim.goAway();
+        EXPECT_TRUE(QTest::qWaitFor([&d] { return !d.upload().running(); }, 5000));
+        settle();
+        said = errors;
+        EXPECT_TRUE(control<QPushButton>(d, "Button1")->isEnabled());
+        EXPECT_FALSE(d.ComPort().Connected());
+        return 0;
+    };
+    window->Button3Click();
+    ASSERT_EQ(said.size(), 2u) << testing::PrintToString(said);
+    EXPECT_TRUE(said[0].starts_with("COM Port Error: ClearCommError function failed on ")) << said[0];
+    EXPECT_EQ(said[1], "Förbindelsen med bootloadern bröts vid sida 2; laddningen avbröts");
+    EXPECT_TRUE(messages.empty()) << testing::PrintToString(messages);
 }
 
 // The whole file is read and checked before the boot loader is woken: a file
@@ -292,7 +362,7 @@ TEST_F(TFLoaderTest, NothingGoesToTheClockUnlessAFileCanBeLoaded)
     settle();
     EXPECT_FALSE(shown);
     EXPECT_FALSE(loader->TimerBoot().isActive());
-    EXPECT_EQ(errors.size(), 1u);  // the reopening failed too, while the first box waited: one box at a time
+    EXPECT_EQ(errors.size(), 1u);  // the reopening failed too, with the same text: a repeat, dropped
 }
 
 } // namespace

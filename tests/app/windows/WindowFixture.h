@@ -1,7 +1,7 @@
 #pragma once
 // What the window tests share: a private settings folder per test, a fixed
-// port list, a recorder in place of the error reporter's boxes, a desktop
-// whose dialogs the test answers, and the rows of the start grids.
+// port list, the windows' reporter with a recorder in place of its boxes, a
+// desktop whose dialogs the test answers, and the rows of the start grids.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -14,6 +14,7 @@
 #include "app/windows/Desktop.h"
 #include "app/windows/ErrorReporter.h"
 #include "app/windows/MainForm.h"
+#include "app/windows/TableWidgetGrid.h"
 #include "platform/settings/SettingsFolders.h"
 #include "platform/settings/SettingsStore.h"
 #include "support/FixedPortList.h"
@@ -62,37 +63,33 @@ inline std::vector<unsigned> lineOf(const platform::SerialLineState& s)
                        platform::kLineOutxDsrFlow | platform::kLineOutX | platform::kLineInX)};
 }
 
-// Answers every file chooser with `chosen`, runs `modal` in place of a
-// dialog's modal loop and keeps the messages shown.
+// Answers every file chooser with `chosen` and runs `modal` in place of a
+// dialog's modal loop.
 struct FakeDesktop : app::Desktop {
     QString chosen;
     std::function<int(QDialog&)> modal = [](QDialog&) { return 0; };
-    std::function<void(const QString&)> message = [](const QString&) {};
 
     QString chooseFileToOpen(QWidget*, const QString&) override { return chosen; }
     QString chooseTableFile(QWidget*, const app::TableFileDialog&) override { return chosen; }
     int runModal(QDialog& dialog) override { return modal(dialog); }
-    void showMessage(QWidget*, const QString& text) override { message(text); }
 };
 
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        app::ErrorReporter::instance().drain();
-        app::ErrorReporter::instance().setPresenter(
-            [this](app::ErrorReporter::Kind kind, const QString& text, std::function<void()> done) {
-                (kind == app::ErrorReporter::Kind::Error ? errors : messages).push_back(text.toStdString());
-                done();
-            });
-        app::routeLibraryFailures(&app::ErrorReporter::instance());
+        reporter.setPresenter([this](app::ErrorReporter::Kind kind, const QString& text, std::function<void()> done) {
+            (kind == app::ErrorReporter::Kind::Failure ? errors : messages).push_back(text.toStdString());
+            whileShown();
+            done();
+        });
+        app::routeLibraryFailures(&reporter);
     }
     void TearDown() override
     {
         window.reset();
         settle();
         app::routeLibraryFailures(nullptr);
-        app::ErrorReporter::instance().setPresenter(nullptr);
     }
 
     // The port the next window starts from.
@@ -111,7 +108,7 @@ protected:
     // A window made now from the stored settings; not yet Init.
     app::TMainForm& makeWindow()
     {
-        window = std::make_unique<app::TMainForm>(storedSettings(), desktop);
+        window = std::make_unique<app::TMainForm>(storedSettings(), desktop, reporter);
         return *window;
     }
     // Closes the window the way the user does (FormClose runs) and frees it.
@@ -131,8 +128,10 @@ protected:
     std::string configFolder = testenv::makeTempDir("config");
     testenv::ScopedOverride userFolder{platform::setSettingsFolder, platform::SettingsRoot::CurrentUser, configFolder};
     testenv::FixedPortList portList;
-    std::vector<std::string> errors;    // reported failures, in turn
-    std::vector<std::string> messages;  // the program's own messages, in turn
+    app::ErrorReporter reporter;
+    std::vector<std::string> errors;    // messages of kind Failure, in turn
+    std::vector<std::string> messages;  // messages of kind Information, in turn
+    std::function<void()> whileShown = [] {};  // runs while a box is up
     FakeDesktop desktop;
     std::unique_ptr<app::TMainForm> window;
 };
