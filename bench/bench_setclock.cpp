@@ -45,7 +45,7 @@
 #include "app/windows/MainSettings.h"
 #include "platform/NameOrder.h"
 #include "platform/PortList.h"
-#include "platform/SettingsStore.h"
+#include "platform/settings/SettingsStore.h"
 #include "serial/ExceptionHook.h"
 #include "app/windows/QtDesktop.h"
 #include "serial/controls/ComLed.h"

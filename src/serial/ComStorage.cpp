@@ -4,10 +4,10 @@
 
 #include <string_view>
 
-#include "platform/IniFile.h"
+#include "platform/settings/IniFile.h"
 #include "platform/IntegerText.h"
-#include "platform/SettingsError.h"
-#include "platform/SettingsStore.h"
+#include "platform/settings/SettingsError.h"
+#include "platform/settings/SettingsStore.h"
 #include "serial/ComErrors.h"
 #include "serial/ComPort.h"
 #include "serial/ComTexts.h"

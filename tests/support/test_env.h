@@ -3,10 +3,13 @@
 
 namespace testenv {
 
-// Makes the process safe to test in; called once by the test main. The
-// folders it makes go when the process ends.
-void prepareProcess();
-void cleanupProcess();
+// Called by the test mains before the application object is made: makes the
+// process safe to test in (no display unless one is chosen, the system clock
+// refusing to be set, a private home and configuration folder).
+void isolateProcess(int& argc, char** argv);
+
+// Runs every test, then removes the folders made for them.
+int runAllTests();
 
 // A fresh, empty temporary folder, removed when the process ends.
 std::string makeTempDir(const std::string& tag);

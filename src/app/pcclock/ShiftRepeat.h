@@ -17,9 +17,6 @@ public:
     explicit ShiftRepeat(std::function<void(int)> shift, QObject* parent = nullptr);
 
     bool repeating() const { return timer_.isActive(); }
-    // The wait before the next shift while repeating: the delay after a
-    // press, then the interval.
-    int nextShiftMs() const { return timer_.interval(); }
 
 public slots:
     // An arrow was pressed: shift at once and start repeating.

@@ -20,7 +20,7 @@
 #include "app/windows/ErrorReporter.h"
 #include "app/import/ImportFile.h"
 #include "app/import/StartTimeImport.h"
-#include "platform/SettingsStore.h"
+#include "platform/settings/SettingsStore.h"
 #include "timevalues/controls/TidEdit.h"
 
 namespace app {

@@ -8,7 +8,7 @@
 #include "app/windows/FLasin.h"
 #include "app/link/LineSetup.h"
 #include "app/windows/FLoader.h"
-#include "platform/SettingsStore.h"
+#include "platform/settings/SettingsStore.h"
 #include "serial/controls/ComComboBox.h"
 
 namespace app {

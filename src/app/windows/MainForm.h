@@ -122,10 +122,6 @@ public slots:
     void ComComboBoxChange();
     // Hands the serial line to the firmware loader and takes it back.
     void Button3Click();
-    void SESekundUpClick() { Settiddiff(timevalues::kTidSecond); }
-    void SESekundDownClick() { Settiddiff(-timevalues::kTidSecond); }
-    void SETiondelUpClick() { Settiddiff(kShiftTenth); }
-    void SETiondelDownClick() { Settiddiff(-kShiftTenth); }
     // "Sänd tider": fills the send list from the table of the active tab and
     // starts the transfer; a table the clock cannot take is reported and
     // nothing changes. Pursuit starters left out of the list are named in

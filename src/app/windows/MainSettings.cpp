@@ -1,8 +1,8 @@
 #include "app/windows/MainSettings.h"
 
 #include "platform/IntegerText.h"
-#include "platform/SettingsLayout.h"
-#include "platform/SettingsStore.h"
+#include "platform/settings/SettingsLayout.h"
+#include "platform/settings/SettingsStore.h"
 
 namespace app {
 namespace {

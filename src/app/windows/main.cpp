@@ -6,7 +6,7 @@
 #include "app/windows/MainSettings.h"
 #include "app/windows/QtDesktop.h"
 #include "app/windows/QtTranslation.h"
-#include "platform/SettingsStore.h"
+#include "platform/settings/SettingsStore.h"
 #include "serial/controls/ComSetupFrm.h"
 
 namespace {

@@ -193,7 +193,7 @@ TEST_F(MainFormPtyTest, TheHandOverToTheLoaderAlwaysEndsWithTheTimerRunning)
 
 // ---- the loader dialog, reached through the main window's hand-over ----
 
-class LoaderDialogTest : public windowtest::WindowTest {
+class TFLoaderTest : public windowtest::WindowTest {
 protected:
     void SetUp() override
     {
@@ -256,7 +256,7 @@ protected:
 // of the line, which the main window has again. The next upload starts at
 // page 0, and when the boot loader falls silent it ends within its bound and
 // says so, as a failure, in a box it waits for; the dialog stays open.
-TEST_F(LoaderDialogTest, UploadsAFileWholeOrSaysWhyNot)
+TEST_F(TFLoaderTest, UploadsAFileWholeOrSaysWhyNot)
 {
     const std::string gap = ":0100F000010E", d1 = ":0101000002FC", end = ":00000001FF";
     chosen = writeFile("firmware.hex", gap + "\r\n" + d1 + "\r\n" + end + "\r\n");
@@ -288,7 +288,7 @@ TEST_F(LoaderDialogTest, UploadsAFileWholeOrSaysWhyNot)
 // six and page 2 is closed: the port's error is reported, and the loader says that the upload
 // stopped and at which page. The dialog offers "Ladda Hexfil" again and has
 // let go of the line.
-TEST_F(LoaderDialogTest, ALineLostDuringTheUploadSaysAtWhichPageItStopped)
+TEST_F(TFLoaderTest, ALineLostDuringTheUploadSaysAtWhichPageItStopped)
 {
     std::string hex;
     for (int page = 0; page < 6; ++page)  // two bytes at the end of each page, the second in the next
@@ -319,7 +319,7 @@ TEST_F(LoaderDialogTest, ALineLostDuringTheUploadSaysAtWhichPageItStopped)
 // The whole file is read and checked before the boot loader is woken: a file
 // that cannot be loaded leaves the clock untouched and waiting, and a port
 // that cannot be opened is reported without showing the dialog.
-TEST_F(LoaderDialogTest, NothingGoesToTheClockUnlessAFileCanBeLoaded)
+TEST_F(TFLoaderTest, NothingGoesToTheClockUnlessAFileCanBeLoaded)
 {
     ASSERT_EQ(::mkfifo((folder + "/pipe.hex").c_str(), 0600), 0);
     const QString huge = writeFile("huge.hex", "");

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/SettingsFolders.h"
+#include "platform/settings/SettingsFolders.h"
 #include "serial/controls/ComComboBox.h"
 #include "serial/ComSelect.h"
 #include "serial/controls/ComSetupFrm.h"

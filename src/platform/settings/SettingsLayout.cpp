@@ -1,4 +1,4 @@
-#include "platform/SettingsLayout.h"
+#include "platform/settings/SettingsLayout.h"
 
 #include "platform/FileBytes.h"
 #include "platform/NameOrder.h"
@@ -10,7 +10,6 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace platform {
 namespace {
@@ -67,22 +66,6 @@ std::optional<std::string> findEntry(const std::string& folder, const QString& n
             found = path;
     }
     return found;
-}
-
-// Removes the *.ini files under `folder` and every folder left empty.
-void removeIniTree(const std::string& folder)
-{
-    for (const QString& entry : entriesOf(folder)) {
-        const std::string path = folder + "/" + encoded(entry);
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0)
-            continue;
-        if (S_ISDIR(st.st_mode))
-            removeIniTree(path);
-        else if (entry.endsWith(kSuffix, Qt::CaseInsensitive) && ::unlink(path.c_str()) != 0)
-            throw SettingsError(std::system_error(errno, std::generic_category(), "Filen " + path + " kan inte tas bort").what());
-    }
-    ::rmdir(folder.c_str());
 }
 
 SettingsError asSettingsError(const std::system_error& e)
@@ -185,52 +168,6 @@ void SettingsLayout::create(const QStringList& key) const
         document.addSection(place->second);
         return true;
     });
-}
-
-bool SettingsLayout::remove(const QStringList& key) const
-{
-    const QStringList names = stored(key);
-    if (names.isEmpty())
-        throw SettingsError("Inställningarnas rot kan inte tas bort.");
-    if (!exists(key))
-        return false;
-    if (names.size() > 1) {
-        auto place = values(key);
-        place->first.eraseSection(place->second);
-    }
-    const std::string file = fileOf(names);
-    if (isFile(file) && ::unlink(file.c_str()) != 0)
-        throw SettingsError(std::system_error(errno, std::generic_category(), "Filen " + file + " kan inte tas bort").what());
-    const std::string folder = folderOf(names);
-    if (isFolder(folder))
-        removeIniTree(folder);
-    return true;
-}
-
-QStringList SettingsLayout::subKeys(const QStringList& key) const
-{
-    const QStringList names = stored(key);
-    QStringList found;
-    if (!names.isEmpty()) {
-        const IniFile file(QFile::decodeName(QByteArray::fromStdString(fileOf(names))));
-        found = file.sectionNames();
-        found.removeAll(QString());
-    }
-    const std::string folder = folderOf(names);
-    for (const QString& entry : entriesOf(folder)) {
-        const std::string path = folder + "/" + encoded(entry);
-        if (isFolder(path))
-            found << entry;
-        else if (entry.endsWith(kSuffix, Qt::CaseInsensitive) && entry.size() > kSuffix.size() && isFile(path))
-            found << entry.left(entry.size() - kSuffix.size());
-    }
-    QStringList unique;
-    for (const QString& name : found) {
-        if (!unique.contains(name, Qt::CaseInsensitive))
-            unique << name;
-    }
-    sortNames(unique);
-    return unique;
 }
 
 std::optional<std::pair<IniFile, QString>> SettingsLayout::values(const QStringList& key) const

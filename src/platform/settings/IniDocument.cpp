@@ -1,4 +1,4 @@
-#include "platform/IniDocument.h"
+#include "platform/settings/IniDocument.h"
 
 #include "platform/NameOrder.h"
 
@@ -191,21 +191,6 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
     insertLine(at, text);
 }
 
-bool IniDocument::removeKey(const QString& section, const QString& key)
-{
-    const std::vector<Range> ranges = sectionRanges(section);
-    bool removed = false;
-    for (auto r = ranges.rbegin(); r != ranges.rend(); ++r) {
-        for (size_t i = r->end; i-- > r->begin;) {
-            if (lines_[i].kind == Kind::Key && sameName(lines_[i].name, key)) {
-                lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(i));
-                removed = true;
-            }
-        }
-    }
-    return removed;
-}
-
 bool IniDocument::hasSection(const QString& section) const
 {
     if (section.isEmpty())
@@ -225,32 +210,6 @@ void IniDocument::addSection(const QString& section)
             lines_.push_back(makeLine(QByteArray(), kLineEnd, false));
     }
     lines_.push_back(makeLine('[' + section.toUtf8() + ']', kLineEnd, lines_.empty()));
-}
-
-bool IniDocument::removeSection(const QString& section)
-{
-    const std::vector<Range> ranges = sectionRanges(section);
-    bool removed = false;
-    for (auto r = ranges.rbegin(); r != ranges.rend(); ++r) {
-        const size_t from = r->hasHeader ? r->header : r->begin;
-        removed = removed || r->end > from;
-        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(from),
-                     lines_.begin() + static_cast<std::ptrdiff_t>(r->end));
-    }
-    return removed;
-}
-
-QStringList IniDocument::sectionNames() const
-{
-    QStringList names;
-    if (!keyNames(QString()).isEmpty())
-        names << QString();
-    for (const Line& line : lines_) {
-        if (line.kind == Kind::Section && !line.name.isEmpty()
-            && !names.contains(line.name, Qt::CaseInsensitive))
-            names << line.name;
-    }
-    return names;
 }
 
 QStringList IniDocument::keyNames(const QString& section) const

@@ -1,7 +1,7 @@
-#include "platform/IniFile.h"
+#include "platform/settings/IniFile.h"
 
 #include "platform/FileBytes.h"
-#include "platform/SettingsFolders.h"
+#include "platform/settings/SettingsFolders.h"
 
 #include <QFile>
 
@@ -60,11 +60,6 @@ void IniFile::update(const std::function<bool(IniDocument&)>& change) const
         save(document);
 }
 
-QString IniFile::readString(const QString& section, const QString& key, const QString& fallback) const
-{
-    return load().value(section, key).value_or(fallback);
-}
-
 void IniFile::writeString(const QString& section, const QString& key, const QString& value)
 {
     update([&](IniDocument& document) {
@@ -73,34 +68,9 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
     });
 }
 
-bool IniFile::valueExists(const QString& section, const QString& key) const
-{
-    return load().value(section, key).has_value();
-}
-
 bool IniFile::sectionExists(const QString& section) const
 {
     return load().hasSection(section);
-}
-
-QStringList IniFile::sectionNames() const
-{
-    return load().sectionNames();
-}
-
-QStringList IniFile::keyNames(const QString& section) const
-{
-    return load().keyNames(section);
-}
-
-void IniFile::deleteKey(const QString& section, const QString& key)
-{
-    update([&](IniDocument& document) { return document.removeKey(section, key); });
-}
-
-void IniFile::eraseSection(const QString& section)
-{
-    update([&](IniDocument& document) { return document.removeSection(section); });
 }
 
 } // namespace platform

@@ -16,9 +16,9 @@
 //
 // Failures: openKey() answers false; everything else raises SettingsError
 // when a file in its way cannot be read or written, and as said at each.
-#include "platform/SettingsError.h"
-#include "platform/SettingsFolders.h"
-#include "platform/SettingsValueText.h"
+#include "platform/settings/SettingsError.h"
+#include "platform/settings/SettingsFolders.h"
+#include "platform/settings/SettingsValueText.h"
 
 #include <QString>
 #include <QStringList>
@@ -46,19 +46,8 @@ public:
     bool openKey(const QString& path, bool create);
     void closeKey();
     bool hasCurrentKey() const { return open_; }
-    // The current key's path from the root, names joined by "\" ("" with no
-    // key open).
-    QString currentPath() const;
 
-    // Keys by path (from the root or the current key as above).
-    bool keyExists(const QString& path) const;
-    // Deletes the key with its values and subkeys; false when it was missing
-    // or the path is not valid. Raises SettingsError when it cannot be done.
-    bool deleteKey(const QString& path);
-
-    // Of the current key; empty with no key open.
-    QStringList subKeyNames() const;
-    QStringList valueNames() const;
+    // Of the current key; false or None with no key open.
     bool valueExists(const QString& name) const;
     SettingsValueType valueType(const QString& name) const;
 
@@ -74,8 +63,6 @@ public:
     // file cannot be written.
     void writeString(const QString& name, const QString& value);
     void writeInteger(const QString& name, std::int32_t value);
-    // False when there was no such value.
-    bool deleteValue(const QString& name);
 
     // The folder of the root in use.
     const std::string& rootFolder() const { return folders_.of(root_); }

@@ -1,4 +1,4 @@
-#include "platform/SettingsValueText.h"
+#include "platform/settings/SettingsValueText.h"
 
 #include "platform/IntegerText.h"
 

@@ -1,6 +1,6 @@
-#include "platform/SettingsStore.h"
+#include "platform/settings/SettingsStore.h"
 
-#include "platform/SettingsLayout.h"
+#include "platform/settings/SettingsLayout.h"
 
 namespace platform {
 namespace {
@@ -64,36 +64,6 @@ void SettingsStore::closeKey()
     current_.clear();
 }
 
-QString SettingsStore::currentPath() const
-{
-    return current_.join(u'\\');
-}
-
-bool SettingsStore::keyExists(const QString& path) const
-{
-    const auto key = resolve(path);
-    return key && layoutOf(*this).exists(*key);
-}
-
-bool SettingsStore::deleteKey(const QString& path)
-{
-    const auto key = resolve(path);
-    return key && layoutOf(*this).remove(*key);
-}
-
-QStringList SettingsStore::subKeyNames() const
-{
-    return open_ ? layoutOf(*this).subKeys(current_) : QStringList();
-}
-
-QStringList SettingsStore::valueNames() const
-{
-    if (!open_)
-        return {};
-    auto place = layoutOf(*this).values(current_);
-    return place ? place->first.keyNames(place->second) : QStringList();
-}
-
 SettingsValue SettingsStore::readValue(const QString& name) const
 {
     if (!open_)
@@ -153,19 +123,6 @@ void SettingsStore::writeString(const QString& name, const QString& value)
 void SettingsStore::writeInteger(const QString& name, std::int32_t value)
 {
     writeValue(name, encodeSettingsInteger(value));
-}
-
-bool SettingsStore::deleteValue(const QString& name)
-{
-    if (!open_)
-        return false;
-    auto place = layoutOf(*this).values(current_);
-    if (!place)
-        return false;
-    if (!place->first.valueExists(place->second, name))
-        return false;
-    place->first.deleteKey(place->second, name);
-    return true;
 }
 
 } // namespace platform

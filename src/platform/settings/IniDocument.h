@@ -20,7 +20,7 @@
 // when the section has none), a new section goes at the end of the text after
 // a blank line. Every other line stays byte for byte. Lines written end with
 // CR LF. Text is UTF-8.
-#include "platform/SettingsError.h"
+#include "platform/settings/SettingsError.h"
 
 #include <QByteArray>
 #include <QString>
@@ -45,19 +45,11 @@ public:
     // one line that reads back the same (see checkSectionName, checkKey,
     // checkValue); nothing is changed then.
     void setValue(const QString& section, const QString& key, const QString& value);
-    // Removes every line of the key in the section; false when there was none.
-    bool removeKey(const QString& section, const QString& key);
 
     bool hasSection(const QString& section) const;
     // Adds an empty section at the end unless it is there already.
     void addSection(const QString& section);
-    // Removes every section of that name with all its lines; false when there
-    // was none. The section "" loses its lines up to the first header.
-    bool removeSection(const QString& section);
 
-    // Section names in the order of the text, each once, spelled as first
-    // met; the leading section "" only when it holds a key.
-    QStringList sectionNames() const;
     // The keys of a section in the order of the text, each once.
     QStringList keyNames(const QString& section) const;
 

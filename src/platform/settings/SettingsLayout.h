@@ -20,10 +20,8 @@
 //
 // Names are matched ignoring letter case against what is on disk; what is
 // made takes the letter case given. Folders and files whose names begin
-// with "." are not keys. Deleting a key removes its section, its file and
-// the *.ini files under its folder; other files are never removed, and a
-// folder that still holds some stays.
-#include "platform/IniFile.h"
+// with "." are not keys.
+#include "platform/settings/IniFile.h"
 
 #include <QStringList>
 
@@ -47,10 +45,6 @@ public:
     bool exists(const QStringList& key) const;
     // Makes the key (see above); nothing when it exists.
     void create(const QStringList& key) const;
-    // False when the key did not exist. Raises SettingsError for the root.
-    bool remove(const QStringList& key) const;
-    // Subkey names, each once, sorted ignoring letter case.
-    QStringList subKeys(const QStringList& key) const;
 
     // The file and section that hold the values of a key, or nullopt for
     // the root (which holds none).

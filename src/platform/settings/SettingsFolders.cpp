@@ -1,4 +1,4 @@
-#include "platform/SettingsFolders.h"
+#include "platform/settings/SettingsFolders.h"
 
 #include <cstdlib>
 

@@ -12,15 +12,14 @@
 // A missing file reads as empty. A file that exists but cannot be read
 // raises SettingsError on reads and writes alike, so a write never replaces
 // a file it could not read.
-#include "platform/IniDocument.h"
-#include "platform/Profile.h"
+#include "platform/settings/IniDocument.h"
 
 #include <functional>
 #include <string>
 
 namespace platform {
 
-class IniFile : public Profile {
+class IniFile {
 public:
     explicit IniFile(const QString& fileName);
 
@@ -35,14 +34,9 @@ public:
     // answers true; one thread of the process at a time. Raises SettingsError.
     void update(const std::function<bool(IniDocument&)>& change) const;
 
-    QString readString(const QString& section, const QString& key, const QString& fallback) const override;
-    void writeString(const QString& section, const QString& key, const QString& value) override;
-    bool valueExists(const QString& section, const QString& key) const override;
-    bool sectionExists(const QString& section) const override;
-    QStringList sectionNames() const override;
-    QStringList keyNames(const QString& section) const override;
-    void deleteKey(const QString& section, const QString& key) override;
-    void eraseSection(const QString& section) override;
+    // Stores the value at once. Raises SettingsError when it cannot.
+    void writeString(const QString& section, const QString& key, const QString& value);
+    bool sectionExists(const QString& section) const;
 
 private:
     std::string path_;
