@@ -285,7 +285,8 @@ protected:
     virtual void DoRLSDChange(bool OnOff);
     virtual void DoRx80Full();
 
-    // The event checks, one per event, run by the event thread's delivery.
+    // The event checks, one per event, run by the event thread's delivery
+    // (deliverEvent).
     void CheckError();
     void CheckRxChar();
     void CheckTxEmpty();
@@ -325,8 +326,9 @@ protected:
     int FSyncWriteErrors = 0;
 
 private:
-    friend class TComThread;
-
+    // Runs the check of one event for the event thread; an exception goes
+    // to the exception hook.
+    void deliverEvent(TComEvent event) noexcept;
     // Tears down whatever is open without notifications; never throws.
     void forceClose() noexcept;
     // The data path: what an operation needs of the port now.
