@@ -5,13 +5,13 @@
 
 #include "serial/ComDebug.h"
 #include "serial/ComErrors.h"
-#include "serial/ComPortIo.h"
-#include "serial/ComThread.h"
+#include "serial/engine/ComIoState.h"
+#include "serial/engine/ComThread.h"
 #include "serial/ExceptionHook.h"
 
 namespace serial {
 
-TCustomComPort::TCustomComPort() : FIo(std::make_unique<ComPortIo>()) {}
+TCustomComPort::TCustomComPort() : FIo(std::make_unique<ComIoState>()) {}
 
 TCustomComPort::~TCustomComPort()
 {

@@ -24,7 +24,6 @@
 
 #include "platform/SerialDevice.h"
 #include "platform/SerialLineState.h"
-#include "serial/ComAsync.h"
 #include "serial/ComErrors.h"
 #include "serial/ComLink.h"
 #include "serial/ComSettings.h"
@@ -34,7 +33,10 @@ namespace serial {
 
 class ComHandOver;
 class TComThread;
-struct ComPortIo;
+struct ComIoState;
+// The record of one overlapped operation (ComAsync.h).
+struct TCPortAsync;
+using PCPortAsync = TCPortAsync*;
 
 class TCustomComPort {
 public:
@@ -373,7 +375,7 @@ private:
     unsigned FReadAsyncLastError = 0;
     bool FOverlapped = true;
 
-    std::unique_ptr<ComPortIo> FIo;
+    std::unique_ptr<ComIoState> FIo;
     std::unique_ptr<TComThread> FEventThread;
     std::shared_ptr<ComHandOver> FHandOver;
     // Deliveries of the present opening may run while it holds.

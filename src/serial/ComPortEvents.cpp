@@ -2,10 +2,10 @@
 // thread, and the checks the thread's deliveries run.
 #include <memory>
 
-#include "serial/ComHandOver.h"
+#include "serial/engine/ComHandOver.h"
 #include "serial/ComPort.h"
-#include "serial/ComPortIo.h"
-#include "serial/ComThread.h"
+#include "serial/engine/ComIoState.h"
+#include "serial/engine/ComThread.h"
 #include "serial/ExceptionHook.h"
 
 namespace serial {

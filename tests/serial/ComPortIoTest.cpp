@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "serial/ComAsync.h"
-#include "serial/ComInputDecoder.h"
-#include "serial/ComTransferPlan.h"
+#include "serial/engine/ComInputDecoder.h"
+#include "serial/engine/ComTransferPlan.h"
 #include "serial/SerialTestSupport.h"
 
 using namespace serialtest;

@@ -13,9 +13,9 @@
 
 #include "serial/ComErrors.h"
 #include "serial/ComPort.h"
-#include "serial/ComThread.h"
+#include "serial/engine/ComThread.h"
 #include "serial/ExceptionHook.h"
-#include "serial/IntervalTimer.h"
+#include "serial/controls/IntervalTimer.h"
 #include "support/FakeSerialDevice.h"
 #include "support/PtyPair.h"
 #include "support/ScopedOverride.h"

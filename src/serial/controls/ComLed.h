@@ -20,7 +20,7 @@
 
 #include "serial/ComLink.h"
 #include "serial/ComTypes.h"
-#include "serial/IntervalTimer.h"
+#include "serial/controls/IntervalTimer.h"
 
 namespace serial {
 

@@ -3,12 +3,13 @@
 #include <cerrno>
 #include <cstring>
 
+#include "serial/ComAsync.h"
 #include "serial/ComDebug.h"
 #include "serial/ComErrors.h"
-#include "serial/ComEventWatcher.h"
-#include "serial/ComLineWatch.h"
+#include "serial/engine/ComEventWatcher.h"
+#include "serial/engine/ComLineWatch.h"
 #include "serial/ComPort.h"
-#include "serial/ComPortIo.h"
+#include "serial/engine/ComIoState.h"
 #include "serial/ComSetupHook.h"
 
 namespace serial {

@@ -1,4 +1,4 @@
-#include "serial/ComThread.h"
+#include "serial/engine/ComThread.h"
 
 #include <poll.h>
 #include <pthread.h>
@@ -12,9 +12,9 @@
 #include <utility>
 
 #include "platform/EventFd.h"
-#include "serial/ComEventWatcher.h"
-#include "serial/ComHandOver.h"
-#include "serial/ComInputQueue.h"
+#include "serial/engine/ComEventWatcher.h"
+#include "serial/engine/ComHandOver.h"
+#include "serial/engine/ComInputQueue.h"
 
 namespace serial {
 
