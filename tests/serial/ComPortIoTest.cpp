@@ -113,11 +113,11 @@ TEST_F(FakePort, ReadsTakeWhatHasArrived)
     EXPECT_EQ(port.ReadStr(s, 10), 0);
     EXPECT_EQ(port.ReadAsyncErrorCount(), 1);
     EXPECT_EQ(port.ReadAsyncLastError(), static_cast<unsigned>(EIO));
-    port.SetReadAsyncExceptionsEnabled(true);  // ... unless asked to raise code 3
+    port.SetReadAsyncExceptionsEnabled(true);  // ... unless asked to raise CError_ReadFailed
     EXPECT_EQ(Raised([&] { port.ReadStr(s, 10); }), std::make_pair(int(CError_ReadFailed), EIO));
     port.Close();  // closed: a write fails, a query too
     EXPECT_EQ(Raised([&] { port.WriteStr("a"); }), std::make_pair(int(CError_WriteFailed), EBADF));
-    EXPECT_EQ(Raised([&] { port.InputCount(); }).first, CError_ClearComFailed);
+    EXPECT_EQ(Raised([&] { port.InputCount(); }).first, int(CError_ClearComFailed));
     port.Open();  // opened again, the device is read again
     push("ok");
     EXPECT_EQ(port.ReadStr(s, 10), 2);

@@ -91,11 +91,11 @@ TEST(ComPort, AFailedOpeningIsRolledBack)
 {
     // The device call `op` fails, unless a `cause` is given.
     const struct { const char* what; Op op; std::function<void(LoggedPort&)> cause; std::pair<int, int> raised; } cases[] = {
-        {"no device", Op::Open, nullptr, {CError_OpenFailed, ENOENT}},
-        {"line state", Op::State, nullptr, {CError_SetStateFailed, ENOENT}},
+        {"no device", Op::Open, nullptr, {int(CError_OpenFailed), ENOENT}},
+        {"line state", Op::State, nullptr, {int(CError_SetStateFailed), ENOENT}},
         {"event thread", Op::Read, [](auto& p) { p.failStart = true; }, {-1, -1}},
         {"custom rate -9600", Op::Read, [](auto& p) { p.SetBaudRate(TBaudRate::brCustom), p.SetCustomBaudRate(-9600); },
-         {CError_SetStateFailed, EINVAL}},
+         {int(CError_SetStateFailed), EINVAL}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -37,9 +37,9 @@ std::pair<int, int> Raised(F&& f)
     try {
         f();
     } catch (const EComPortExt& e) {
-        return {e.Code(), e.WinCode()};
+        return {int(e.Code()), e.WinCode()};
     } catch (const EComPort& e) {
-        return {e.Code(), -1};
+        return {int(e.Code()), -1};
     } catch (...) {
         return {-1, -1};
     }
@@ -91,7 +91,7 @@ inline milliseconds threadCpuDuring(TCustomComPort& port, int ms)
 // A port named ComPort1 that shows its update nesting.
 struct ProbePort : TComPort {
     ProbePort() { SetName("ComPort1"); }
-    int updateCount() const { return FUpdateCount; }
+    using TComPort::updateCount;
 };
 
 // A timer ticker on a clock of milliseconds that the test moves.

@@ -21,7 +21,7 @@
 using namespace serialtest;
 
 // The machine's ports sorted ignoring case; none is an empty list, and only a
-// list that cannot be read raises code 23.
+// list that cannot be read raises CError_RegError.
 TEST(EnumComPorts, SortedIgnoringCaseOrCode23)
 {
     testenv::FixedPortList ports({"ttyS2", "ttyUSB0", "ttyS10", "ttyacm0"});
@@ -69,7 +69,7 @@ TEST(ComSelect, AppliesOnlyAValueItHasTaken)
         EXPECT_EQ(port.Port(), *applied ? applied : name);
     }
     ports.failWith(EIO);  // a port list that cannot be read leaves no stale ports
-    EXPECT_EQ(Raised([&] { select.SetComProperty(TComProperty::cpPort); }).first, CError_RegError);
+    EXPECT_EQ(Raised([&] { select.SetComProperty(TComProperty::cpPort); }).first, int(CError_RegError));
     EXPECT_EQ(list.Count(), 0);
 }
 
@@ -152,7 +152,7 @@ TEST(ComSetupDialog, OkAppliesAllSixInOneStep)
     EXPECT_FALSE(port.Connected());
     ports.failWith(EIO);
     const testenv::ScopedOverride dialog(setSetupDialogHook, SetupDialogHook(EditComPort));
-    EXPECT_EQ(Raised([&] { port.ShowSetupDialog(); }).first, CError_RegError);
+    EXPECT_EQ(Raised([&] { port.ShowSetupDialog(); }).first, int(CError_RegError));
     EXPECT_EQ(user.shown, 3);
     const SetupDialogRunner previous = setSetupDialogRunner(SetupDialogRunner([](TComSetupFrm&) { return 0; }));
     EXPECT_TRUE(previous);  // a runner set hands back the one it replaces
@@ -188,15 +188,16 @@ TEST_F(ComStorage, IniTextAndEveryGroupRoundTripsThroughBothStores)
     LoadSettings(fromStore, TStoreType::stRegistry, "HKEY_CURRENT_USER\\Software\\Demo");
     EXPECT_EQ(iniText(fromStore), full);
     EXPECT_EQ(Raised([&] { LoadSettings(fromStore, TStoreType::stRegistry, "hkey_local_machine\\Software\\Demo"); }).first,
-              CError_LoadFailed);  // the machine's store, named in lower case, has none
-    // Texts read back: a character given in hexadecimal, and an unknown speed taken as 9600.
+              int(CError_LoadFailed));  // the machine's store, named in lower case, has none
+    // Texts read back: a character given in hexadecimal, and an unknown speed
+    // taken as 9600.
     EXPECT_EQ(std::pair(StrToChar("#$4A"), StrToBaudRate("fast")), std::pair('J', TBaudRate::br9600));
 }
 
-// A missing store key fails with code 17 before anything is assigned; an ini
-// file or section not there yet (the first run) keeps every setting, and so
-// does an ini value that is missing or no integer. Either way an open port is
-// left alone and nothing is created.
+// A missing store key fails with CError_LoadFailed before anything is assigned;
+// an ini file or section not there yet (the first run) keeps every setting, and
+// so does an ini value that is missing or no integer. Either way an open port
+// is left alone and nothing is created.
 TEST_F(ComStorage, LoadFromAMissingPlaceLeavesAnOpenPortAlone)
 {
     FakeSerialDevices devices;
@@ -209,7 +210,7 @@ TEST_F(ComStorage, LoadFromAMissingPlaceLeavesAnOpenPortAlone)
     std::ofstream(files + "/other.ini") << "[SomeoneElse]\nPort=ttyS9\n";
     std::ofstream(files + "/odd.ini") << "[ComPort1]\nTimeouts.WriteTotalConstant=soon\nCustomBaudRate=777\n";
     const struct { TStoreType type; std::string source; int code; } cases[] = {
-        {TStoreType::stRegistry, "HKEY_CURRENT_USER\\Software\\Missing", CError_LoadFailed},
+        {TStoreType::stRegistry, "HKEY_CURRENT_USER\\Software\\Missing", int(CError_LoadFailed)},
         {TStoreType::stIniFile, files + "/missing.ini", 0},
         {TStoreType::stIniFile, files + "/other.ini", 0},
         {TStoreType::stIniFile, files + "/odd.ini", 0},
