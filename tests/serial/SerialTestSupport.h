@@ -1,7 +1,7 @@
 #pragma once
 // What the serial tests share: the fake device and the pseudo-terminal, errors
-// raised, a log for handlers on any thread, bounded waits, the exception hook,
-// and a hand-moved timer.
+// raised, a log for handlers on any thread, bounded waits and the exception
+// hook.
 #include <gtest/gtest.h>
 
 #include <QTest>
@@ -15,7 +15,6 @@
 #include "serial/ComPort.h"
 #include "serial/engine/ComThread.h"
 #include "serial/ExceptionHook.h"
-#include "serial/controls/IntervalTimer.h"
 #include "support/FakeSerialDevice.h"
 #include "support/PtyPair.h"
 #include "support/ScopedOverride.h"
@@ -92,23 +91,6 @@ inline milliseconds threadCpuDuring(TCustomComPort& port, int ms)
 struct ProbePort : TComPort {
     ProbePort() { SetName("ComPort1"); }
     using TComPort::updateCount;
-};
-
-// A timer ticker on a clock of milliseconds that the test moves.
-struct ManualTicker : TimerTicker {
-    int now = 0, due = -1, period = 0;  // due < 0: stopped
-    void start(int ms) override { period = ms, due = now + ms; }
-    void stop() override { due = -1; }
-    void advance(int ms)
-    {
-        const int end = now + ms;
-        while (due >= 0 && due <= end) {
-            now = due;
-            due += period;
-            OnTick();
-        }
-        now = end;
-    }
 };
 
 } // namespace serialtest
