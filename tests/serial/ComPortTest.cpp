@@ -338,6 +338,24 @@ TEST_F(PtyPort, HandlersThatThrowOrCloseTheirPort)
     }
 }
 
+// A handler that closes its port ends the delivery of the events that came
+// with its own: the port hears nothing more of them.
+TEST_F(PtyPort, NothingIsDeliveredOnceAHandlerHasClosedThePort)
+{
+    for (const TSyncMethod sync : {TSyncMethod::smThreadSync, TSyncMethod::smWindowSync, TSyncMethod::smNone}) {
+        SCOPED_TRACE(ord(sync));
+        std::atomic<int> flags{0};
+        std::atomic<bool> closed{false};
+        port.OnRxChar = [&](TCustomComPort* p, int) { p->Close(), closed = true; };
+        port.OnRxFlag = [&](TCustomComPort*) { ++flags; };
+        Open(sync, {TComEvent::evRxChar, TComEvent::evRxFlag});
+        pty.send("x\r");  // RxChar and RxFlag at once, RxChar delivered first
+        ASSERT_TRUE(waitFor([&] { return closed.load(); }));
+        QTest::qWait(50);  // room for a call too many
+        EXPECT_EQ(flags, 0);
+    }
+}
+
 // Closing while the thread waits for the GUI thread to run a delivery runs
 // that delivery in place, with the port still open, and ends at once.
 TEST_F(PtyPort, CloseWhileTheThreadWaitsInAHandOverRunsItAndEndsQuickly)
