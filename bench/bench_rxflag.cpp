@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "serial/ComPort.h"
-#include "serial/ComThread.h"
+#include "serial/engine/ComThread.h"
 
 using Clock = std::chrono::steady_clock;
 using serial::TComEvent;

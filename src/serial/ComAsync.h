@@ -4,7 +4,7 @@
 // operation at a time and may be used again for the next.
 #include <memory>
 
-#include "serial/ComTransfer.h"
+#include "serial/engine/ComTransfer.h"
 #include "serial/ComTypes.h"
 
 namespace serial {

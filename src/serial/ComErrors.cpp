@@ -33,11 +33,12 @@ constexpr std::array<const char*, 23> kErrorTexts = {
 
 } // namespace
 
-std::string ComErrorText(std::uint8_t code)
+std::string ComErrorText(ComErrorCode code)
 {
-    if (code >= 1 && code <= kErrorTexts.size())
-        return kErrorTexts[code - 1];
-    return "Unknown Error #" + std::to_string(code);
+    const unsigned number = static_cast<unsigned>(code);
+    if (number >= 1 && number <= kErrorTexts.size())
+        return kErrorTexts[number - 1];
+    return "Unknown Error #" + std::to_string(number);
 }
 
 EComPort::EComPort(const std::string& port, ComErrorCode code)
@@ -45,14 +46,14 @@ EComPort::EComPort(const std::string& port, ComErrorCode code)
 {
 }
 
-EComPort::EComPort(std::uint8_t code, const std::string& message)
+EComPort::EComPort(ComErrorCode code, const std::string& message)
     : std::runtime_error(message), code_(code)
 {
 }
 
 EComPort EComPort::CreateMsg(const std::string& message)
 {
-    return EComPort(0, message);
+    return EComPort(ComErrorCode{0}, message);
 }
 
 EComPortExt::EComPortExt(const std::string& port, ComErrorCode code, int winCode)

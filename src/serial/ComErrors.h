@@ -7,8 +7,9 @@
 namespace serial {
 
 // Library error codes; ComErrorText gives the fixed text of each. The numbers
-// are shown in messages and may be compared by callers.
-enum ComErrorCode : std::uint8_t {
+// are shown in messages and may be compared by callers. A code is no number:
+// compare it with its name, or convert it on purpose.
+enum class ComErrorCode : std::uint8_t {
     CError_OpenFailed = 1,
     CError_WriteFailed = 2,
     CError_ReadFailed = 3,
@@ -33,13 +34,15 @@ enum ComErrorCode : std::uint8_t {
     CError_HasLink = 22,
     CError_RegError = 23,
 };
+// The codes are named as the library names them, without the type.
+using enum ComErrorCode;
 
 // The English text of a library error code; "Unknown Error #<code>" for
 // codes outside 1..23.
-std::string ComErrorText(std::uint8_t code);
+std::string ComErrorText(ComErrorCode code);
 
-// A failure of the serial library. Code() is the library error code, 0 when
-// the exception was made from a ready message.
+// A failure of the serial library. Code() is the library error code, 0 (no
+// code) when the exception was made from a ready message.
 class EComPort : public std::runtime_error {
 public:
     // Message: port + " Error: " + the text of the code.
@@ -47,14 +50,14 @@ public:
     // An exception with a ready message and code 0.
     static EComPort CreateMsg(const std::string& message);
 
-    std::uint8_t Code() const { return code_; }
+    ComErrorCode Code() const { return code_; }
     std::string Message() const { return what(); }
 
 protected:
-    EComPort(std::uint8_t code, const std::string& message);
+    EComPort(ComErrorCode code, const std::string& message);
 
 private:
-    std::uint8_t code_;
+    ComErrorCode code_;
 };
 
 // A failure of a platform call: WinCode() carries its errno value.

@@ -3,15 +3,16 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/ScopeExit.h"
 #include "serial/ComDebug.h"
 #include "serial/ComErrors.h"
-#include "serial/ComPortIo.h"
-#include "serial/ComThread.h"
+#include "serial/engine/ComIoState.h"
+#include "serial/engine/ComThread.h"
 #include "serial/ExceptionHook.h"
 
 namespace serial {
 
-TCustomComPort::TCustomComPort() : FIo(std::make_unique<ComPortIo>()) {}
+TCustomComPort::TCustomComPort() : FIo(std::make_unique<ComIoState>()) {}
 
 TCustomComPort::~TCustomComPort()
 {
@@ -93,13 +94,9 @@ void TCustomComPort::Close()
         return;
     // A handler that runs while the port closes may call Close again:
     // that does nothing.
-    struct Closing {
-        bool& flag;
-        explicit Closing(bool& f) : flag(f) { flag = true; }
-        ~Closing() { flag = false; }
-    };
     {
-        Closing closing(FClosing);
+        FClosing = true;
+        const platform::ScopeExit closing([this] { FClosing = false; });
         CallBeforeClose();
         AbortAllAsync();
         // From here no operation waits any more, so nothing holds the
@@ -327,19 +324,13 @@ platform::SerialLineState TCustomComPort::appliedLineState() const
     return FAppliedLineState;
 }
 
-platform::SerialTimeouts TCustomComPort::appliedTimeouts() const
-{
-    std::lock_guard lock(FAppliedLock);
-    return FAppliedTimeouts;
-}
-
 // --- setters ---------------------------------------------------------------------
 
 namespace {
 
 // Stores `value` and reports whether it changed.
 template <class T>
-bool Store(T& field, const T& value)
+bool storeChanged(T& field, const T& value)
 {
     if (field == value)
         return false;
@@ -351,43 +342,43 @@ bool Store(T& field, const T& value)
 
 void TCustomComPort::SetBaudRate(TBaudRate value)
 {
-    if (Store(FBaudRate, value))
+    if (storeChanged(FBaudRate, value))
         ApplyCommState();
 }
 
 void TCustomComPort::SetCustomBaudRate(int value)
 {
-    if (Store(FCustomBaudRate, value))
+    if (storeChanged(FCustomBaudRate, value))
         ApplyCommState();
 }
 
 void TCustomComPort::SetStopBits(TStopBits value)
 {
-    if (Store(FStopBits, value))
+    if (storeChanged(FStopBits, value))
         ApplyCommState();
 }
 
 void TCustomComPort::SetDataBits(TDataBits value)
 {
-    if (Store(FDataBits, value))
+    if (storeChanged(FDataBits, value))
         ApplyCommState();
 }
 
 void TCustomComPort::SetDiscardNull(bool value)
 {
-    if (Store(FDiscardNull, value))
+    if (storeChanged(FDiscardNull, value))
         ApplyCommState();
 }
 
 void TCustomComPort::SetEventChar(char value)
 {
-    if (Store(FEventChar, value))
+    if (storeChanged(FEventChar, value))
         ApplyCommState();
 }
 
 void TCustomComPort::SetPort(const std::string& value)
 {
-    if (!Store(FPort, value))
+    if (!storeChanged(FPort, value))
         return;
     if (FConnected && !FLoading) {
         Close();

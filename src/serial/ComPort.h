@@ -24,7 +24,6 @@
 
 #include "platform/SerialDevice.h"
 #include "platform/SerialLineState.h"
-#include "serial/ComAsync.h"
 #include "serial/ComErrors.h"
 #include "serial/ComLink.h"
 #include "serial/ComSettings.h"
@@ -34,7 +33,10 @@ namespace serial {
 
 class ComHandOver;
 class TComThread;
-struct ComPortIo;
+struct ComIoState;
+// The record of one overlapped operation (ComAsync.h).
+struct TCPortAsync;
+using PCPortAsync = TCPortAsync*;
 
 class TCustomComPort {
 public:
@@ -103,13 +105,13 @@ public:
     const TComBuffer& Buffer() const { return FBuffer; }
     void SetBuffer(const TComBuffer& value);
 
-    // Refused (code 14) while the port is open.
+    // Refused (CError_ConnChangeProp) while the port is open.
     TSyncMethod SyncMethod() const { return FSyncMethod; }
     void SetSyncMethod(TSyncMethod value);
     TThreadPriority EventThreadPriority() const { return FEventThreadPriority; }
     void SetEventThreadPriority(TThreadPriority value);
     // Reads false while a registered link takes received data; setting it
-    // then is refused (code 22).
+    // then is refused (CError_HasLink).
     bool TriggersOnRxChar() const { return FTriggersOnRxChar && !FHasLink; }
     void SetTriggersOnRxChar(bool value);
     TStoredProps StoredProps() const { return FStoredProps; }
@@ -130,18 +132,17 @@ public:
     // --- applying settings -----------------------------------------------
     // Each applies one group to the device; each does nothing unless the
     // port is open, no update is pending and the component is not loading.
-    virtual void ApplyCommState();   // failure: code 7
-    virtual void ApplyTimeouts();    // failure: code 8
-    virtual void ApplyBuffer();      // failure: code 9
+    virtual void ApplyCommState();   // failure: CError_SetStateFailed
+    virtual void ApplyTimeouts();    // failure: CError_TimeoutsFailed
+    virtual void ApplyBuffer();      // failure: CError_SetupComFailed
     // The images the groups are applied from.
     platform::SerialLineState lineStateImage() const;
     platform::SerialTimeouts timeoutsImage() const;
     static platform::SerialTimeouts timeoutsImageOf(const TComTimeouts& timeouts);
-    // What was last applied to the open device. Right after opening: a zero
-    // line state (raw 8-bit line, nothing applied) and the default time-outs.
-    // Safe to read from any thread.
+    // The line state last applied to the open device; right after opening a
+    // zero line state (raw 8-bit line, nothing applied). Safe to read from
+    // any thread.
     platform::SerialLineState appliedLineState() const;
-    platform::SerialTimeouts appliedTimeouts() const;
 
     // --- reads and writes --------------------------------------------------
     // None of these checks that the port is open (except the non-overlapped
@@ -150,9 +151,9 @@ public:
     // orders the calls itself.
     //
     // Blocking write: returns the bytes that left the port, which are fewer
-    // than Count when the write time-out passed. Overlapped: code 2 when the
-    // write fails; links get OnTx(true) and OnTxBuf. Not overlapped: 0 and
-    // SyncWriteErrors counted on failure, 0 uncounted on a closed port, and
+    // than Count when the write time-out passed. Overlapped: CError_WriteFailed
+    // when the write fails; links get OnTx(true) and OnTxBuf. Not overlapped: 0
+    // and SyncWriteErrors counted on failure, 0 uncounted on a closed port, and
     // no link is told.
     int Write(const void* Buffer, int Count);
     // The same for a string; in overlapped mode each call also writes the
@@ -161,58 +162,63 @@ public:
     // Blocking read of up to Count bytes, ended as the read time-outs say.
     // Returns the bytes read; with nothing read the first byte of Buffer is
     // 255. A read that cannot start is only counted (ReadAsyncErrorCount,
-    // ReadAsyncLastError) unless ReadAsyncExceptionsEnabled (then code 3);
-    // one that fails while it waits raises code 3 (ECANCELED when aborted).
+    // ReadAsyncLastError) unless ReadAsyncExceptionsEnabled (then
+    // CError_ReadFailed); one that fails while it waits raises
+    // CError_ReadFailed (ECANCELED when aborted).
     int Read(void* Buffer, int Count);
     // The same into Str, which then holds exactly the bytes read.
     int ReadStr(std::string& Str, int Count);
 
-    // Overlapped operations on a record made by InitAsync (code 4 for none):
-    // start one, look with IsAsyncCompleted, wait with WaitForAsync. The
-    // caller keeps the bytes, or the destination, until WaitForAsync has
+    // Overlapped operations on a record made by InitAsync (CError_InvalidAsync
+    // for none): start one, look with IsAsyncCompleted, wait with WaitForAsync.
+    // The caller keeps the bytes, or the destination, until WaitForAsync has
     // returned. Each returns the bytes moved at once (0 while pending).
     int WriteAsync(const void* Buffer, int Count, PCPortAsync AsyncPtr);
     int WriteStrAsync(const std::string& Str, PCPortAsync AsyncPtr);
     int ReadAsync(void* Buffer, int Count, PCPortAsync AsyncPtr);
     // Str is sized to Count and read into; nothing starts for Count < 1.
     int ReadStrAsync(std::string& Str, int Count, PCPortAsync AsyncPtr);
-    // Waits until the operation is done and returns the bytes moved; code 2
-    // or 3 when it failed. Then, unless InputCountNotSupported, a read that
-    // left the input queue empty tells the links OnRx(false) and a write
-    // tells them OnTxBuf with the bytes that left the port.
+    // Waits until the operation is done and returns the bytes moved;
+    // CError_WriteFailed or CError_ReadFailed when it failed. Then, unless
+    // InputCountNotSupported, a read that left the input queue empty tells the
+    // links OnRx(false) and a write tells them OnTxBuf with the bytes that left
+    // the port.
     int WaitForAsync(PCPortAsync AsyncPtr);
-    // Whether the operation is done, moving it on without waiting; code 6
-    // when it failed.
+    // Whether the operation is done, moving it on without waiting;
+    // CError_AsyncCheck when it failed.
     bool IsAsyncCompleted(PCPortAsync AsyncPtr);
     // Ends the pending operations of the port (they fail with ECANCELED).
-    // Overlapped mode only; code 5 when it cannot. Also called by Close.
+    // Overlapped mode only; CError_PurgeFailed when it cannot. Also called by
+    // Close.
     virtual void AbortAllAsync();
 
     // --- queues and line status ------------------------------------------
     // Each of the four status queries also clears the line errors counted so
-    // far (LastErrors reports them); code 10 when the device cannot tell.
+    // far (LastErrors reports them); CError_ClearComFailed when the device
+    // cannot tell.
     int InputCount();    // 0 without asking when InputCountNotSupported
     int OutputCount();
     TComStateFlags StateFlags();
     TComErrors LastErrors();
     // Modem input lines that are on; empty for a line without modem lines
-    // and for a port that is not overlapped. Failure: code 11.
+    // and for a port that is not overlapped. Failure: CError_ModemStatFailed.
     TComSignals Signals();
-    // Line control (code 12). SetXonXoff(false) holds output as if XOFF had
-    // come, SetXonXoff(true) lets it go on.
+    // Line control (CError_EscapeComFailed). SetXonXoff(false) holds output as
+    // if XOFF had come, SetXonXoff(true) lets it go on.
     void SetBreak(bool OnOff);
     void SetDTR(bool OnOff);
     void SetRTS(bool OnOff);
     void SetXonXoff(bool OnOff);
-    // Discards the input and/or output queue (code 5).
+    // Discards the input and/or output queue (CError_PurgeFailed).
     void ClearBuffer(bool Input, bool Output);
-    // Sends one character at once (code 13 when the line takes none now).
+    // Sends one character at once (CError_TransmitFailed when the line takes
+    // none now).
     void TransmitChar(char Ch);
-    // For a port without an event thread (code 20 while one runs): waits in
-    // the calling thread until one of Events happens, StopEvent (a
-    // descriptor such as an eventfd; 0 or less for none) becomes readable,
-    // or Timeout ms pass (negative: no limit). Events is set to the events
-    // that happened, empty for a stop or time-out. Code 21 when the wait
+    // For a port without an event thread (CError_ThreadCreated while one runs):
+    // waits in the calling thread until one of Events happens, StopEvent (a
+    // descriptor such as an eventfd; 0 or less for none) becomes readable, or
+    // Timeout ms pass (negative: no limit). Events is set to the events that
+    // happened, empty for a stop or time-out. CError_WaitFailed when the wait
     // fails.
     void WaitForEvent(TComEvents& Events, int StopEvent, int Timeout);
     // Runs the port setup dialog on this port (see setSetupDialogHook).
@@ -220,10 +226,10 @@ public:
 
     // --- links and the event thread ----------------------------------------
     // Links are called in registration order. Registering a link twice or
-    // removing one that is not registered raises code 18. Safe from any
-    // thread; a link call from another thread has ended when UnRegisterLink
-    // returns. The list stays locked while links are called, so under
-    // smNone a link callback must not close its port.
+    // removing one that is not registered raises CError_RegFailed. Safe from
+    // any thread; a link call from another thread has ended when UnRegisterLink
+    // returns. The list stays locked while links are called, so under smNone a
+    // link callback must not close its port.
     void RegisterLink(TComLink* link);
     void UnRegisterLink(TComLink* link);
     // The event thread while the port is open and watches events, else null.
@@ -251,7 +257,8 @@ public:
     static constexpr int kMaxQueueSize = 16 * 1024 * 1024;
 
 protected:
-    // Opens the device exclusively in raw binary mode (code 1 on failure).
+    // Opens the device exclusively in raw binary mode (CError_OpenFailed on
+    // failure).
     virtual void CreateHandle();
     // Closes the device, if any.
     virtual void DestroyHandle();
@@ -285,7 +292,8 @@ protected:
     virtual void DoRLSDChange(bool OnOff);
     virtual void DoRx80Full();
 
-    // The event checks, one per event, run by the event thread's delivery.
+    // The event checks, one per event, run by the event thread's delivery
+    // (deliverEvent).
     void CheckError();
     void CheckRxChar();
     void CheckTxEmpty();
@@ -319,14 +327,13 @@ protected:
     bool canApply() const;
     // The error of a failed device call, with this port's name.
     [[noreturn]] void raiseDeviceError(ComErrorCode code, int error) const;
-
-    bool FThreadCreated = false;
-    int FUpdateCount = 0;
-    int FSyncWriteErrors = 0;
+    // How deeply BeginUpdate is nested now.
+    int updateCount() const { return FUpdateCount; }
 
 private:
-    friend class TComThread;
-
+    // Runs the check of one event for the event thread; an exception goes
+    // to the exception hook.
+    void deliverEvent(TComEvent event) noexcept;
     // Tears down whatever is open without notifications; never throws.
     void forceClose() noexcept;
     // The data path: what an operation needs of the port now.
@@ -370,8 +377,11 @@ private:
     int FReadAsyncErrorCount = 0;
     unsigned FReadAsyncLastError = 0;
     bool FOverlapped = true;
+    bool FThreadCreated = false;
+    int FUpdateCount = 0;
+    int FSyncWriteErrors = 0;
 
-    std::unique_ptr<ComPortIo> FIo;
+    std::unique_ptr<ComIoState> FIo;
     std::unique_ptr<TComThread> FEventThread;
     std::shared_ptr<ComHandOver> FHandOver;
     // Deliveries of the present opening may run while it holds.

@@ -2,10 +2,11 @@
 // thread, and the checks the thread's deliveries run.
 #include <memory>
 
-#include "serial/ComHandOver.h"
+#include "serial/engine/ComHandOver.h"
 #include "serial/ComPort.h"
-#include "serial/ComPortIo.h"
-#include "serial/ComThread.h"
+#include "serial/engine/ComIoState.h"
+#include "serial/engine/ComThread.h"
+#include "serial/ExceptionHook.h"
 
 namespace serial {
 
@@ -16,7 +17,17 @@ void TCustomComPort::startEvents()
     FDeliveryOpen = std::make_shared<std::atomic<bool>>(true);
     if (FSyncMethod == TSyncMethod::smThreadSync)
         FHandOver = ComHandOver::create();
-    FEventThread = std::make_unique<TComThread>(this);
+    ComThreadSetup setup;
+    setup.device = FHandle.get();
+    setup.input = &FIo->input;
+    setup.events = &FIo->events;
+    setup.watched = FEvents;
+    setup.sync = FSyncMethod;
+    setup.priority = FEventThreadPriority;
+    setup.handOver = FHandOver;
+    setup.open = FDeliveryOpen;
+    setup.deliver = [this](TComEvent event) { deliverEvent(event); };
+    FEventThread = std::make_unique<TComThread>(std::move(setup));
     FThreadCreated = true;
 }
 
@@ -45,6 +56,26 @@ void TCustomComPort::stopEvents()
 }
 
 // --- the checks ------------------------------------------------------------------
+
+void TCustomComPort::deliverEvent(TComEvent event) noexcept
+{
+    try {
+        switch (event) {
+        case TComEvent::evError: CheckError(); break;
+        case TComEvent::evRxChar: CheckRxChar(); break;
+        case TComEvent::evTxEmpty: CheckTxEmpty(); break;
+        case TComEvent::evBreak: CheckBreak(); break;
+        case TComEvent::evRing: CheckRing(); break;
+        case TComEvent::evCTS: CheckCTS(); break;
+        case TComEvent::evDSR: CheckDSR(); break;
+        case TComEvent::evRxFlag: CheckRxFlag(); break;
+        case TComEvent::evRLSD: CheckRLSD(); break;
+        case TComEvent::evRx80Full: CheckRx80Full(); break;
+        }
+    } catch (...) {
+        handleException(std::current_exception());
+    }
+}
 
 void TCustomComPort::CheckError()
 {

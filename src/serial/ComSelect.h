@@ -30,8 +30,8 @@ public:
     void setItems(ComStrings* items) { FItems = items; }
 
     // Each empties the list and fills it for one kind: the machine's ports
-    // (EnumComPorts; raises its code 23), or every text of one setting in
-    // the order of its enumeration.
+    // (EnumComPorts; raises its CError_RegError), or every text of one setting
+    // in the order of its enumeration.
     void SelectPort();
     void SelectBaudRate();
     void SelectDataBits();

@@ -32,110 +32,110 @@ using S = const std::string&;
 
 constexpr const char* kCustomBaudRate = "CustomBaudRate";
 
-StoredValue Text(const char* name, TStoredProp group, std::string (*get)(const P&), void (*set)(P&, S))
+StoredValue textValue(const char* name, TStoredProp group, std::string (*get)(const P&), void (*set)(P&, S))
 {
     return {name, group, get, set, nullptr, nullptr};
 }
 
-StoredValue Integer(const char* name, TStoredProp group, int (*get)(const P&), void (*set)(P&, int))
+StoredValue integerValue(const char* name, TStoredProp group, int (*get)(const P&), void (*set)(P&, int))
 {
     return {name, group, nullptr, nullptr, get, set};
 }
 
 // Every value in the order it is written and read.
 const StoredValue kValues[] = {
-    Text("Port", TStoredProp::spBasic,
-         [](const P& p) { return p.Port(); },
-         [](P& p, S t) { p.SetPort(t); }),
-    Text("BaudRate", TStoredProp::spBasic,
-         [](const P& p) { return BaudRateToStr(p.BaudRate()); },
-         [](P& p, S t) { p.SetBaudRate(StrToBaudRate(t)); }),
-    Integer(kCustomBaudRate, TStoredProp::spBasic,
-            [](const P& p) { return p.CustomBaudRate(); },
-            [](P& p, int v) { p.SetCustomBaudRate(v); }),
-    Text("StopBits", TStoredProp::spBasic,
-         [](const P& p) { return StopBitsToStr(p.StopBits()); },
-         [](P& p, S t) { p.SetStopBits(StrToStopBits(t)); }),
-    Text("DataBits", TStoredProp::spBasic,
-         [](const P& p) { return DataBitsToStr(p.DataBits()); },
-         [](P& p, S t) { p.SetDataBits(StrToDataBits(t)); }),
-    Text("Parity", TStoredProp::spBasic,
-         [](const P& p) { return ParityToStr(p.Parity().Bits()); },
-         [](P& p, S t) { p.Parity().SetBits(StrToParity(t)); }),
-    Text("FlowControl", TStoredProp::spBasic,
-         [](const P& p) { return FlowControlToStr(p.FlowControl().FlowControl()); },
-         [](P& p, S t) { p.FlowControl().SetFlowControl(StrToFlowControl(t)); }),
+    textValue("Port", TStoredProp::spBasic,
+              [](const P& p) { return p.Port(); },
+              [](P& p, S t) { p.SetPort(t); }),
+    textValue("BaudRate", TStoredProp::spBasic,
+              [](const P& p) { return BaudRateToStr(p.BaudRate()); },
+              [](P& p, S t) { p.SetBaudRate(StrToBaudRate(t)); }),
+    integerValue(kCustomBaudRate, TStoredProp::spBasic,
+                 [](const P& p) { return p.CustomBaudRate(); },
+                 [](P& p, int v) { p.SetCustomBaudRate(v); }),
+    textValue("StopBits", TStoredProp::spBasic,
+              [](const P& p) { return StopBitsToStr(p.StopBits()); },
+              [](P& p, S t) { p.SetStopBits(StrToStopBits(t)); }),
+    textValue("DataBits", TStoredProp::spBasic,
+              [](const P& p) { return DataBitsToStr(p.DataBits()); },
+              [](P& p, S t) { p.SetDataBits(StrToDataBits(t)); }),
+    textValue("Parity", TStoredProp::spBasic,
+              [](const P& p) { return ParityToStr(p.Parity().Bits()); },
+              [](P& p, S t) { p.Parity().SetBits(StrToParity(t)); }),
+    textValue("FlowControl", TStoredProp::spBasic,
+              [](const P& p) { return FlowControlToStr(p.FlowControl().FlowControl()); },
+              [](P& p, S t) { p.FlowControl().SetFlowControl(StrToFlowControl(t)); }),
 
-    Text("EventChar", TStoredProp::spOthers,
-         [](const P& p) { return CharToStr(p.EventChar()); },
-         [](P& p, S t) { p.SetEventChar(StrToChar(t)); }),
-    Text("DiscardNull", TStoredProp::spOthers,
-         [](const P& p) { return BoolToStr(p.DiscardNull()); },
-         [](P& p, S t) { p.SetDiscardNull(StrToBool(t)); }),
+    textValue("EventChar", TStoredProp::spOthers,
+              [](const P& p) { return CharToStr(p.EventChar()); },
+              [](P& p, S t) { p.SetEventChar(StrToChar(t)); }),
+    textValue("DiscardNull", TStoredProp::spOthers,
+              [](const P& p) { return BoolToStr(p.DiscardNull()); },
+              [](P& p, S t) { p.SetDiscardNull(StrToBool(t)); }),
 
-    Text("Parity.Check", TStoredProp::spParity,
-         [](const P& p) { return BoolToStr(p.Parity().Check()); },
-         [](P& p, S t) { p.Parity().SetCheck(StrToBool(t)); }),
-    Text("Parity.Replace", TStoredProp::spParity,
-         [](const P& p) { return BoolToStr(p.Parity().Replace()); },
-         [](P& p, S t) { p.Parity().SetReplace(StrToBool(t)); }),
-    Text("Parity.ReplaceChar", TStoredProp::spParity,
-         [](const P& p) { return CharToStr(p.Parity().ReplaceChar()); },
-         [](P& p, S t) { p.Parity().SetReplaceChar(StrToChar(t)); }),
+    textValue("Parity.Check", TStoredProp::spParity,
+              [](const P& p) { return BoolToStr(p.Parity().Check()); },
+              [](P& p, S t) { p.Parity().SetCheck(StrToBool(t)); }),
+    textValue("Parity.Replace", TStoredProp::spParity,
+              [](const P& p) { return BoolToStr(p.Parity().Replace()); },
+              [](P& p, S t) { p.Parity().SetReplace(StrToBool(t)); }),
+    textValue("Parity.ReplaceChar", TStoredProp::spParity,
+              [](const P& p) { return CharToStr(p.Parity().ReplaceChar()); },
+              [](P& p, S t) { p.Parity().SetReplaceChar(StrToChar(t)); }),
 
-    Integer("Buffer.OutputSize", TStoredProp::spBuffer,
-            [](const P& p) { return p.Buffer().OutputSize(); },
-            [](P& p, int v) { p.Buffer().SetOutputSize(v); }),
-    Integer("Buffer.InputSize", TStoredProp::spBuffer,
-            [](const P& p) { return p.Buffer().InputSize(); },
-            [](P& p, int v) { p.Buffer().SetInputSize(v); }),
+    integerValue("Buffer.OutputSize", TStoredProp::spBuffer,
+                 [](const P& p) { return p.Buffer().OutputSize(); },
+                 [](P& p, int v) { p.Buffer().SetOutputSize(v); }),
+    integerValue("Buffer.InputSize", TStoredProp::spBuffer,
+                 [](const P& p) { return p.Buffer().InputSize(); },
+                 [](P& p, int v) { p.Buffer().SetInputSize(v); }),
 
-    Integer("Timeouts.ReadInterval", TStoredProp::spTimeouts,
-            [](const P& p) { return p.Timeouts().ReadInterval(); },
-            [](P& p, int v) { p.Timeouts().SetReadInterval(v); }),
-    Integer("Timeouts.ReadTotalConstant", TStoredProp::spTimeouts,
-            [](const P& p) { return p.Timeouts().ReadTotalConstant(); },
-            [](P& p, int v) { p.Timeouts().SetReadTotalConstant(v); }),
-    Integer("Timeouts.ReadTotalMultiplier", TStoredProp::spTimeouts,
-            [](const P& p) { return p.Timeouts().ReadTotalMultiplier(); },
-            [](P& p, int v) { p.Timeouts().SetReadTotalMultiplier(v); }),
-    Integer("Timeouts.WriteTotalConstant", TStoredProp::spTimeouts,
-            [](const P& p) { return p.Timeouts().WriteTotalConstant(); },
-            [](P& p, int v) { p.Timeouts().SetWriteTotalConstant(v); }),
-    Integer("Timeouts.WriteTotalMultiplier", TStoredProp::spTimeouts,
-            [](const P& p) { return p.Timeouts().WriteTotalMultiplier(); },
-            [](P& p, int v) { p.Timeouts().SetWriteTotalMultiplier(v); }),
+    integerValue("Timeouts.ReadInterval", TStoredProp::spTimeouts,
+                 [](const P& p) { return p.Timeouts().ReadInterval(); },
+                 [](P& p, int v) { p.Timeouts().SetReadInterval(v); }),
+    integerValue("Timeouts.ReadTotalConstant", TStoredProp::spTimeouts,
+                 [](const P& p) { return p.Timeouts().ReadTotalConstant(); },
+                 [](P& p, int v) { p.Timeouts().SetReadTotalConstant(v); }),
+    integerValue("Timeouts.ReadTotalMultiplier", TStoredProp::spTimeouts,
+                 [](const P& p) { return p.Timeouts().ReadTotalMultiplier(); },
+                 [](P& p, int v) { p.Timeouts().SetReadTotalMultiplier(v); }),
+    integerValue("Timeouts.WriteTotalConstant", TStoredProp::spTimeouts,
+                 [](const P& p) { return p.Timeouts().WriteTotalConstant(); },
+                 [](P& p, int v) { p.Timeouts().SetWriteTotalConstant(v); }),
+    integerValue("Timeouts.WriteTotalMultiplier", TStoredProp::spTimeouts,
+                 [](const P& p) { return p.Timeouts().WriteTotalMultiplier(); },
+                 [](P& p, int v) { p.Timeouts().SetWriteTotalMultiplier(v); }),
 
-    Text("FlowControl.ControlRTS", TStoredProp::spFlowControl,
-         [](const P& p) { return RTSToStr(p.FlowControl().ControlRTS()); },
-         [](P& p, S t) { p.FlowControl().SetControlRTS(StrToRTS(t)); }),
-    Text("FlowControl.ControlDTR", TStoredProp::spFlowControl,
-         [](const P& p) { return DTRToStr(p.FlowControl().ControlDTR()); },
-         [](P& p, S t) { p.FlowControl().SetControlDTR(StrToDTR(t)); }),
-    Text("FlowControl.DSRSensitivity", TStoredProp::spFlowControl,
-         [](const P& p) { return BoolToStr(p.FlowControl().DSRSensitivity()); },
-         [](P& p, S t) { p.FlowControl().SetDSRSensitivity(StrToBool(t)); }),
-    Text("FlowControl.OutCTSFlow", TStoredProp::spFlowControl,
-         [](const P& p) { return BoolToStr(p.FlowControl().OutCTSFlow()); },
-         [](P& p, S t) { p.FlowControl().SetOutCTSFlow(StrToBool(t)); }),
-    Text("FlowControl.OutDSRFlow", TStoredProp::spFlowControl,
-         [](const P& p) { return BoolToStr(p.FlowControl().OutDSRFlow()); },
-         [](P& p, S t) { p.FlowControl().SetOutDSRFlow(StrToBool(t)); }),
-    Text("FlowControl.TxContinueOnXoff", TStoredProp::spFlowControl,
-         [](const P& p) { return BoolToStr(p.FlowControl().TxContinueOnXoff()); },
-         [](P& p, S t) { p.FlowControl().SetTxContinueOnXoff(StrToBool(t)); }),
-    Text("FlowControl.XonXoffIn", TStoredProp::spFlowControl,
-         [](const P& p) { return BoolToStr(p.FlowControl().XonXoffIn()); },
-         [](P& p, S t) { p.FlowControl().SetXonXoffIn(StrToBool(t)); }),
-    Text("FlowControl.XonXoffOut", TStoredProp::spFlowControl,
-         [](const P& p) { return BoolToStr(p.FlowControl().XonXoffOut()); },
-         [](P& p, S t) { p.FlowControl().SetXonXoffOut(StrToBool(t)); }),
-    Text("FlowControl.XoffChar", TStoredProp::spFlowControl,
-         [](const P& p) { return CharToStr(p.FlowControl().XoffChar()); },
-         [](P& p, S t) { p.FlowControl().SetXoffChar(StrToChar(t)); }),
-    Text("FlowControl.XonChar", TStoredProp::spFlowControl,
-         [](const P& p) { return CharToStr(p.FlowControl().XonChar()); },
-         [](P& p, S t) { p.FlowControl().SetXonChar(StrToChar(t)); }),
+    textValue("FlowControl.ControlRTS", TStoredProp::spFlowControl,
+              [](const P& p) { return RTSToStr(p.FlowControl().ControlRTS()); },
+              [](P& p, S t) { p.FlowControl().SetControlRTS(StrToRTS(t)); }),
+    textValue("FlowControl.ControlDTR", TStoredProp::spFlowControl,
+              [](const P& p) { return DTRToStr(p.FlowControl().ControlDTR()); },
+              [](P& p, S t) { p.FlowControl().SetControlDTR(StrToDTR(t)); }),
+    textValue("FlowControl.DSRSensitivity", TStoredProp::spFlowControl,
+              [](const P& p) { return BoolToStr(p.FlowControl().DSRSensitivity()); },
+              [](P& p, S t) { p.FlowControl().SetDSRSensitivity(StrToBool(t)); }),
+    textValue("FlowControl.OutCTSFlow", TStoredProp::spFlowControl,
+              [](const P& p) { return BoolToStr(p.FlowControl().OutCTSFlow()); },
+              [](P& p, S t) { p.FlowControl().SetOutCTSFlow(StrToBool(t)); }),
+    textValue("FlowControl.OutDSRFlow", TStoredProp::spFlowControl,
+              [](const P& p) { return BoolToStr(p.FlowControl().OutDSRFlow()); },
+              [](P& p, S t) { p.FlowControl().SetOutDSRFlow(StrToBool(t)); }),
+    textValue("FlowControl.TxContinueOnXoff", TStoredProp::spFlowControl,
+              [](const P& p) { return BoolToStr(p.FlowControl().TxContinueOnXoff()); },
+              [](P& p, S t) { p.FlowControl().SetTxContinueOnXoff(StrToBool(t)); }),
+    textValue("FlowControl.XonXoffIn", TStoredProp::spFlowControl,
+              [](const P& p) { return BoolToStr(p.FlowControl().XonXoffIn()); },
+              [](P& p, S t) { p.FlowControl().SetXonXoffIn(StrToBool(t)); }),
+    textValue("FlowControl.XonXoffOut", TStoredProp::spFlowControl,
+              [](const P& p) { return BoolToStr(p.FlowControl().XonXoffOut()); },
+              [](P& p, S t) { p.FlowControl().SetXonXoffOut(StrToBool(t)); }),
+    textValue("FlowControl.XoffChar", TStoredProp::spFlowControl,
+              [](const P& p) { return CharToStr(p.FlowControl().XoffChar()); },
+              [](P& p, S t) { p.FlowControl().SetXoffChar(StrToChar(t)); }),
+    textValue("FlowControl.XonChar", TStoredProp::spFlowControl,
+              [](const P& p) { return CharToStr(p.FlowControl().XonChar()); },
+              [](P& p, S t) { p.FlowControl().SetXonChar(StrToChar(t)); }),
 };
 
 // The group order, whatever the order of the set.
@@ -168,8 +168,8 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 class ValueTarget {
 public:
     virtual ~ValueTarget() = default;
-    virtual void WriteText(const char* name, const std::string& text) = 0;
-    virtual void WriteInteger(const char* name, int value) = 0;
+    virtual void writeText(const char* name, const std::string& text) = 0;
+    virtual void writeInteger(const char* name, int value) = 0;
 };
 
 class ValueSource {
@@ -177,17 +177,17 @@ public:
     virtual ~ValueSource() = default;
     // `current` is the setting's present value, `fallback` the integer to
     // use for a missing or unreadable integer where the source has one.
-    virtual std::string ReadText(const char* name, const std::string& current) = 0;
-    virtual int ReadInteger(const char* name, int fallback) = 0;
+    virtual std::string readText(const char* name, const std::string& current) = 0;
+    virtual int readInteger(const char* name, int fallback) = 0;
 };
 
 void storeValues(const TCustomComPort& port, ValueTarget& target)
 {
     forEachValue(port, [&](const StoredValue& value) {
         if (value.text)
-            target.WriteText(value.name, value.text(port));
+            target.writeText(value.name, value.text(port));
         else
-            target.WriteInteger(value.name, value.integer(port));
+            target.writeInteger(value.name, value.integer(port));
     });
 }
 
@@ -195,10 +195,10 @@ void loadValues(TCustomComPort& port, ValueSource& source)
 {
     forEachValue(port, [&](const StoredValue& value) {
         if (value.text) {
-            value.setText(port, source.ReadText(value.name, value.text(port)));
+            value.setText(port, source.readText(value.name, value.text(port)));
         } else {
             const int fallback = std::string_view(value.name) == kCustomBaudRate ? 9600 : value.integer(port);
-            value.setInteger(port, source.ReadInteger(value.name, fallback));
+            value.setInteger(port, source.readInteger(value.name, fallback));
         }
     });
 }
@@ -208,13 +208,13 @@ void loadValues(TCustomComPort& port, ValueSource& source)
 class RegistryValues : public ValueTarget, public ValueSource {
 public:
     explicit RegistryValues(platform::SettingsStore& store) : store_(store) {}
-    void WriteText(const char* name, const std::string& text) override { store_.writeString(name, Q(text)); }
-    void WriteInteger(const char* name, int value) override { store_.writeInteger(name, value); }
-    std::string ReadText(const char* name, const std::string&) override
+    void writeText(const char* name, const std::string& text) override { store_.writeString(name, Q(text)); }
+    void writeInteger(const char* name, int value) override { store_.writeInteger(name, value); }
+    std::string readText(const char* name, const std::string&) override
     {
         return store_.readString(name).toStdString();
     }
-    int ReadInteger(const char* name, int) override { return store_.readInteger(name); }
+    int readInteger(const char* name, int) override { return store_.readInteger(name); }
 
 private:
     platform::SettingsStore& store_;
@@ -225,17 +225,17 @@ class IniValues : public ValueTarget, public ValueSource {
 public:
     IniValues(platform::IniDocument& document, const std::string& section)
         : document_(document), section_(Q(section)) {}
-    void WriteText(const char* name, const std::string& text) override { document_.setValue(section_, name, Q(text)); }
-    void WriteInteger(const char* name, int value) override
+    void writeText(const char* name, const std::string& text) override { document_.setValue(section_, name, Q(text)); }
+    void writeInteger(const char* name, int value) override
     {
         document_.setValue(section_, name, QString::number(value));
     }
-    std::string ReadText(const char* name, const std::string& current) override
+    std::string readText(const char* name, const std::string& current) override
     {
         const std::optional<QString> text = document_.value(section_, name);
         return text ? text->toStdString() : current;
     }
-    int ReadInteger(const char* name, int fallback) override
+    int readInteger(const char* name, int fallback) override
     {
         const std::optional<QString> text = document_.value(section_, name);
         return text ? platform::parseInt32(*text).value_or(fallback) : fallback;
@@ -257,7 +257,7 @@ bool sameAsciiText(const std::string& a, const char* b)
     return i == a.size() && !b[i];
 }
 
-[[noreturn]] void Fail(const std::string& what)
+[[noreturn]] void fail(const std::string& what)
 {
     throw platform::SettingsError(what);
 }
@@ -265,7 +265,7 @@ bool sameAsciiText(const std::string& a, const char* b)
 void requireName(const TCustomComPort& port)
 {
     if (port.Name().empty())
-        Fail("A port without a name has no place in the settings.");
+        fail("A port without a name has no place in the settings.");
 }
 
 } // namespace
@@ -294,7 +294,7 @@ void StoreSettings(TCustomComPort& port, TStoreType StoreType, const std::string
         if (StoreType == TStoreType::stRegistry) {
             platform::SettingsStore store;
             if (!OpenRegistryKey(store, StoreTo, port.Name(), true))
-                Fail("Cannot open the settings key " + StoreTo);
+                fail("Cannot open the settings key " + StoreTo);
             RegistryValues values(store);
             storeValues(port, values);
         } else {
@@ -320,7 +320,7 @@ void LoadSettings(TCustomComPort& port, TStoreType StoreType, const std::string&
         if (StoreType == TStoreType::stRegistry) {
             platform::SettingsStore store;
             if (!OpenRegistryKey(store, LoadFrom, port.Name(), false))
-                Fail("No settings key " + LoadFrom + "\\" + port.Name());
+                fail("No settings key " + LoadFrom + "\\" + port.Name());
             RegistryValues values(store);
             bracketed(values);
         } else {

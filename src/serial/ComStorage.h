@@ -38,14 +38,14 @@ namespace serial {
 
 class TCustomComPort;
 
-// Raises EComPort code 16 ("Failed to store settings") with the port's name
-// on any failure; values written before it stay written in the store, while an
-// ini file is written all at once or not at all.
+// Raises EComPort CError_StoreFailed ("Failed to store settings") with the
+// port's name on any failure; values written before it stay written in the
+// store, while an ini file is written all at once or not at all.
 void StoreSettings(TCustomComPort& port, TStoreType StoreType, const std::string& StoreTo);
 
-// Raises EComPort code 17 ("Failed to load settings") with the port's name at
-// that moment on any failure, the cause nested in it; values assigned before
-// the failure stay.
+// Raises EComPort CError_LoadFailed ("Failed to load settings") with the port's
+// name at that moment on any failure, the cause nested in it; values assigned
+// before the failure stay.
 void LoadSettings(TCustomComPort& port, TStoreType StoreType, const std::string& LoadFrom);
 
 // Chooses the store's root from the text before the first "\" of `key` and

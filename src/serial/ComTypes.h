@@ -75,7 +75,6 @@ public:
     constexpr bool contains(E e) const { return (bits_ & bit(e)) != 0; }
     constexpr bool empty() const { return bits_ == 0; }
     constexpr EnumSet& include(E e) { bits_ = static_cast<Bits>(bits_ | bit(e)); return *this; }
-    constexpr EnumSet& exclude(E e) { bits_ = static_cast<Bits>(bits_ & ~bit(e)); return *this; }
 
     friend constexpr EnumSet operator+(EnumSet a, EnumSet b) { return fromBits(static_cast<Bits>(a.bits_ | b.bits_)); }
     friend constexpr EnumSet operator-(EnumSet a, EnumSet b) { return fromBits(static_cast<Bits>(a.bits_ & ~b.bits_)); }

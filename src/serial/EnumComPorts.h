@@ -6,8 +6,8 @@ namespace serial {
 
 // Replaces the contents of `Ports` with the names of the machine's serial
 // ports, sorted ignoring letter case (ttyS10 before ttyS2). A machine without
-// serial ports gives an empty list. When the list itself cannot be read,
-// raises EComPortExt with port text "EnumComPorts", code 23 and the errno of
+// serial ports gives an empty list. When the list itself cannot be read, raises
+// EComPortExt with port text "EnumComPorts", CError_RegError and the errno of
 // the failure, and leaves `Ports` as it was.
 void EnumComPorts(ComStrings& Ports);
 

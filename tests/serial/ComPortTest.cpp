@@ -91,11 +91,11 @@ TEST(ComPort, AFailedOpeningIsRolledBack)
 {
     // The device call `op` fails, unless a `cause` is given.
     const struct { const char* what; Op op; std::function<void(LoggedPort&)> cause; std::pair<int, int> raised; } cases[] = {
-        {"no device", Op::Open, nullptr, {CError_OpenFailed, ENOENT}},
-        {"line state", Op::State, nullptr, {CError_SetStateFailed, ENOENT}},
+        {"no device", Op::Open, nullptr, {int(CError_OpenFailed), ENOENT}},
+        {"line state", Op::State, nullptr, {int(CError_SetStateFailed), ENOENT}},
         {"event thread", Op::Read, [](auto& p) { p.failStart = true; }, {-1, -1}},
         {"custom rate -9600", Op::Read, [](auto& p) { p.SetBaudRate(TBaudRate::brCustom), p.SetCustomBaudRate(-9600); },
-         {CError_SetStateFailed, EINVAL}},
+         {int(CError_SetStateFailed), EINVAL}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -335,6 +335,24 @@ TEST_F(PtyPort, HandlersThatThrowOrCloseTheirPort)
         EXPECT_TRUE(waitFor([&] { return calls == 3; }));
         EXPECT_EQ(reported.take(), Strings{"handler failed"});
         port.Close();
+    }
+}
+
+// A handler that closes its port ends the delivery of the events that came
+// with its own: the port hears nothing more of them.
+TEST_F(PtyPort, NothingIsDeliveredOnceAHandlerHasClosedThePort)
+{
+    for (const TSyncMethod sync : {TSyncMethod::smThreadSync, TSyncMethod::smWindowSync, TSyncMethod::smNone}) {
+        SCOPED_TRACE(ord(sync));
+        std::atomic<int> flags{0};
+        std::atomic<bool> closed{false};
+        port.OnRxChar = [&](TCustomComPort* p, int) { p->Close(), closed = true; };
+        port.OnRxFlag = [&](TCustomComPort*) { ++flags; };
+        Open(sync, {TComEvent::evRxChar, TComEvent::evRxFlag});
+        pty.send("x\r");  // RxChar and RxFlag at once, RxChar delivered first
+        ASSERT_TRUE(waitFor([&] { return closed.load(); }));
+        QTest::qWait(50);  // room for a call too many
+        EXPECT_EQ(flags, 0);
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // What the serial tests share: the fake device and the pseudo-terminal, errors
-// raised, a log for handlers on any thread, bounded waits, the exception hook,
-// and a hand-moved timer.
+// raised, a log for handlers on any thread, bounded waits and the exception
+// hook.
 #include <gtest/gtest.h>
 
 #include <QTest>
@@ -13,9 +13,8 @@
 
 #include "serial/ComErrors.h"
 #include "serial/ComPort.h"
-#include "serial/ComThread.h"
+#include "serial/engine/ComThread.h"
 #include "serial/ExceptionHook.h"
-#include "serial/IntervalTimer.h"
 #include "support/FakeSerialDevice.h"
 #include "support/PtyPair.h"
 #include "support/ScopedOverride.h"
@@ -37,9 +36,9 @@ std::pair<int, int> Raised(F&& f)
     try {
         f();
     } catch (const EComPortExt& e) {
-        return {e.Code(), e.WinCode()};
+        return {int(e.Code()), e.WinCode()};
     } catch (const EComPort& e) {
-        return {e.Code(), -1};
+        return {int(e.Code()), -1};
     } catch (...) {
         return {-1, -1};
     }
@@ -91,24 +90,7 @@ inline milliseconds threadCpuDuring(TCustomComPort& port, int ms)
 // A port named ComPort1 that shows its update nesting.
 struct ProbePort : TComPort {
     ProbePort() { SetName("ComPort1"); }
-    int updateCount() const { return FUpdateCount; }
-};
-
-// A timer ticker on a clock of milliseconds that the test moves.
-struct ManualTicker : TimerTicker {
-    int now = 0, due = -1, period = 0;  // due < 0: stopped
-    void start(int ms) override { period = ms, due = now + ms; }
-    void stop() override { due = -1; }
-    void advance(int ms)
-    {
-        const int end = now + ms;
-        while (due >= 0 && due <= end) {
-            now = due;
-            due += period;
-            OnTick();
-        }
-        now = end;
-    }
+    using TComPort::updateCount;
 };
 
 } // namespace serialtest

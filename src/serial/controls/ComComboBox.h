@@ -37,7 +37,7 @@ public:
     void SetComPort(TCustomComPort* port);
     // Refills the list for the kind (also for the same kind) and selects the
     // port's value, or the first item without a port. Setting cpPort raises
-    // EComPortExt code 23 when the machine's port list cannot be read.
+    // EComPortExt CError_RegError when the machine's port list cannot be read.
     TComProperty ComProperty() const { return FComSelect.ComProperty(); }
     void SetComProperty(TComProperty value);
     bool AutoApply() const { return FComSelect.AutoApply(); }

@@ -20,7 +20,7 @@
 
 #include "serial/ComLink.h"
 #include "serial/ComTypes.h"
-#include "serial/IntervalTimer.h"
+#include "serial/controls/IntervalTimer.h"
 
 namespace serial {
 
@@ -59,8 +59,8 @@ public:
     void SetGlyphOn(const QImage& value) { SetGlyph(TLedState::lsOn, value); }
     const QImage& GlyphOff() const { return FGlyphs[ord(TLedState::lsOff)]; }
     void SetGlyphOff(const QImage& value) { SetGlyph(TLedState::lsOff, value); }
-    // Setting the state raises EComPort code 19 while a port is linked; else
-    // OnChange runs even for the state already shown.
+    // Setting the state raises EComPort CError_LedStateFailed while a port is
+    // linked; else OnChange runs even for the state already shown.
     TLedState State() const { return FState; }
     void SetState(TLedState value);
     // Read at the next ring.

@@ -21,7 +21,7 @@ QRgb mix(QRgb a, QRgb b, double towardB)
 QRgb lighter(QRgb c, double by) { return mix(c, qRgb(255, 255, 255), by); }
 QRgb darker(QRgb c, double by) { return mix(c, qRgb(0, 0, 0), by); }
 
-double Distance(double x, double y, double cx, double cy) { return std::hypot(x - cx, y - cy); }
+double distance(double x, double y, double cx, double cy) { return std::hypot(x - cx, y - cy); }
 
 // An indexed picture: `palette[0]` is the background; `pixel` gives each
 // pixel's palette index.
@@ -46,14 +46,14 @@ QImage drawLight(QRgb colour, bool lit)
                             lighter(darker(colour, 0.55), 0.3), darker(colour, 0.55), darker(colour, 0.65),
                             darker(colour, 0.78)};
     return draw(palette, [](int x, int y) {
-        const double d = Distance(x, y, 7, 7);
+        const double d = distance(x, y, 7, 7);
         if (d > 7.3)
             return int(Back);
         if (d > 5.8) {
             const int slope = (x - 7) + (y - 7);
             return slope < -2 ? int(BezelLight) : slope > 2 ? int(BezelDark) : int(BezelMid);
         }
-        const double e = Distance(x, y, 4.5, 4.5);
+        const double e = distance(x, y, 4.5, 4.5);
         return e < 1.3 ? int(Gloss) : e < 3.2 ? int(Body1) : e < 5.6 ? int(Body2) : int(Body3);
     });
 }
@@ -71,7 +71,7 @@ QImage drawBulb(bool lit)
                             qRgb(40, 40, 40)};
     return draw(palette, [](int x, int y) {
         if (y <= 10) {
-            const double d = Distance(x, y, 7, 5.2);
+            const double d = distance(x, y, 7, 5.2);
             const bool neck = y >= 9 && x >= 5 && x <= 9;
             if (d > 5.6 && !neck)
                 return int(Back);
@@ -81,7 +81,7 @@ QImage drawBulb(bool lit)
                 return int(Outline);
             if ((y == 6 && x >= 6 && x <= 8) || ((x == 6 || x == 8) && (y == 7 || y == 8)))
                 return int(Filament);
-            const double e = Distance(x, y, 5, 3);
+            const double e = distance(x, y, 5, 3);
             return e < 1.5 ? int(Gloss) : e < 3.5 ? int(Glass1) : int(Glass2);
         }
         if (y == 14)

@@ -18,8 +18,8 @@ class TCustomComPort;
 class TComSetupFrm : public QDialog {
     Q_OBJECT
 public:
-    // Lists the machine's serial ports in Combo1: raises EComPortExt code 23
-    // when that list cannot be read.
+    // Lists the machine's serial ports in Combo1: raises EComPortExt
+    // CError_RegError when that list cannot be read.
     explicit TComSetupFrm(QWidget* parent = nullptr);
 
     QGroupBox* GroupBox1;

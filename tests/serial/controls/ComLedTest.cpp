@@ -11,6 +11,23 @@ using namespace serialtest;
 
 namespace {
 
+// A timer ticker on a clock of milliseconds that the test moves.
+struct ManualTicker : TimerTicker {
+    int now = 0, due = -1, period = 0;  // due < 0: stopped
+    void start(int ms) override { period = ms, due = now + ms; }
+    void stop() override { due = -1; }
+    void advance(int ms)
+    {
+        const int end = now + ms;
+        while (due >= 0 && due <= end) {
+            now = due;
+            due += period;
+            OnTick();
+        }
+        now = end;
+    }
+};
+
 // A port whose link callbacks the test calls, as its reads, writes and
 // events would.
 struct ActivePort : TComPort {

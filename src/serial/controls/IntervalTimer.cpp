@@ -1,4 +1,4 @@
-#include "serial/IntervalTimer.h"
+#include "serial/controls/IntervalTimer.h"
 
 #include <QTimer>
 

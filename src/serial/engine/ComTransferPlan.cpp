@@ -1,4 +1,4 @@
-#include "serial/ComTransferPlan.h"
+#include "serial/engine/ComTransferPlan.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -9,9 +9,9 @@
 #include <chrono>
 
 #include "platform/SerialDevice.h"
-#include "serial/ComEventSignal.h"
-#include "serial/ComInputQueue.h"
-#include "serial/ComLineWatch.h"
+#include "serial/engine/ComEventSignal.h"
+#include "serial/engine/ComInputQueue.h"
+#include "serial/engine/ComLineWatch.h"
 #include "serial/ComTypes.h"
 
 namespace serial {

@@ -1,4 +1,4 @@
-#include "serial/ComTransfer.h"
+#include "serial/engine/ComTransfer.h"
 
 #include <poll.h>
 

@@ -1,4 +1,4 @@
-#include "serial/ComHandOver.h"
+#include "serial/engine/ComHandOver.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

@@ -1,4 +1,4 @@
-#include "serial/ComAbortSignal.h"
+#include "serial/engine/ComAbortSignal.h"
 
 #include <cerrno>
 #include <new>

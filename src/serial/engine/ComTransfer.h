@@ -13,10 +13,10 @@
 #include <optional>
 
 #include "platform/SerialDevice.h"
-#include "serial/ComAbortSignal.h"
-#include "serial/ComEventSignal.h"
-#include "serial/ComInputQueue.h"
-#include "serial/ComTransferPlan.h"
+#include "serial/engine/ComAbortSignal.h"
+#include "serial/engine/ComEventSignal.h"
+#include "serial/engine/ComInputQueue.h"
+#include "serial/engine/ComTransferPlan.h"
 
 namespace serial {
 

@@ -19,8 +19,8 @@
 
 #include "platform/EventFd.h"
 #include "platform/SerialDevice.h"
-#include "serial/ComEventSignal.h"
-#include "serial/ComInputDecoder.h"
+#include "serial/engine/ComEventSignal.h"
+#include "serial/engine/ComInputDecoder.h"
 
 namespace serial {
 

@@ -7,8 +7,9 @@
 //    waiting; dropped once the port has closed;
 //  - smNone: in the event thread itself;
 //  - smDisableEvents: not at all (the thread only waits to be stopped).
-// An exception from a check or handler goes to the exception hook; the
-// remaining checks run and delivery goes on.
+// The port's delivery callback runs the check of one event at a time; it
+// keeps its exceptions to itself, so the remaining checks run and delivery
+// goes on.
 //
 // The port makes the thread when it opens and ends it when it closes. What
 // the thread shares with the port's closing lives in a shared core, so a
@@ -16,21 +17,45 @@
 // then stops without touching the port again.
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <thread>
 
 #include "serial/ComTypes.h"
 
+namespace platform {
+class SerialDevice;
+}
+
 namespace serial {
 
-class TCustomComPort;
+class ComEventSignal;
 class ComHandOver;
+class ComInputQueue;
+
+// Runs the port's check of one event; must not throw.
+using ComEventDelivery = std::function<void(TComEvent)>;
+
+// What the thread needs of an open port, given when it is made.
+struct ComThreadSetup {
+    platform::SerialDevice* device = nullptr;
+    ComInputQueue* input = nullptr;
+    ComEventSignal* events = nullptr;
+    TComEvents watched;
+    TSyncMethod sync = TSyncMethod::smThreadSync;
+    TThreadPriority priority = TThreadPriority::tpNormal;
+    // Required for smThreadSync.
+    std::shared_ptr<ComHandOver> handOver;
+    // Deliveries run while it holds; the port clears it when it closes.
+    std::shared_ptr<std::atomic<bool>> open;
+    ComEventDelivery deliver;
+};
 
 class TComThread {
 public:
-    // Starts watching for `AComPort`, which is open. Throws std::system_error
-    // when no thread can be made.
-    explicit TComThread(TCustomComPort* AComPort);
+    // Starts watching the open port `setup` describes. Throws
+    // std::system_error when no thread can be made.
+    explicit TComThread(ComThreadSetup setup);
     // Stops the thread and waits until it has ended; from the thread itself
     // (a handler under smNone closing its port) it only lets it go.
     ~TComThread();
@@ -47,12 +72,11 @@ public:
     // The thread waits for the GUI thread to run a hand-over.
     bool handingOver() const;
 
-    // Runs the checks of `events`, in delivery order, on `port` while
-    // `open` holds; an exception goes to the exception hook.
-    static void DoEvents(TCustomComPort* port, const std::shared_ptr<std::atomic<bool>>& open, TComEvents events);
-
 private:
     struct Core;
+    // Delivers `events` one by one, in delivery order, while `open` holds.
+    static void DoEvents(const ComEventDelivery& deliver, const std::shared_ptr<std::atomic<bool>>& open,
+                         TComEvents events);
     static void Execute(std::shared_ptr<Core> core);
     static void DispatchEvents(Core& core, TComEvents events);
 

@@ -1,4 +1,4 @@
-#include "serial/ComInputQueue.h"
+#include "serial/engine/ComInputQueue.h"
 
 #include <poll.h>
 

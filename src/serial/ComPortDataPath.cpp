@@ -3,12 +3,13 @@
 #include <cerrno>
 #include <cstring>
 
+#include "serial/ComAsync.h"
 #include "serial/ComDebug.h"
 #include "serial/ComErrors.h"
-#include "serial/ComEventWatcher.h"
-#include "serial/ComLineWatch.h"
+#include "serial/engine/ComEventWatcher.h"
+#include "serial/engine/ComLineWatch.h"
 #include "serial/ComPort.h"
-#include "serial/ComPortIo.h"
+#include "serial/engine/ComIoState.h"
 #include "serial/ComSetupHook.h"
 
 namespace serial {
@@ -52,7 +53,7 @@ std::size_t sizeOf(int count)
 
 // An operation that failed on its first step. One aborted meanwhile has
 // started; its wait reports the abort.
-bool FailedToStart(const ComTransfer& t)
+bool failedToStart(const ComTransfer& t)
 {
     return !t.pending() && t.error() && t.error() != ECANCELED;
 }
@@ -75,7 +76,7 @@ int TCustomComPort::WriteAsync(const void* Buffer, int Count, PCPortAsync AsyncP
         a.Overlapped.startWrite(a.Data.get(), size, writeTimeLimit(use.timeouts, size), use.epoch);
         a.Overlapped.step(use.port);
     }
-    if (FailedToStart(a.Overlapped))
+    if (failedToStart(a.Overlapped))
         raiseDeviceError(CError_WriteFailed, a.Overlapped.error());
     CallLinkSignal(&TComLink::OnTx, true);
     return a.Overlapped.pending() ? 0 : static_cast<int>(a.Overlapped.transferred());
@@ -100,7 +101,7 @@ int TCustomComPort::ReadAsync(void* Buffer, int Count, PCPortAsync AsyncPtr)
         a.Overlapped.startRead(static_cast<char*>(Buffer), size, makeReadPlan(use.timeouts, size), use.epoch);
         a.Overlapped.step(use.port);
     }
-    if (FailedToStart(a.Overlapped)) {
+    if (failedToStart(a.Overlapped)) {
         // Nothing stays pending and the wait gives 0.
         const int err = a.Overlapped.error();
         a.Overlapped.finish(0);

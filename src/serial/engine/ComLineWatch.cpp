@@ -1,4 +1,4 @@
-#include "serial/ComLineWatch.h"
+#include "serial/engine/ComLineWatch.h"
 
 namespace serial {
 

@@ -1,4 +1,4 @@
-#include "serial/ComThread.h"
+#include "serial/engine/ComThread.h"
 
 #include <poll.h>
 #include <pthread.h>
@@ -12,24 +12,15 @@
 #include <utility>
 
 #include "platform/EventFd.h"
-#include "serial/ComEventWatcher.h"
-#include "serial/ComHandOver.h"
-#include "serial/ComPort.h"
-#include "serial/ComPortIo.h"
-#include "serial/ExceptionHook.h"
+#include "serial/engine/ComEventWatcher.h"
+#include "serial/engine/ComHandOver.h"
+#include "serial/engine/ComInputQueue.h"
 
 namespace serial {
 
 struct TComThread::Core {
-    TCustomComPort* port = nullptr;  // not touched once stopping
-    platform::SerialDevice* device = nullptr;
-    ComInputQueue* input = nullptr;
-    ComEventSignal* events = nullptr;
-    TComEvents watched;
-    TSyncMethod sync = TSyncMethod::smThreadSync;
-    TThreadPriority priority = TThreadPriority::tpNormal;
-    std::shared_ptr<ComHandOver> handOver;
-    std::shared_ptr<std::atomic<bool>> open;
+    explicit Core(ComThreadSetup s) : setup(std::move(s)) {}
+    ComThreadSetup setup;  // its delivery is not called once stopping
     platform::EventFd stop;
     std::atomic<bool> stopping{false};
     std::atomic<std::uint16_t> lastEvents{0};
@@ -39,8 +30,6 @@ struct TComThread::Core {
 
 namespace {
 
-using Check = void (TCustomComPort::*)();
-
 // Nice value of a thread priority; tpNormal leaves the thread as it is.
 int niceOf(TThreadPriority p)
 {
@@ -48,26 +37,26 @@ int niceOf(TThreadPriority p)
     return nice[ord(p)];
 }
 
+// The order in which the events of one wake-up are delivered.
+constexpr TComEvent kDeliveryOrder[] = {
+    TComEvent::evError, TComEvent::evRxChar, TComEvent::evTxEmpty, TComEvent::evBreak,
+    TComEvent::evRing, TComEvent::evCTS, TComEvent::evDSR, TComEvent::evRxFlag,
+    TComEvent::evRLSD, TComEvent::evRx80Full,
+};
+
 } // namespace
 
-TComThread::TComThread(TCustomComPort* AComPort) : FCore(std::make_shared<Core>())
+TComThread::TComThread(ComThreadSetup setup) : FCore(std::make_shared<Core>(std::move(setup)))
 {
     Core& c = *FCore;
-    c.port = AComPort;
-    c.device = AComPort->FHandle.get();
-    c.input = &AComPort->FIo->input;
-    c.events = &AComPort->FIo->events;
-    c.watched = AComPort->FEvents;
-    c.sync = AComPort->FSyncMethod;
-    c.priority = AComPort->FEventThreadPriority;
-    c.handOver = AComPort->FHandOver;
-    c.open = AComPort->FDeliveryOpen;
-    if (!c.device || !c.open || (c.sync == TSyncMethod::smThreadSync && !c.handOver))
+    const ComThreadSetup& s = c.setup;
+    if (!s.device || !s.input || !s.events || !s.open || !s.deliver
+        || (s.sync == TSyncMethod::smThreadSync && !s.handOver))
         throw std::system_error(EINVAL, std::generic_category(), "event thread of a port that is not open");
     if (const int err = c.stop.create())
         throw std::system_error(err, std::generic_category(), "event thread stop signal");
-    if (c.sync != TSyncMethod::smDisableEvents)
-        c.watcher.emplace(*c.device, *c.input, *c.events, c.watched);
+    if (s.sync != TSyncMethod::smDisableEvents)
+        c.watcher.emplace(*s.device, *s.input, *s.events, s.watched);
     FThread = std::thread(&TComThread::Execute, FCore);
 }
 
@@ -105,13 +94,13 @@ std::chrono::nanoseconds TComThread::cpuTime() const
 
 bool TComThread::handingOver() const
 {
-    return FCore->handOver && FCore->handOver->waiting();
+    return FCore->setup.handOver && FCore->setup.handOver->waiting();
 }
 
 void TComThread::Execute(std::shared_ptr<Core> core)
 {
     Core& c = *core;
-    if (const int nice = niceOf(c.priority))
+    if (const int nice = niceOf(c.setup.priority))
         setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), nice);  // a refusal leaves it normal
 
     if (!c.watcher) {
@@ -132,59 +121,40 @@ void TComThread::Execute(std::shared_ptr<Core> core)
 void TComThread::DispatchEvents(Core& c, TComEvents events)
 {
     c.lastEvents = events.toBits();
-    switch (c.sync) {
+    const ComThreadSetup& s = c.setup;
+    switch (s.sync) {
     case TSyncMethod::smThreadSync:
-        c.handOver->run([port = c.port, open = c.open, events] { DoEvents(port, open, events); });
+        s.handOver->run([deliver = s.deliver, open = s.open, events] { DoEvents(deliver, open, events); });
         break;
     case TSyncMethod::smWindowSync: {
         // One queued call per event, in delivery order; the thread goes on at once.
-        constexpr TComEvent kOrder[] = {
-            TComEvent::evError, TComEvent::evRxChar, TComEvent::evTxEmpty, TComEvent::evBreak,
-            TComEvent::evRing, TComEvent::evCTS, TComEvent::evDSR, TComEvent::evRxFlag,
-            TComEvent::evRLSD, TComEvent::evRx80Full,
-        };
-        for (TComEvent e : kOrder) {
+        for (TComEvent e : kDeliveryOrder) {
             if (!events.contains(e))
                 continue;
-            auto call = [port = c.port, open = c.open, e] { DoEvents(port, open, TComEvents{e}); };
+            auto call = [deliver = s.deliver, open = s.open, e] { DoEvents(deliver, open, TComEvents{e}); };
             if (!postToGuiThread(call))
                 call();
         }
         break;
     }
     case TSyncMethod::smNone:
-        DoEvents(c.port, c.open, events);
+        DoEvents(s.deliver, s.open, events);
         break;
     case TSyncMethod::smDisableEvents:
         break;
     }
 }
 
-void TComThread::DoEvents(TCustomComPort* port, const std::shared_ptr<std::atomic<bool>>& open, TComEvents events)
+void TComThread::DoEvents(const ComEventDelivery& deliver, const std::shared_ptr<std::atomic<bool>>& open,
+                          TComEvents events)
 {
-    static constexpr std::pair<TComEvent, Check> kChecks[] = {
-        {TComEvent::evError, &TCustomComPort::CheckError},
-        {TComEvent::evRxChar, &TCustomComPort::CheckRxChar},
-        {TComEvent::evTxEmpty, &TCustomComPort::CheckTxEmpty},
-        {TComEvent::evBreak, &TCustomComPort::CheckBreak},
-        {TComEvent::evRing, &TCustomComPort::CheckRing},
-        {TComEvent::evCTS, &TCustomComPort::CheckCTS},
-        {TComEvent::evDSR, &TCustomComPort::CheckDSR},
-        {TComEvent::evRxFlag, &TCustomComPort::CheckRxFlag},
-        {TComEvent::evRLSD, &TCustomComPort::CheckRLSD},
-        {TComEvent::evRx80Full, &TCustomComPort::CheckRx80Full},
-    };
-    for (const auto& [event, check] : kChecks) {
+    for (TComEvent event : kDeliveryOrder) {
         if (!events.contains(event))
             continue;
         // A handler may have closed (or destroyed) the port.
         if (!open->load())
             return;
-        try {
-            (port->*check)();
-        } catch (...) {
-            handleException(std::current_exception());
-        }
+        deliver(event);
     }
 }
 

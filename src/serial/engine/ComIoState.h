@@ -7,13 +7,13 @@
 #include <shared_mutex>
 
 #include "platform/SerialDevice.h"
-#include "serial/ComAbortSignal.h"
-#include "serial/ComEventSignal.h"
-#include "serial/ComInputQueue.h"
+#include "serial/engine/ComAbortSignal.h"
+#include "serial/engine/ComEventSignal.h"
+#include "serial/engine/ComInputQueue.h"
 
 namespace serial {
 
-struct ComPortIo {
+struct ComIoState {
     ComEventSignal events;
     ComInputQueue input{events};
     ComAbortSignal abort;

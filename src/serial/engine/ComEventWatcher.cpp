@@ -1,4 +1,4 @@
-#include "serial/ComEventWatcher.h"
+#include "serial/engine/ComEventWatcher.h"
 
 #include <poll.h>
 

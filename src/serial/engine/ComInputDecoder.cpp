@@ -1,4 +1,4 @@
-#include "serial/ComInputDecoder.h"
+#include "serial/engine/ComInputDecoder.h"
 
 namespace serial {
 

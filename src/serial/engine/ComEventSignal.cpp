@@ -1,4 +1,4 @@
-#include "serial/ComEventSignal.h"
+#include "serial/engine/ComEventSignal.h"
 
 namespace serial {
 
