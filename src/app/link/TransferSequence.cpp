@@ -11,6 +11,11 @@
 namespace app {
 namespace {
 
+// The two fixed values the old command set sends after the beep setting, as
+// "TUTH=064" and "TUTL=128".
+constexpr uint16_t kOldSetTuth = 64;
+constexpr uint16_t kOldSetTutl = 128;
+
 // The beep setting as the clock takes it: one digit.
 std::string beepDigit(int beep)
 {
@@ -99,8 +104,8 @@ std::optional<std::string> TransferSequence::SendStepOld()
 {
     const TransferSettings s = settings_();
     if (s.tabIndex == kIntervalStartTab)
-        return runStep({"", "RESET", "TUTA=" + beepDigit(s.beep), "TUTH=" + timevalues::FormatWord(64, "$$$"),
-                        "TUTL=" + timevalues::FormatWord(128, "$$$")},
+        return runStep({"", "RESET", "TUTA=" + beepDigit(s.beep), "TUTH=" + timevalues::FormatWord(kOldSetTuth, "$$$"),
+                        "TUTL=" + timevalues::FormatWord(kOldSetTutl, "$$$")},
                        "");
     return runStep({"RESET", "TUTA=0"}, "");
 }

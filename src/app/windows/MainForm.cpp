@@ -8,22 +8,11 @@
 #include "app/windows/FLasin.h"
 #include "app/link/LineSetup.h"
 #include "app/windows/FLoader.h"
+#include "platform/ScopeExit.h"
 #include "platform/settings/SettingsStore.h"
 #include "serial/controls/ComComboBox.h"
 
 namespace app {
-namespace {
-
-// Runs at the end of a scope, also when it is left by an exception.
-template <class F>
-struct AtExit {
-    F f;
-    ~AtExit() { f(); }
-};
-template <class F>
-AtExit(F) -> AtExit<F>;
-
-} // namespace
 
 TMainForm::TMainForm(const MainSettings& settings, Desktop& desktop, ErrorReporter& reporter, QWidget* parent)
     : QMainWindow(parent),
@@ -155,7 +144,7 @@ void TMainForm::Button3Click()
         // Whatever happens from here on, the timer runs again afterwards:
         // polling, resending and a transfer must not stop for the rest of
         // the run because the port could not be had back.
-        AtExit restart{[this] { Timer1_.start(); }};
+        platform::ScopeExit restart([this] { Timer1_.start(); });
         try {
             FLoader_->execOn(ComPort_.Port());
         } catch (...) {

@@ -38,12 +38,13 @@ namespace {
 
 // "Difftid:" at start: 00:30 between two starts.
 constexpr timevalues::TTid kDefaultDiffTid = 30 * timevalues::kTidSecond;
-// "Ant/Start:" (starters per start) and "Antal köer:" (queues) both take 1 to
-// 9 and show the least at start.
+// "Ant/Start:" (starters per start) takes 1 to 9 and shows the least at start.
 constexpr int kFewestStarters = 1;
 constexpr int kMostStarters = 9;
-// "Sänd Kö:" at start.
+// The clock's queues are numbered 1 to 9: "Antal köer:" takes that range and
+// shows one queue at start, "Sänd Kö:" shows the first.
 constexpr int kFirstQueue = 1;
+constexpr int kLastQueue = 9;
 
 template <class W>
 W* named(W* widget, const char* name)
@@ -214,8 +215,8 @@ QWidget* TMainForm::buildJaktstartTab()
     auto* side = column(nullptr);
     auto* form = new QFormLayout;
     AntalKo = named(new QSpinBox, "AntalKo");
-    AntalKo->setRange(kFewestStarters, kMostStarters);
-    AntalKo->setValue(kFewestStarters);
+    AntalKo->setRange(kFirstQueue, kLastQueue);
+    AntalKo->setValue(kFirstQueue);
     Ako = named(new QSpinBox, "Ako");
     Ako->setRange(INT_MIN, INT_MAX);
     Ako->setValue(kFirstQueue);

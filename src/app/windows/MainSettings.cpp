@@ -1,6 +1,7 @@
 #include "app/windows/MainSettings.h"
 
 #include "platform/IntegerText.h"
+#include "platform/ScopeExit.h"
 #include "platform/settings/SettingsLayout.h"
 #include "platform/settings/SettingsStore.h"
 
@@ -33,12 +34,6 @@ QString readText(const platform::SettingsStore& store, const QString& name, cons
     return fallback;
 }
 
-// Closes the store's key on every path.
-struct KeyCloser {
-    platform::SettingsStore& store;
-    ~KeyCloser() { store.closeKey(); }
-};
-
 // The file the window's settings are kept in, for the operator; the folder
 // of the settings when even that cannot be told.
 std::string settingsFile(const platform::SettingsStore& store)
@@ -70,7 +65,7 @@ MainSettings readMainSettings(platform::SettingsStore& store)
     MainSettings s;
     if (!store.openKey(QString::fromLatin1(kMainSettingsKey), false))
         return s;
-    KeyCloser closer{store};
+    platform::ScopeExit closer([&store] { store.closeKey(); });
     s.Vidd = readInt(store, QStringLiteral("Vidd"), s.Vidd);
     s.hojd = readInt(store, QStringLiteral("hojd"), s.hojd);
     s.Top = readInt(store, QStringLiteral("Top"), s.Top);
@@ -87,7 +82,7 @@ void writeMainWindowSettings(platform::SettingsStore& store, const MainSettings&
 {
     openForWriting(store, columns ? "fönstrets storlek och plats, porten och importens kolumner"
                                   : "fönstrets storlek och plats och porten");
-    KeyCloser closer{store};
+    platform::ScopeExit closer([&store] { store.closeKey(); });
     store.writeString(QStringLiteral("Vidd"), QString::number(settings.Vidd));
     store.writeString(QStringLiteral("hojd"), QString::number(settings.hojd));
     store.writeString(QStringLiteral("Top"), QString::number(settings.Top));
@@ -102,7 +97,7 @@ void writeMainWindowSettings(platform::SettingsStore& store, const MainSettings&
 void writeImportSettings(platform::SettingsStore& store, const ImportColumns& columns, const QString& Tabchar)
 {
     openForWriting(store, "importens skiljetecken och kolumner");
-    KeyCloser closer{store};
+    platform::ScopeExit closer([&store] { store.closeKey(); });
     store.writeString(QStringLiteral("Tabid"), QString::number(columns.Tabid));
     store.writeString(QStringLiteral("Tabtid"), QString::number(columns.Tabtid));
     store.writeString(QStringLiteral("Tabchar"), Tabchar);
