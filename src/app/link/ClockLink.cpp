@@ -1,6 +1,7 @@
 #include "app/link/ClockLink.h"
 
 #include <stdexcept>
+#include <utility>
 
 #include "app/link/ClockVersion.h"
 #include "app/tables/Cp1252.h"
@@ -142,6 +143,7 @@ void ClockLink::takeTextLine(const std::string& line)
 
 void ClockLink::tick()
 {
+    failedInTick_ = false;
     labels_.showPcTime(pcTimeText(timevalues::TidNow()));
     pollStep();
     resendStep();
@@ -209,11 +211,21 @@ void ClockLink::lineFailed(std::exception_ptr error)
     if (!lineDown_)
         report(std::move(error));
     lineDown_ = true;
+    failedInTick_ = true;
+}
+
+void ClockLink::portOpened()
+{
+    lineDown_ = false;
+    failedInTick_ = false;
 }
 
 void ClockLink::endTransferOnFailedLine()
 {
-    if (!lineDown_ || !transfer_)
+    // Only a failure of this tick's writes ends the transfer: one from before
+    // it started (a poll while the line was down) does not, and while the
+    // line stays down the transfer's next write or resend fails in a tick.
+    if (!std::exchange(failedInTick_, false) || !transfer_)
         return;
     const std::optional<int> row = transfer_->stop(transferOutstanding_ && busy());
     if (!row)

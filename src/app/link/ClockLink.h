@@ -10,8 +10,9 @@
 // a slot or the port's event thread.
 //
 // A failure of the line is reported once: while the line stays down, the
-// poll and the resend go on and fail quietly, until a write gets through. A
-// table transfer the failure meets ends there, and says after which row.
+// poll and the resend go on and fail quietly, until a write gets through or
+// the port is opened again. A table transfer the failure meets ends at the
+// end of that tick, and says after which row.
 #include <chrono>
 #include <string>
 #include <string_view>
@@ -61,6 +62,9 @@ public:
     // "Set Klocka": asks for identification and sets the clock's time on the
     // whole second after the identification line arrives.
     void SetKlockaClick();
+    // The window has opened its port (again): a failure of the line before
+    // is forgotten, so the next one is reported.
+    void portOpened();
     void BSaveClick() { Sand("SAVE"); }
     void BLoadClick() { Sand("LOAD"); }
 
@@ -97,6 +101,8 @@ private:
     std::string Utar_;
     // The line has failed and no write has got through since.
     bool lineDown_ = false;
+    // The line has failed during this tick.
+    bool failedInTick_ = false;
     // The outstanding command is the transfer's.
     bool transferOutstanding_ = false;
     int Tid1_ = 0;

@@ -331,11 +331,14 @@ void BootUpload::fail(std::string why)
 
 void BootUpload::lineLost()
 {
-    // The page the boot loader has not yet confirmed: the closed one while
+    // Before the first record the clock's firmware is untouched; after it,
+    // the page the boot loader has not yet confirmed: the closed one while
     // its reply is awaited.
+    const bool begun = state_ == State::Sending || state_ == State::Replying;
     const int page = state_ == State::Replying ? closedPage_ : page_;
     state_ = State::Abandoned;
-    failure_ = "Förbindelsen med bootloadern bröts vid sida " + std::to_string(page) + "; laddningen avbröts";
+    failure_ = begun ? "Förbindelsen med bootloadern bröts vid sida " + std::to_string(page) + "; laddningen avbröts"
+                     : "Förbindelsen med bootloadern bröts innan laddningen började";
 }
 
 void stepBootUpload(BootUpload& upload, BootPort& port)

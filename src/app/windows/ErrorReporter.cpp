@@ -91,11 +91,18 @@ void ErrorReporter::showAndWait(Kind kind, const QString& text)
     auto closed = std::make_shared<bool>(false);
     QEventLoop loop;
     QPointer<QEventLoop> waiting(&loop);
-    presentNow(kind, text, [closed, waiting] {
-        *closed = true;
-        if (waiting)
-            waiting->quit();
-    });
+    try {
+        presentNow(kind, text, [closed, waiting] {
+            *closed = true;
+            if (waiting)
+                waiting->quit();
+        });
+    } catch (...) {
+        // A box that cannot be put up holds nothing; the failure is said the
+        // other way, and the work that asked goes on.
+        reportError(std::current_exception());
+        return;
+    }
     if (!*closed)
         loop.exec();
 }

@@ -134,6 +134,10 @@ void TFLoader::Button1Click()
         // The whole file is checked before the boot loader is woken: a file
         // that cannot be loaded leaves the clock untouched and waiting.
         std::vector<HexRecord> records = readFirmwareFile(QFile::encodeName(path).toStdString());
+        // A line lost under an earlier upload was let go: it is taken again,
+        // and a port that cannot be had says so itself.
+        if (!ComPort_.Connected())
+            ComPort_.Open();
         TimerBoot_.stop();
         showLBoot(QStringLiteral("0"));
         Button1->setEnabled(false);

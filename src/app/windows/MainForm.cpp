@@ -53,6 +53,7 @@ TMainForm::~TMainForm()
     // The port closes itself; its handler must not reach a half-destroyed window.
     ComPort_.OnRxFlag = nullptr;
     ComPort_.OnRx80Full = nullptr;
+    ComPort_.OnAfterOpen = nullptr;
 }
 
 void TMainForm::setUpComPort()
@@ -71,6 +72,9 @@ void TMainForm::setUpComPort()
                                           serial::TComEvent::evRxChar, serial::TComEvent::evTxEmpty});
     ComPort_.OnRxFlag = [this](serial::TCustomComPort*) { ComPortRxFlag(); };
     ComPort_.OnRx80Full = [this](serial::TCustomComPort*) { ComPortRxFlag(); };
+    // A port opened again (another port chosen, the line back from the
+    // loader) starts with a clean slate: its first failure is reported.
+    ComPort_.OnAfterOpen = [this](serial::TCustomComPort*) { link_.portOpened(); };
 }
 
 void TMainForm::FormCreate()

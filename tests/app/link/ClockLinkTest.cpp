@@ -232,6 +232,31 @@ TEST_F(ClockLinkTest, ALineFailingDuringATransferEndsItAfterTheLastWholeRow)
     }
 }
 
+// A failure from before a transfer does not end it, and a port opened again
+// reports its own first failure.
+TEST_F(ClockLinkTest, AnEarlierFailureIsNotCarriedIntoATransferOrAReopenedPort)
+{
+    app::TransferSequence sequence([] { return app::TransferSettings{}; });
+    LinkRig r(wait, nullptr, &sequence);
+    r.port.failingWrites = 1;
+    r.link.Sand("VER");
+    r.port.failingWrites = 0;
+    sequence.startTransfer({"R1"}, {1});
+    r.ticksWithWrites(8);
+    r.arrive(kAck);
+    r.ticksWithWrites(8);
+    EXPECT_EQ(r.errors, Lines{"write failed"});
+    EXPECT_TRUE(sequence.running());
+    r.port.failingWrites = -1;
+    for (int opened : {0, 0, 1})  // the answer to a text line fails: reported, quiet, reported on the reopened port
+    {
+        if (opened)
+            r.link.portOpened();
+        r.arrive(framed("HELLO"));
+    }
+    EXPECT_EQ(r.errors, (Lines{"write failed", "write failed", "write failed"}));
+}
+
 constexpr LocalDateTime at(int h, int m, int s, int ms)
 {
     return {2026, 6, 15, h, m, s, ms};

@@ -313,15 +313,24 @@ TEST(BootUpload, BytesOnTheWire)
 }
 
 // A line that fails under the upload abandons it: it runs no more, so the
-// dialog can be closed.
+// dialog can be closed, and it says whether any of the firmware went out.
 TEST(BootUpload, ALineThatFailsAbandonsTheUpload)
 {
-    Rig r;
-    r.upload.start(app::readIntelHex(file(kWorkedFile)));
-    r.failWrites = true;
-    EXPECT_THROW(while (r.upload.running()) app::stepBootUpload(r.upload, r), std::runtime_error);
-    EXPECT_EQ(r.upload.state(), State::Abandoned);
-    EXPECT_FALSE(r.upload.running());
+    for (const bool whileWaking : {true, false}) {
+        Rig r;
+        r.failWrites = whileWaking;
+        const auto load = [&] {
+            r.upload.start(app::readIntelHex(file(kWorkedFile)));
+            r.failWrites = true;
+            while (r.upload.running())
+                app::stepBootUpload(r.upload, r);
+        };
+        EXPECT_THROW(load(), std::runtime_error);
+        EXPECT_EQ(r.upload.state(), State::Abandoned);
+        EXPECT_FALSE(r.upload.running());
+        EXPECT_EQ(r.upload.failure(), whileWaking ? "Förbindelsen med bootloadern bröts innan laddningen började"
+                                                  : "Förbindelsen med bootloadern bröts vid sida 0; laddningen avbröts");
+    }
 }
 
 } // namespace

@@ -272,6 +272,11 @@ TEST_F(MainFormTest, ReportsWaitTheirTurnAndRepeatsDoNotPileUp)
         EXPECT_EQ(shown, seen);
         EXPECT_FALSE(reporter.busy());
     }
+    // A box that cannot be put up holds nothing and raises nothing.
+    reporter.setPresenter([](app::ErrorReporter::Kind, const QString&, std::function<void()>) {
+        throw std::runtime_error("no box");
+    });
+    EXPECT_NO_THROW(reporter.showAndWait(app::ErrorReporter::Kind::Failure, QStringLiteral("held")));
 }
 
 // A close always ends the program, also when the settings cannot be saved (a
