@@ -82,7 +82,9 @@ protected:
         app::ErrorReporter::instance().drain();
         app::ErrorReporter::instance().setPresenter(
             [this](app::ErrorReporter::Kind kind, const QString& text, std::function<void()> done) {
-                (kind == app::ErrorReporter::Kind::Error ? errors : messages).push_back(text.toStdString());
+                const bool failure = kind == app::ErrorReporter::Kind::Error;
+                (failure ? errors : messages).push_back(text.toStdString());
+                told_.push_back((failure ? "failure: " : "information: ") + text.toStdString());
                 done();
             });
         app::routeLibraryFailures(&app::ErrorReporter::instance());
@@ -121,6 +123,20 @@ protected:
         window.reset();
         settle();
     }
+    // What the user was told since the last call, in turn, each as "failure:
+    // TEXT" or "information: TEXT"; lets queued reports come first.
+    std::vector<std::string> told()
+    {
+        settle();
+        return std::exchange(told_, {});
+    }
+    // Shows the window and makes it the active one, so the focus can move.
+    static bool showActive(QWidget& window)
+    {
+        window.show();
+        window.activateWindow();
+        return QTest::qWaitForWindowActive(&window, 5000);
+    }
     // Lets queued reports reach the recorder.
     void settle()
     {
@@ -133,6 +149,7 @@ protected:
     testenv::FixedPortList portList;
     std::vector<std::string> errors;    // reported failures, in turn
     std::vector<std::string> messages;  // the program's own messages, in turn
+    std::vector<std::string> told_;     // both, with their kinds
     FakeDesktop desktop;
     std::unique_ptr<app::TMainForm> window;
 };
