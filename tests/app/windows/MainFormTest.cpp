@@ -117,6 +117,8 @@ TEST_F(MainFormTest, EveryControlDoesItsPartAsTheUserWorksIt)
         std::function<void()> act;
         std::function<void()> check;
     } cases[] = {
+        {"the PC clock shown", 0, [] { QTest::qWait(2 * app::kTimer1IntervalMs); },
+         [&] { EXPECT_EQ(control<QLabel>(w, "Klocka")->text(), QStringLiteral("10:00:00")); }},
         {"a time typed into \"Första Starttid\" and left by Tab", 0,
          [&] {
              fill(grid1, 1, {"1", "100", "10.00.00", "   30", "1"});
