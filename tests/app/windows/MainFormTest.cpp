@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QSpinBox>
 #include <QToolButton>
@@ -51,10 +52,11 @@ TEST_F(MainFormTest, FirstStartWithoutSettingsRunsWithoutAPort)
     EXPECT_EQ(messages, std::vector<std::string>{"Ingen comport"});
     EXPECT_FALSE(w.ComPort().Connected());
     EXPECT_EQ(control<QLabel>(w, "Lut")->text(), app::fromCp1252("VER\x93"));
+    EXPECT_TRUE(control<QRadioButton>(w, "TutAlla")->isChecked());
+    w.setGeometry(30, 40, 320, 460);
     closeWindow();
-    platform::SettingsStore store;
-    const app::MainSettings stored = app::readMainSettings(store);
-    EXPECT_EQ(std::tuple(stored.Vidd, stored.hojd, stored.Comport), std::tuple(200, 400, QString()));
+    const app::MainSettings stored = storedSettings();
+    EXPECT_EQ(std::tuple(stored.Vidd, stored.hojd, stored.Comport), std::tuple(320, 460, QString()));
 }
 
 // Init opens the remembered port as the clock wants it: 9600 8N1, DTR on,
@@ -213,11 +215,13 @@ TEST_F(MainFormTest, SlotsAndTheLibraryHooksReachTheErrorReporter)
     for (const std::function<void()>& fail : std::initializer_list<std::function<void()>>{
              [] { app::guarded([] { throw std::runtime_error("slot failed"); }); },
              [] { timevalues::reportControlError(std::make_exception_ptr(std::runtime_error("entry failed"))); },
-             [] { serial::handleException(std::make_exception_ptr(std::runtime_error("port failed"))); }}) {
+             [] { serial::handleException(std::make_exception_ptr(std::runtime_error("port failed"))); },
+             [] { app::guarded([] { throw 42; }); },
+             [] { app::ErrorReporter::instance().reportError(nullptr); }}) {
         fail();
         settle();
     }
-    EXPECT_EQ(errors, (std::vector<std::string>{"slot failed", "entry failed", "port failed"}));
+    EXPECT_EQ(errors, (std::vector<std::string>{"slot failed", "entry failed", "port failed", "Okänt fel", "Okänt fel"}));
 }
 
 // The error reporter's box has the program's name as its title, an icon by
