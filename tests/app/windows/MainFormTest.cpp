@@ -99,6 +99,7 @@ TEST_F(MainFormTest, EveryControlDoesItsPartAsTheUserWorksIt)
     auto* const grid2 = control<QTableWidget>(w, "StringGrid2");
     auto* const ports = control<QComboBox>(w, "ComComboBox");
     const auto click = [&w](const char* name) { QTest::mouseClick(control<QWidget>(w, name), Qt::LeftButton); };
+    const auto key = [](QWidget* control, Qt::Key key) { control->setFocus(), QTest::keyClick(control, key); };
     const auto arrow = [&w](const char* name, bool up) {
         auto* const arrows = control<app::ShiftArrows>(w, name);
         QTest::mouseClick(up ? arrows->upHalf() : arrows->downHalf(), Qt::LeftButton);
@@ -133,16 +134,9 @@ TEST_F(MainFormTest, EveryControlDoesItsPartAsTheUserWorksIt)
          },
          [&] { EXPECT_EQ(rowIn(grid1, 1), (Row{"1", "100", "11.00.00", "   30", "1"})); }},
         {"\"Blanka tider\" on \"Vanlig\"", 0, [&] { pursuit(), click("Button6"); },
-         [&] {
-             EXPECT_EQ(rowIn(grid1, 1), Row(5));
-             EXPECT_EQ(rowIn(grid2, 2), Row(4));
-         }},
+         [&] { EXPECT_EQ(std::tuple(rowIn(grid1, 1), rowIn(grid2, 2)), std::tuple(Row(5), Row(4))); }},
         {"\"Antal köer\" one up", 1,
-         [&] {
-             pursuit();
-             control<QSpinBox>(w, "AntalKo")->setFocus();
-             QTest::keyClick(control<QSpinBox>(w, "AntalKo"), Qt::Key_Up);
-         },
+         [&] { pursuit(), key(control<QSpinBox>(w, "AntalKo"), Qt::Key_Up); },
          [&] { EXPECT_EQ((Row{rowIn(grid2, 2)[1], rowIn(grid2, 3)[1], rowIn(grid2, 4)[1]}), (Row{"1", "2", "1"})); }},
         {"\"Add Starttid\" on the selected row alone", 1,
          [&] {
@@ -170,32 +164,20 @@ TEST_F(MainFormTest, EveryControlDoesItsPartAsTheUserWorksIt)
              QTest::qWait(app::kRepeatDelayMs + 200);  // a click is no hold: no repeat follows
              EXPECT_EQ(pc.setCalls().size(), 5u);
          }},
-        {"another port chosen", 0,
-         [&] {
-             ports->setFocus();
-             QTest::keyClick(ports, Qt::Key_Down);
-         },
+        {"another port chosen", 0, [&] { key(ports, Qt::Key_Down); },
          [&] {
              EXPECT_EQ(ports->currentText(), "COM2");
-             EXPECT_FALSE(devices.line("/dev/COM1").open);
-             EXPECT_TRUE(devices.line("/dev/COM2").open);
+             EXPECT_TRUE(!devices.line("/dev/COM1").open && devices.line("/dev/COM2").open);
          }},
         {"a port that cannot be opened chosen", 0,
-         [&] {
-             devices.fail(FakeSerialDevices::Op::Open, EBUSY, -1);
-             QTest::keyClick(ports, Qt::Key_Up);
-         },
+         [&] { devices.fail(FakeSerialDevices::Op::Open, EBUSY, -1), key(ports, Qt::Key_Up); },
          [&] {
              EXPECT_FALSE(w.ComPort().Connected());
              EXPECT_EQ(told(), std::vector<std::string>{"failure: COM Port Error: Unable to open com port on COM1"});
          }},
-        {"a port chosen while none is open, and it cannot be", 0, [&] { QTest::keyClick(ports, Qt::Key_Down); },
+        {"a port chosen while none is open, and it cannot be", 0, [&] { key(ports, Qt::Key_Down); },
          [&] { EXPECT_EQ(told(), std::vector<std::string>{"information: Ingen Comport"}); }},
-        {"a port chosen that opens", 0,
-         [&] {
-             devices.fail(FakeSerialDevices::Op::Open, 0);
-             QTest::keyClick(ports, Qt::Key_Up);
-         },
+        {"a port chosen that opens", 0, [&] { devices.fail(FakeSerialDevices::Op::Open, 0), key(ports, Qt::Key_Up); },
          [&] { EXPECT_TRUE(devices.line("/dev/COM1").open && w.ComPort().Connected()); }},
     };
     for (const auto& c : cases) {
