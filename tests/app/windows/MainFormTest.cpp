@@ -46,6 +46,10 @@ TEST_F(MainFormTest, FirstStartWithoutSettingsRunsWithoutAPort)
     for (const char* name : {"StringGrid2", "LasFile", "Button2", "Button8", "Button9", "Button10", "Button7",
                              "Button4", "Button5", "ComComboBox"})
         EXPECT_TRUE(control<QWidget>(w, name)->isVisible()) << name;
+    const QList<QLabel*> labels = w.findChildren<QLabel*>();
+    for (const QString caption : {"Ver:", "In:", "Ut:", "TXD   RXD"})
+        EXPECT_TRUE(std::ranges::any_of(labels, [&](QLabel* l) { return l->text() == caption && l->isVisible(); }))
+            << caption.toStdString();
     w.Init();
     EXPECT_TRUE(messages.empty());
     settle();
