@@ -164,6 +164,7 @@ TEST_F(FakePort, LineEventsReachHandlersAndLinks)
         {"output empty", [&] { port.WriteStr("x"); }, {"Tx+", "TxBuf x", "Tx-", "link TxEmpty", "TxEmpty"}},
         {"input short of 80% full", [&] { push(std::string(819, 'a')); }, {"Rx+"}},
         {"input 80% full", [&] { push("a"); }, {"Rx+", "Rx80Full"}},
+        {"input beyond the queue", [&] { push(std::string(300, 'b')); }, {"Rx+"}},
     };
     for (const auto& c : cases) {
         c.cause();
@@ -171,6 +172,21 @@ TEST_F(FakePort, LineEventsReachHandlersAndLinks)
         QTest::qWait(30);  // room for an event too many
         EXPECT_EQ(log.take(), c.expected) << c.what;
     }
+    // A full queue leaves the rest on the line, without spinning, until a
+    // read makes room.
+    const auto cpuMs = [] {
+        timespec t{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+        return t.tv_sec * 1000 + t.tv_nsec / 1000000;
+    };
+    const long before = cpuMs();
+    QTest::qWait(300);
+    EXPECT_LT(cpuMs() - before, 50);
+    EXPECT_EQ(port.InputCount(), 1024);
+    std::string got(2048, '\0');
+    int n = 0;
+    EXPECT_TRUE(waitFor([&] { return (n += port.Read(got.data() + n, 2048 - n)) >= 1120; }));
+    EXPECT_EQ(got.substr(800, n - 800), std::string(20, 'a') + std::string(300, 'b'));
 }
 
 // Received bytes are counted for OnRxChar, or read once for OnRxBuf when the

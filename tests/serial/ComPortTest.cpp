@@ -75,10 +75,12 @@ TEST(ComPort, OpenSetsTheDeviceUpAndNotifiesInOrder)
     LoggedPort port;
     port.FlowControl().SetControlDTR(TDTRFlowControl::dtrEnable);
     port.SetConnected(true);
+    EXPECT_TRUE(port.Connected());
     port.Open();
     EXPECT_EQ(devices.calls(true), (Strings{"open /dev/COM1", "queues 1024 1024", "state", "modem +DTR", "modem -RTS", "timeouts"}));
     EXPECT_EQ(port.log.take(), (Strings{"BeforeOpen", "link Conn+", "AfterOpen", "link CTS+", "CTS+", "link DSR-", "RLSD+"}));
     port.SetConnected(false);
+    EXPECT_FALSE(port.Connected());
     port.Close();
     EXPECT_EQ(port.log.take(), (Strings{"link CTS-", "link DSR-", "CTS-", "RLSD-", "BeforeClose", "link Conn-", "AfterClose"}));
     EXPECT_EQ(devices.calls(), (Strings{"purge in", "close /dev/COM1"}));
@@ -263,6 +265,16 @@ TEST_F(PtyPort, ReadStrFollowsTheReadTimeouts)
     EXPECT_GE(Clock::now() - start, milliseconds(300));
     EXPECT_LT(Clock::now() - start, milliseconds(2000));
     far.join();
+    std::thread more([&] {  // more than the read asks for, after its first part
+        pty.send("ab");
+        std::this_thread::sleep_for(milliseconds(50));
+        pty.send("cdef");
+    });
+    EXPECT_EQ(readAll(4), "abcd");
+    more.join();
+    EXPECT_EQ(readAll(), "ef");
+    pty.send("g");
+    EXPECT_EQ(readAll(1), "g");
     port.Timeouts().SetReadTotalMultiplier(10);
     port.Timeouts().SetReadTotalConstant(40);
     start = Clock::now();

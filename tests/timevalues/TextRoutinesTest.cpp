@@ -57,6 +57,18 @@ TEST(StrToTid, ReadsTimes)
         EXPECT_EQ(StrToTid(c.text, c.decimals), c.expected) << "\"" << c.text << "\" decimals " << c.decimals;
 }
 
+// The clock's numbers: seconds of five digits, zeros in front, with up to
+// four decimals; two hex digits in either case.
+TEST(TidToSecStr, FiveDigitsOfSecondsAndDecimals)
+{
+    const std::tuple<TTid, int, std::string> cases[] = {
+        {50000, 0, "00005"}, {360000000, 0, "36000"}, {51234, 2, "00005.12"}, {51234, 9, "00005.1234"}, {0, 0, "00000"},
+    };
+    for (const auto& [value, decimals, text] : cases)
+        EXPECT_EQ(TidToSecStr(value, decimals), text) << value;
+    EXPECT_EQ(std::tuple(HexToInt("1F"), HexToInt("a0")), std::tuple(31, 160));
+}
+
 // Numbered alternatives each ended by ";": "#" a digit or blank, "@" any
 // byte, ASCII letters in either case (by letter, not by bit mask); the count
 // does not wrap past 65535 alternatives.

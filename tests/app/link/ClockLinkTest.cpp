@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "LinkFakes.h"
+#include "app/link/ClockVersion.h"
 #include "app/link/ComLinkPort.h"
 #include "app/tables/StartTableEncoders.h"
 #include "app/link/TransferSequence.h"
@@ -260,6 +261,19 @@ TEST_F(ClockLinkTest, AnEarlierFailureIsNotCarriedIntoATransferOrAReopenedPort)
 constexpr LocalDateTime at(int h, int m, int s, int ms)
 {
     return {2026, 6, 15, h, m, s, ms};
+}
+
+// The firmware version read from the identification picks the command set:
+// the four characters one after "VER", else characters 4 to 7.
+TEST(ClockVersion, PicksTheCommandSet)
+{
+    const std::tuple<std::string, int, bool> cases[] = {
+        {"VILO CORVALINDER VER 2004", 2004, false}, {"vilo corvalinder ver 2003", 2003, true},
+        {"VILO CORVALINDER VER $7D5", 2005, false}, {"VIL2004x", 2004, false}, {"VILO CORVALINDER VER", 0, true},
+    };
+    for (const auto& [text, version, old] : cases)
+        EXPECT_EQ(std::tuple(app::clockFirmwareVersion(text), app::takesOldCommandSet(version)), std::tuple(version, old))
+            << text;
 }
 
 // The wait answers the first reading in the next second, also from within

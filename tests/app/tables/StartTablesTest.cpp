@@ -4,6 +4,7 @@
 // pursuit-start grid.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <functional>
 
@@ -130,6 +131,8 @@ TEST(Encoders, RefusedTableRaisesNamingTheRow)
         {tabVanlig, {{"1", "5", "", " 4.16", "1"}}, "Rad 1: Difftid 256 s ryms inte i klockans tabell (högst 255 s)"},
         {tabVanlig, {{"1", "10", "10.00.00", " 1.00", "2"}, {"11", "11", "10.03.59", "", "1"}},
          "Rad 2: första starten 10.03.59 ligger före föregående start 10.04.00"},
+        {tabVanlig, {{"1", "2", "10.00.00", "", "1"}, {"3", "3", "09.59.59", "", "1"}},
+         "Rad 2: första starten 09.59.59 ligger före föregående start 10.00.00"},
         {oldVanlig, {{"1", "2", "27.46.39", " 0.01", "1"}}, "Rad 1: starttiden 27.46.40 ryms inte i klockans sekundfält"},
         {tabJakt, {{"0", "", "00.01.00"}}, "Rad 1: starten 00.01.00 ligger före 00.01.01 och kan inte ges som klockslag"},
         {negativeQueue, {}, "Sänd Kö -1 är ingen kö"},
@@ -177,6 +180,40 @@ TEST(IntervalTable, ProposalCompletesTheRowFromTheRowAbove)
         const IntervalEntry got = app::proposeIntervalRow(intervalGrid(rows), row);
         EXPECT_EQ(std::tie(got.from, got.to, got.start, got.interval, got.starters),
                   std::tie(e.from, e.to, e.start, e.interval, e.starters)) << name;
+    }
+}
+
+// The entry fields go back into their row only as a valid row: both sides of
+// each bound, on a grid of data rows 1 and 2.
+TEST(IntervalTable, EntryIsWrittenBackOnlyAsAValidRow)
+{
+    const IntervalEntry ok{1, 1, kTen, k30s, 1};
+    const auto with = [&ok](auto IntervalEntry::*field, auto value) {
+        IntervalEntry e = ok;
+        e.*field = value;
+        return e;
+    };
+    const Row written{"1", "1", "10.00.00", "   30", "1"};
+    const std::tuple<const char*, int, IntervalEntry, Row> cases[] = {
+        {"row 0", 0, ok, Row(5)}, {"row 1", 1, ok, written}, {"last row", 2, ok, written}, {"beyond", 3, ok, Row(5)},
+        {"from 0", 1, with(&IntervalEntry::from, 0), Row(5)},
+        {"to below from", 1, {2, 1, kTen, k30s, 1}, Row(5)},
+        {"start 0.01 s", 1, with(&IntervalEntry::start, 100), Row(5)},
+        {"start above 0.01 s", 1, with(&IntervalEntry::start, 101), {"1", "1", "00.00.00", "   30", "1"}},
+        {"interval 0.01 s", 1, with(&IntervalEntry::interval, 100), Row(5)},
+        {"interval above 0.01 s", 1, with(&IntervalEntry::interval, 101), {"1", "1", "10.00.00", "   00", "1"}},
+        {"starters 0", 1, with(&IntervalEntry::starters, 0), written},
+        {"starters 10", 1, with(&IntervalEntry::starters, 10), {"1", "1", "10.00.00", "   30", "9"}},
+        {"starters 9", 1, with(&IntervalEntry::starters, 9), {"1", "1", "10.00.00", "   30", "9"}},
+    };
+    for (const auto& [what, row, entry, expected] : cases) {
+        app::MemoryGrid grid = gridOf(5, 2, {});
+        const bool taken = expected != Row(5);
+        Row both(10);
+        if (taken)
+            std::ranges::copy(expected, both.begin() + (row - 1) * 5);
+        EXPECT_EQ(app::writeIntervalRow(grid, row, entry), taken) << what;
+        EXPECT_EQ(cellsOf(grid, -1, 1, 2), both) << what;
     }
 }
 

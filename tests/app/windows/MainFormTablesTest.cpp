@@ -9,6 +9,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 
+#include <filesystem>
 #include <fstream>
 
 #include "WindowFixture.h"
@@ -60,28 +61,35 @@ TEST_F(MainFormTablesTest, ARowThatCannotBeLoadedIsNotSelected)
     EXPECT_EQ(rowIn(grid, 3), (Row{"", "", "", "", ""}));
 }
 
-// "Läs Tidfil" appends what the import dialog accepted; an import the
-// pursuit grid cannot hold is cut off at its last row, and the operator is
-// told how many starters came in. "Blanka tider" empties the grid again.
+// "Läs Tidfil" appends what the user read and accepted in the import dialog
+// ("Avbryt" nothing); an import the pursuit grid cannot hold is cut off at
+// its last row, and the user is told how many starters came in. "Blanka
+// tider" empties the grid again.
 TEST_F(MainFormTablesTest, AnImportTheGridCannotHoldIsCutOffAndSaidSo)
 {
     app::TMainForm& w = makeWindow();
     auto* const grid = control<QTableWidget>(w, "StringGrid2");
     fill(grid, 9996, {"9", "1", "10.00.00", ""});
-    desktop.modal = [](QDialog& dialog) {
-        app::StringGrid& imported = static_cast<app::TFLasin&>(dialog).resultGrid();
-        for (const auto& [r, time] : {std::pair{1, "10.00.00"}, std::pair{2, "10.00.30"}, std::pair{3, "10.01.00"}}) {
-            imported.SetCell(0, r, std::to_string(r));
-            imported.SetCell(1, r, time);
-        }
-        return app::kImportOk;
-    };
-    control<QPushButton>(w, "LasFile")->click();
-    EXPECT_EQ(rowIn(grid, 9999), (Row{"2", "1", "10.00.30", "    0.30"}));
-    settle();
-    EXPECT_EQ(messages, Lines{"Tabellen rymmer inte hela filen: 2 av 3 startande lästes in."});
-    control<QPushButton>(w, "Button7")->click();
-    EXPECT_EQ(rowIn(grid, 9999), (Row{"", "", "", ""}));
+    const std::string path = testenv::makeTempDir("import") + "/start.txt";
+    std::ofstream(path, std::ios::binary) << "1;0:00\n2;0:30\n3;1:00\n";
+    desktop.chosen = QString::fromStdString(path);
+    for (const auto& [button, result, last, says] :
+         {std::tuple{"Button2", app::kImportCancel, Row(4), Lines{}},
+          {"Button1", app::kImportOk, Row{"2", "1", "10.00.30", "    0.30"},
+           Lines{"information: Tabellen rymmer inte hela filen: 2 av 3 startande lästes in."}}}) {
+        desktop.modal = [button, result](QDialog& dialog) {
+            control<TTidEdit>(dialog, "EStartTid")->setTid(10 * kTidHour);
+            QTest::mouseClick(control<QPushButton>(dialog, "Button3"), Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(dialog, button), Qt::LeftButton);
+            EXPECT_EQ(dialog.result(), result);
+            return dialog.result();
+        };
+        QTest::mouseClick(control<QPushButton>(w, "LasFile"), Qt::LeftButton);
+        EXPECT_EQ(rowIn(grid, 9999), last) << button;
+        EXPECT_EQ(told(), says);
+    }
+    QTest::mouseClick(control<QPushButton>(w, "Button7"), Qt::LeftButton);
+    EXPECT_EQ(rowIn(grid, 9999), Row(4));
 }
 
 // "Läs" on "Vanlig" sets the beep button by its place in the file's code,
@@ -99,6 +107,15 @@ TEST_F(MainFormTablesTest, TheTableSettingsComeFromTheFileAndGoBack)
     EXPECT_EQ(control<TViloSpinnEdit>(w, "SEParstart")->Value(), 1);
     control<QPushButton>(w, "Button12")->click();
     EXPECT_EQ(testfiles::fileText(path), "Tuta=2;\r\nGran=true;\r\nAntStart=1;\r\n");
+    // A save that cannot replace its file says why and leaves nothing behind.
+    const std::string folder = path.substr(0, path.rfind('/')), target = folder + "/mapp.tid";
+    std::filesystem::create_directory(target);
+    desktop.chosen = QString::fromStdString(target);
+    QTest::mouseClick(control<QPushButton>(w, "Button12"), Qt::LeftButton);
+    EXPECT_EQ(told(), Lines{"failure: Tidfilen kunde inte sparas: " + target + "\nFilen " + target +
+                            " kan inte ersättas: Is a directory"});
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2);
+    desktop.chosen = QString::fromStdString(path);
 
     const std::string pursuit = "Antalko=3;\r\nForstastart=360000000;\r\nGran=false\r\n"
                                 "Grid=1;0;;10.00.00;\r\nGrid=2;12;2;10.00.30;\r\n";
@@ -118,7 +135,7 @@ TEST_F(MainFormTablesTest, TheTableSettingsComeFromTheFileAndGoBack)
     control<QPushButton>(w, "Button8")->click();
     EXPECT_EQ(rowIn(grid, 1), (Row{"0", "", "10.00.00", ""}));
     EXPECT_EQ(rowIn(grid, 2), (Row{"12", "2", "10.00.00", "    0.00"}));
-    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(told(), Lines{});
 }
 
 // The program's file dialog, set up and accepted without being shown: it
@@ -187,33 +204,43 @@ TEST_F(MainFormTablesTest, ReadsAFileIntoBothGridsOrSaysWhyNot)
     EXPECT_TRUE(control<QTableWidget>(d, "StringGrid1")->isVisibleTo(&d) &&
                 control<QTableWidget>(d, "StringGrid2")->isVisibleTo(&d));
 
+    std::string starters;  // one starter a line, as many as the table takes, then one more
+    for (int i = 0; i < 9999; ++i)
+        starters += "1;1\n";
     const struct {
         const char* what;
         QString path;  // when null, a file of `bytes`
         std::string bytes;
         bool noSeparator;
-        std::string says;  // the one failure; none when empty
+        std::size_t rows;   // starters shown; 1 when the earlier read stays
+        std::string first;  // the first of them
+        Lines says;         // what the user is told
     } cases[] = {
-        {"chooser cancelled", QString(""), "", false, ""},
-        {"separator empty", QString(), "1;0\n", true, "Skiljetecken saknas."},
-        {"no such file", QString::fromStdString(folder + "/none.txt"), "", false,
-         "Filen kan inte läsas: " + folder + "/none.txt\nNo such file or directory"},
-        {"a folder", QString::fromStdString(folder), "", false,
-         "Filen kan inte läsas: " + folder + "\nDet är ingen vanlig fil."},
-        {"too large", QString(), std::string(app::kImportMaxFileBytes + 1, '1'), false,
-         "Filen är för stor: " + folder + "/start.txt\nFilen är större än 16 MB."},
+        {"chooser cancelled", QString(""), "", false, 1, "5|10.00.10", {}},
+        {"separator empty", QString(), "1;0\n", true, 1, "5|10.00.10", {"failure: Skiljetecken saknas."}},
+        {"no such file", QString::fromStdString(folder + "/none.txt"), "", false, 1, "5|10.00.10",
+         {"failure: Filen kan inte läsas: " + folder + "/none.txt\nNo such file or directory"}},
+        {"a folder", QString::fromStdString(folder), "", false, 1, "5|10.00.10",
+         {"failure: Filen kan inte läsas: " + folder + "\nDet är ingen vanlig fil."}},
+        {"too large", QString(), std::string(app::kImportMaxFileBytes + 1, '1'), false, 1, "5|10.00.10",
+         {"failure: Filen är för stor: " + folder + "/start.txt\nFilen är större än 16 MB."}},
+        {"as many starters as the table takes", QString(), starters, false, 9999, "1|10.00.01", {}},
+        {"one starter more", QString(), starters + "2;1\n", false, 9999, "1|10.00.01",
+         {"information: Bara de första 9999 starterna lästes in."}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         read("5;0:10\n");
         control<QLineEdit>(d, "SEdit")->setText(c.noSeparator ? QString() : QStringLiteral(";"));
-        errors.clear();
+        told();
         read(c.bytes, c.path);
-        EXPECT_EQ(rowsOf(d.resultGrid()), std::vector<std::string>{"5|10.00.10"});
-        EXPECT_EQ(errors, c.says.empty() ? Lines{} : Lines{c.says});
+        const std::vector<std::string> rows = rowsOf(d.resultGrid());
+        EXPECT_EQ(rows.size(), c.rows);
+        EXPECT_EQ(rows.empty() ? "" : rows.front(), c.first);
+        EXPECT_EQ(told(), c.says);
     }
-    EXPECT_TRUE(messages.empty());
     control<QSpinBox>(d, "Sid")->setValue(4);
+    EXPECT_EQ(rowsOf(d.resultGrid()), std::vector<std::string>{});  // another column: read again
     control<QSpinBox>(d, "STid")->setValue(6);
     d.show();  // Return in an entry is "Ok"
     QTest::keyClick(control<QLineEdit>(d, "SEdit"), Qt::Key_Return);

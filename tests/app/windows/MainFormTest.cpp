@@ -4,13 +4,16 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
+#include <QSpinBox>
 #include <QToolButton>
 
 #include <cerrno>
@@ -18,14 +21,17 @@
 #include <fstream>
 
 #include "WindowFixture.h"
+#include "app/pcclock/ShiftRepeat.h"
 #include "app/windows/ShiftArrows.h"
 #include "app/tables/Cp1252.h"
 #include "app/import/StartTimeImport.h"
 #include "app/windows/FLasin.h"
 #include "serial/ExceptionHook.h"
+#include "support/FakeLocalClock.h"
 #include "support/FakeSerialDevice.h"
 #include "support/PtyPair.h"
 #include "timevalues/controls/ControlHooks.h"
+#include "timevalues/controls/TidEdit.h"
 
 namespace {
 
@@ -53,16 +59,21 @@ TEST_F(MainFormTest, FirstStartWithoutSettingsRunsWithoutAPort)
     for (const char* name : {"StringGrid2", "LasFile", "Button2", "Button8", "Button9", "Button10", "Button7",
                              "Button4", "Button5", "ComComboBox"})
         EXPECT_TRUE(control<QWidget>(w, name)->isVisible()) << name;
+    const QList<QLabel*> labels = w.findChildren<QLabel*>();
+    for (const QString caption : {"Ver:", "In:", "Ut:", "TXD   RXD"})
+        EXPECT_TRUE(std::ranges::any_of(labels, [&](QLabel* l) { return l->text() == caption && l->isVisible(); }))
+            << caption.toStdString();
     w.Init();
     EXPECT_TRUE(errors.empty());
     settle();
     EXPECT_EQ(errors, std::vector<std::string>{"Ingen comport"});
     EXPECT_FALSE(w.ComPort().Connected());
     EXPECT_EQ(control<QLabel>(w, "Lut")->text(), app::fromCp1252("VER\x93"));
+    EXPECT_TRUE(control<QRadioButton>(w, "TutAlla")->isChecked());
+    w.setGeometry(30, 40, 320, 460);
     closeWindow();
-    platform::SettingsStore store;
-    const app::MainSettings stored = app::readMainSettings(store);
-    EXPECT_EQ(std::tuple(stored.Vidd, stored.hojd, stored.Comport), std::tuple(200, 400, QString()));
+    const app::MainSettings stored = storedSettings();
+    EXPECT_EQ(std::tuple(stored.Vidd, stored.hojd, stored.Comport), std::tuple(320, 460, QString()));
 }
 
 // Init opens the remembered port as the clock wants it: 9600 8N1, DTR on,
@@ -84,6 +95,118 @@ TEST_F(MainFormTest, InitOpensTheRememberedPortAsTheClockWantsIt)
     EXPECT_EQ(line.written, std::string("VER\x93\r"));
 }
 
+// Each control of the main window as the user works it: the grids after a
+// click, the row written back when a time entry is left by Tab, the PC
+// clock moved by the arrows, the port the selector chose, and what the user
+// is told.
+TEST_F(MainFormTest, EveryControlDoesItsPartAsTheUserWorksIt)
+{
+    using windowtest::fill;
+    using windowtest::Row;
+    using windowtest::rowIn;
+    FakeSerialDevices devices;
+    testenv::FakeLocalClock pc;
+    testenv::ScopedFakeClock pcClock(pc);
+    portList.setNames({QStringLiteral("COM1"), QStringLiteral("COM2")});
+    storePort("COM1");
+    app::TMainForm& w = makeWindow();
+    ASSERT_TRUE(showActive(w));
+    w.Init();
+    auto* const grid1 = control<QTableWidget>(w, "StringGrid1");
+    auto* const grid2 = control<QTableWidget>(w, "StringGrid2");
+    auto* const ports = control<QComboBox>(w, "ComComboBox");
+    const auto click = [&w](const char* name) { QTest::mouseClick(control<QWidget>(w, name), Qt::LeftButton); };
+    const auto key = [](QWidget* control, Qt::Key key) { control->setFocus(), QTest::keyClick(control, key); };
+    const auto arrow = [&w](const char* name, bool up) {
+        auto* const arrows = control<app::ShiftArrows>(w, name);
+        QTest::mouseClick(up ? arrows->upHalf() : arrows->downHalf(), Qt::LeftButton);
+    };
+    const auto pursuit = [&] {
+        fill(grid2, 1, {"0", "", "10.00.00", ""});
+        fill(grid2, 2, {"5", "", "10.00.00", ""});
+        fill(grid2, 3, {"6", "", "10.00.10", ""});
+        fill(grid2, 4, {"7", "", "10.00.20", ""});
+    };
+    const auto pcSet = [&pc] {
+        const platform::LocalDateTime t = pc.setCalls().empty() ? platform::LocalDateTime{} : pc.setCalls().back();
+        return t.second * 1000 + t.millisecond;
+    };
+    const struct {
+        const char* what;
+        int tab;
+        std::function<void()> act;
+        std::function<void()> check;
+    } cases[] = {
+        {"the PC clock shown", 0, [] { QTest::qWait(2 * app::kTimer1IntervalMs); },
+         [&] { EXPECT_EQ(control<QLabel>(w, "Klocka")->text(), QStringLiteral("10:00:00")); }},
+        {"a time typed into \"Första Starttid\" and left by Tab", 0,
+         [&] {
+             fill(grid1, 1, {"1", "100", "10.00.00", "   30", "1"});
+             grid1->setCurrentCell(0, 0);
+             auto* const entry = control<QWidget>(w, "StartTid");
+             QTest::mouseClick(entry, Qt::LeftButton);
+             QTest::keyClick(entry, Qt::Key_Home);
+             QTest::keyClicks(entry, "110000");
+             QTest::keyClick(entry, Qt::Key_Tab);
+         },
+         [&] { EXPECT_EQ(rowIn(grid1, 1), (Row{"1", "100", "11.00.00", "   30", "1"})); }},
+        {"\"Blanka tider\" on \"Vanlig\"", 0, [&] { pursuit(), click("Button6"); },
+         [&] { EXPECT_EQ(std::tuple(rowIn(grid1, 1), rowIn(grid2, 2)), std::tuple(Row(5), Row(4))); }},
+        {"\"Antal köer\" one up", 1,
+         [&] { pursuit(), key(control<QSpinBox>(w, "AntalKo"), Qt::Key_Up); },
+         [&] { EXPECT_EQ((Row{rowIn(grid2, 2)[1], rowIn(grid2, 3)[1], rowIn(grid2, 4)[1]}), (Row{"1", "2", "1"})); }},
+        {"\"Add Starttid\" on the selected row alone", 1,
+         [&] {
+             pursuit();
+             control<timevalues::TTidEdit>(w, "EStartTid")->setTid(30 * timevalues::kTidSecond);
+             grid2->clearSelection();
+             grid2->setRangeSelected(QTableWidgetSelectionRange(2, 0, 2, 3), true);
+             click("Button2");
+         },
+         [&] {
+             EXPECT_EQ(rowIn(grid2, 2), (Row{"5", "", "10.00.00", "    0.00"}));
+             EXPECT_EQ(rowIn(grid2, 3), (Row{"6", "", "10.00.40", "    0.40"}));
+         }},
+        {"\"Spara i Prom\" and \"Läs Prom\" are not offered", 2, [&] { click("BSave"), click("BLoad"); },
+         [&] {
+             EXPECT_FALSE(control<QWidget>(w, "BSave")->isEnabled() || control<QWidget>(w, "BLoad")->isEnabled());
+             EXPECT_EQ(devices.line("/dev/COM1").written.find("SAVE"), std::string::npos);
+         }},
+        {"\"Sekund\" up", 0, [&] { arrow("SESekund", true); }, [&] { EXPECT_EQ(pcSet(), 1000); }},
+        {"\"Sekund\" down", 0, [&] { arrow("SESekund", false); }, [&] { EXPECT_EQ(pcSet(), 0); }},
+        {"\"1 / 10Sek.\" up", 0, [&] { arrow("SETiondel", true); }, [&] { EXPECT_EQ(pcSet(), 100); }},
+        {"\"1 / 10Sek.\" down twice", 0, [&] { arrow("SETiondel", false), arrow("SETiondel", false); },
+         [&] {
+             EXPECT_EQ(pcSet(), 59900);
+             QTest::qWait(app::kRepeatDelayMs + 200);  // a click is no hold: no repeat follows
+             EXPECT_EQ(pc.setCalls().size(), 5u);
+         }},
+        {"another port chosen", 0, [&] { key(ports, Qt::Key_Down); },
+         [&] {
+             EXPECT_EQ(ports->currentText(), "COM2");
+             EXPECT_TRUE(!devices.line("/dev/COM1").open && devices.line("/dev/COM2").open);
+         }},
+        {"a port that cannot be opened chosen", 0,
+         [&] { devices.fail(FakeSerialDevices::Op::Open, EBUSY, -1), key(ports, Qt::Key_Up); },
+         [&] {
+             EXPECT_FALSE(w.ComPort().Connected());
+             EXPECT_EQ(told(), std::vector<std::string>{"failure: COM Port Error: Unable to open com port on COM1"});
+         }},
+        {"a port chosen while none is open, and it cannot be", 0, [&] { key(ports, Qt::Key_Down); },
+         [&] { EXPECT_EQ(told(), std::vector<std::string>{"failure: Ingen Comport"}); }},
+        {"a port chosen that opens", 0, [&] { devices.fail(FakeSerialDevices::Op::Open, 0), key(ports, Qt::Key_Up); },
+         [&] { EXPECT_TRUE(devices.line("/dev/COM1").open && w.ComPort().Connected()); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(told(), std::vector<std::string>{});
+        control<QTabWidget>(w, "PageControl")->setCurrentIndex(c.tab);
+        c.act();
+        settle();
+        c.check();
+    }
+}
+
 // A slot's exception, and what the entry controls and the serial library
 // hand to their failure hooks, reach the program's reporter.
 TEST_F(MainFormTest, SlotsAndTheLibraryHooksReachTheErrorReporter)
@@ -91,11 +214,13 @@ TEST_F(MainFormTest, SlotsAndTheLibraryHooksReachTheErrorReporter)
     for (const std::function<void()>& fail : std::initializer_list<std::function<void()>>{
              [this] { app::guarded(reporter, [] { throw std::runtime_error("slot failed"); }); },
              [] { timevalues::reportControlError(std::make_exception_ptr(std::runtime_error("entry failed"))); },
-             [] { serial::handleException(std::make_exception_ptr(std::runtime_error("port failed"))); }}) {
+             [] { serial::handleException(std::make_exception_ptr(std::runtime_error("port failed"))); },
+             [this] { app::guarded(reporter, [] { throw 42; }); },
+             [this] { reporter.reportError(nullptr); }}) {
         fail();
         settle();
     }
-    EXPECT_EQ(errors, (std::vector<std::string>{"slot failed", "entry failed", "port failed"}));
+    EXPECT_EQ(errors, (std::vector<std::string>{"slot failed", "entry failed", "port failed", "Okänt fel", "Okänt fel"}));
 }
 
 // Every message the windows raise says its kind, provoked as the user does

@@ -79,7 +79,9 @@ protected:
     void SetUp() override
     {
         reporter.setPresenter([this](app::ErrorReporter::Kind kind, const QString& text, std::function<void()> done) {
-            (kind == app::ErrorReporter::Kind::Failure ? errors : messages).push_back(text.toStdString());
+            const bool failure = kind == app::ErrorReporter::Kind::Failure;
+            (failure ? errors : messages).push_back(text.toStdString());
+            told_.push_back((failure ? "failure: " : "information: ") + text.toStdString());
             whileShown();
             done();
         });
@@ -118,6 +120,20 @@ protected:
         window.reset();
         settle();
     }
+    // What the user was told since the last call, in turn, each as "failure:
+    // TEXT" or "information: TEXT"; lets queued reports come first.
+    std::vector<std::string> told()
+    {
+        settle();
+        return std::exchange(told_, {});
+    }
+    // Shows the window and makes it the active one, so the focus can move.
+    static bool showActive(QWidget& window)
+    {
+        window.show();
+        window.activateWindow();
+        return QTest::qWaitForWindowActive(&window, 5000);
+    }
     // Lets queued reports reach the recorder.
     void settle()
     {
@@ -131,6 +147,7 @@ protected:
     app::ErrorReporter reporter;
     std::vector<std::string> errors;    // messages of kind Failure, in turn
     std::vector<std::string> messages;  // messages of kind Information, in turn
+    std::vector<std::string> told_;     // both, with their kinds
     std::function<void()> whileShown = [] {};  // runs while a box is up
     FakeDesktop desktop;
     std::unique_ptr<app::TMainForm> window;

@@ -95,6 +95,21 @@ TEST(ComLed, StateChangesAtTheRightTimes)
     }
 }
 
+// A lamp linked to an open port shows at once what its signal is there.
+TEST(ComLed, LinkedToAnOpenPortShowsItsSignalAtOnce)
+{
+    FakeSerialDevices devices;
+    devices.line(kPath, [](auto& l) { l.modemLines = platform::kModemCTS | platform::kModemRLSD; });
+    TComPort port;
+    port.Open();
+    for (const auto& [signal, lit] : {std::pair{TComLedSignal::lsConn, true}, {TComLedSignal::lsCTS, true},
+                                      {TComLedSignal::lsDSR, false}, {TComLedSignal::lsRLSD, true}}) {
+        Lamp lamp(signal);
+        lamp.led.SetComPort(&port);
+        EXPECT_EQ(lamp.led.State(), lit ? TLedState::lsOn : TLedState::lsOff) << static_cast<int>(signal);
+    }
+}
+
 // The port tells the lamp first thing when it is freed, and the lamp forgets it.
 TEST(ComLed, APortFreedFirstIsForgotten)
 {
