@@ -4,8 +4,6 @@
 // and over a pty to the simulated clock.
 #include <gtest/gtest.h>
 
-#include <QTest>
-
 #include <algorithm>
 #include <functional>
 
