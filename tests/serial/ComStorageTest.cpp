@@ -1,23 +1,19 @@
 // Keeping port settings in ini files and in the settings store, and the
 // texts they are kept as.
 #include <filesystem>
-#include <fstream>
 
 #include "platform/settings/SettingsFolders.h"
 #include "serial/ComStorage.h"
 #include "serial/ComTexts.h"
 #include "serial/SerialTestSupport.h"
+#include "support/TestFiles.h"
 #include "support/test_env.h"
 
 using namespace serialtest;
+using testfiles::fileText;
+using testfiles::putFile;
 
 namespace {
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Private folders for the user's and the machine's store and for ini files.
 struct ComStorage : testing::Test {
@@ -29,7 +25,7 @@ struct ComStorage : testing::Test {
     {
         std::filesystem::remove(files + "/out.ini");
         StoreSettings(port, TStoreType::stIniFile, files + "/out.ini");
-        return readFile(files + "/out.ini");
+        return fileText(files + "/out.ini");
     }
 };
 
@@ -53,12 +49,12 @@ TEST_F(ComStorage, IniTextAndEveryGroupRoundTripsThroughBothStores)
         "FlowControl.ControlDTR=Handshake\r\nFlowControl.DSRSensitivity=Yes\r\nFlowControl.OutCTSFlow=Yes\r\n"
         "FlowControl.OutDSRFlow=Yes\r\nFlowControl.TxContinueOnXoff=Yes\r\nFlowControl.XonXoffIn=Yes\r\n"
         "FlowControl.XonXoffOut=Yes\r\nFlowControl.XoffChar=#32\r\nFlowControl.XonChar=A\r\n";
-    std::ofstream(files + "/full.ini", std::ios::binary) << full;
+    putFile(files + "/full.ini", full);
     port.SetStoredProps(TStoredProps::all());
     LoadSettings(port, TStoreType::stIniFile, files + "/full.ini");
     EXPECT_EQ(iniText(port), full);
     StoreSettings(port, TStoreType::stRegistry, "HKEY_CURRENT_USER\\Software\\Demo\\");
-    EXPECT_NE(readFile(user + "/Demo.ini").find("Timeouts.ReadInterval=dword:0000000a"), std::string::npos);
+    EXPECT_NE(fileText(user + "/Demo.ini").find("Timeouts.ReadInterval=dword:0000000a"), std::string::npos);
     ProbePort fromStore;
     fromStore.SetStoredProps(TStoredProps::all());
     LoadSettings(fromStore, TStoreType::stRegistry, "HKEY_CURRENT_USER\\Software\\Demo");
@@ -83,8 +79,8 @@ TEST_F(ComStorage, LoadFromAMissingPlaceLeavesAnOpenPortAlone)
     port.SetBaudRate(TBaudRate::br19200);
     port.Open();
     const std::string before = iniText(port);
-    std::ofstream(files + "/other.ini") << "[SomeoneElse]\nPort=ttyS9\n";
-    std::ofstream(files + "/odd.ini") << "[ComPort1]\nTimeouts.WriteTotalConstant=soon\nCustomBaudRate=777\n";
+    putFile(files + "/other.ini", "[SomeoneElse]\nPort=ttyS9\n");
+    putFile(files + "/odd.ini", "[ComPort1]\nTimeouts.WriteTotalConstant=soon\nCustomBaudRate=777\n");
     const struct { TStoreType type; std::string source; int code; } cases[] = {
         {TStoreType::stRegistry, "HKEY_CURRENT_USER\\Software\\Missing", int(CError_LoadFailed)},
         {TStoreType::stIniFile, files + "/missing.ini", 0},

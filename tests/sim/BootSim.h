@@ -18,14 +18,7 @@ namespace bootsim {
 
 enum class Verdict { Ok, Refuse, Short, Silent };  // the answer to an end record
 
-class BootSim {
-    template <class F>
-    auto locked(F&& f) const
-    {
-        std::lock_guard lock(mutex_);
-        return f();
-    }
-
+class BootSim : simpeer::Guarded {
 public:
     BootSim()
     {
@@ -75,12 +68,11 @@ private:
                     return answers[static_cast<int>(verdict)];
                 });
             }
-            simpeer::writeAllWithin(pty_.master(), answer, std::chrono::seconds(1));
+            pty_.sendWithin(answer, std::chrono::seconds(1));
         }
     }
 
     testenv::PtyPair pty_{testenv::PtyPair::Line::Raw};
-    mutable std::mutex mutex_;
     std::deque<Verdict> ends_;
     std::vector<std::string> lines_;
     int wakeUps_ = 0;

@@ -25,14 +25,14 @@ ClockSim::ClockSim()
 void ClockSim::sendRaw(const std::string& bytes)
 {
     std::lock_guard lock(writeMutex_);
-    if (std::string fault = simpeer::writeAllWithin(pty_.master(), bytes, std::chrono::seconds(1)); !fault.empty())
+    if (std::string fault = pty_.sendWithin(bytes, std::chrono::seconds(1)); !fault.empty())
         recordFailure(std::move(fault));
 }
 
 std::vector<std::string> ClockSim::commands() const
 {
     std::vector<std::string> out;
-    for (const Frame& f : frames())
+    for (const Frame& f : locked([&] { return frames_; }))
         if (f.kind == Frame::Kind::Command)
             out.push_back(f.text);
     return out;
@@ -49,11 +49,7 @@ int ClockSim::count(Frame::Kind kind, const std::string* text) const
 
 void ClockSim::take(const char* data, std::size_t n)
 {
-    const auto wall = std::chrono::system_clock::now();
-    const auto steady = std::chrono::steady_clock::now();
     for (std::size_t i = 0; i < n; ++i) {
-        if (partial_.bytes.empty())
-            partial_.firstByteWall = wall, partial_.firstByteSteady = steady;
         if (data[i] != '\r')
             partial_.bytes += data[i];
         else
@@ -68,26 +64,23 @@ void ClockSim::frameEnded(Frame frame)
         frame.kind = Frame::Kind::Acknowledgement;
     else if (StripCheckChar(text))
         frame.kind = Frame::Kind::Command, frame.text = text;
-    const auto [answer, identification] = locked([&] {
+    const Answer answer = locked([&] {
         Answer a = Answer::Silence;
-        std::optional<std::string> ident;
         if (frame.kind == Frame::Kind::Bad)
             failures_.push_back("bad frame (empty or failing its check character): " + frame.bytes);
         if (frame.kind == Frame::Kind::Command) {
             const std::vector<Answer>& rule = rules_[frame.text];
             const auto copy = static_cast<std::size_t>(++copies_[frame.text]);
             a = copy <= rule.size() ? rule[copy - 1] : defaultAnswer_;
-            if (a == Answer::Ack && frame.text == "VER")
-                ident = identification_;
         }
         frames_.push_back(frame);
-        return std::make_pair(a, ident);
+        return a;
     });
     changed_.notify_all();
     if (answer != Answer::Silence)
         sendRaw(answer == Answer::Ack ? "\x06\r" : "\x15\r");
-    if (identification)
-        sendRaw(framed(*identification));
+    if (answer == Answer::Ack && frame.text == "VER")
+        sendRaw(framed(kIdentification2004));
 }
 
 void ClockSim::recordFailure(std::string what)

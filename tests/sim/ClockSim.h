@@ -7,7 +7,6 @@
 // script: ACK, NAK or nothing; after acknowledging "VER" it sends its
 // identification line. It runs its own thread; every wait is bounded.
 #include <map>
-#include <optional>
 #include <vector>
 
 #include "sim/PeerIo.h"  // threads, locks and waits
@@ -26,26 +25,14 @@ struct Frame {
     Kind kind = Kind::Bad;
     std::string bytes;  // as received, without the CR
     std::string text;   // Command: the text without its check character
-    std::chrono::system_clock::time_point firstByteWall;    // arrival of its first byte
-    std::chrono::steady_clock::time_point firstByteSteady;  // the same on the monotonic clock
 };
 
 // A line as the clock and the program put it on the wire: text, check character, CR.
 std::string framed(const std::string& text);
 
-class ClockSim {
-    // Runs `f` under the lock of the script and the records.
-    template <class F>
-    auto locked(F f) const
-    {
-        std::lock_guard lock(mutex_);
-        return f();
-    }
-
+class ClockSim : simpeer::Guarded {
 public:
     ClockSim();
-    ClockSim(const ClockSim&) = delete;
-    ClockSim& operator=(const ClockSim&) = delete;
 
     const std::string& slavePath() const { return pty_.path(); }
 
@@ -58,8 +45,6 @@ public:
     {
         locked([&] { rules_[command] = std::move(answers); copies_[command] = 0; });
     }
-    // The line sent after "VER" was acknowledged; nullopt: none (start: 2004).
-    void setIdentification(std::optional<std::string> text) { locked([&] { identification_ = text; }); }
     void sendRaw(const std::string& bytes);
     // The clock goes away: the simulator stops and closes its end of the line.
     void goAway()
@@ -70,7 +55,6 @@ public:
     }
 
     // ---- records ----
-    std::vector<Frame> frames() const { return locked([&] { return frames_; }); }
     // The texts of the valid commands, in order.
     std::vector<std::string> commands() const;
     int copiesOf(const std::string& command) const { return count(Frame::Kind::Command, &command); }
@@ -87,11 +71,6 @@ public:
     {
         return simpeer::waitUntil(mutex_, changed_, done, timeout, pump);
     }
-    bool waitForCopies(const std::string& command, int copies, std::chrono::milliseconds timeout,
-                       const std::function<void()>& pump = {}) const
-    {
-        return waitUntil([&] { return copiesOf(command) >= copies; }, timeout, pump);
-    }
 
 private:
     int count(Frame::Kind kind, const std::string* text = nullptr) const;
@@ -100,14 +79,12 @@ private:
     void recordFailure(std::string what);
 
     testenv::PtyPair pty_{testenv::PtyPair::Line::Raw};
-    mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     std::vector<Frame> frames_;
     std::vector<std::string> failures_;
     std::map<std::string, std::vector<Answer>> rules_;
     std::map<std::string, int> copies_;
     Answer defaultAnswer_ = Answer::Ack;
-    std::optional<std::string> identification_ = std::string(kIdentification2004);
     Frame partial_;  // only the simulator thread touches it
     std::mutex writeMutex_;
     simpeer::PeerThread peer_;  // last: stops before the rest goes

@@ -51,23 +51,4 @@ bool waitUntil(std::mutex& mutex, std::condition_variable& changed, const std::f
     return true;
 }
 
-std::string writeAllWithin(int fd, const std::string& bytes, std::chrono::milliseconds bound)
-{
-    const auto deadline = std::chrono::steady_clock::now() + bound;
-    for (std::size_t done = 0; done < bytes.size();) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN && errno != EINTR)
-            return std::string("write to the pty failed: ") + std::strerror(errno);
-        if (std::chrono::steady_clock::now() >= deadline)
-            return "write to the pty timed out: nobody reads the port";
-        pollfd p{fd, POLLOUT, 0};
-        poll(&p, 1, 10);
-    }
-    return {};
-}
-
 } // namespace simpeer

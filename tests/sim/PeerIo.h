@@ -1,6 +1,6 @@
 #pragma once
-// What the simulated peers on a pty share: their reading thread, bounded
-// waits on their records, and bounded writes to the line.
+// What the simulated peers on a pty share: their reading thread and bounded
+// waits on their records.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -10,6 +10,19 @@
 #include <thread>
 
 namespace simpeer {
+
+// A peer's script and records behind one lock.
+class Guarded {
+protected:
+    // Runs `f` under the lock.
+    template <class F>
+    auto locked(F f) const
+    {
+        std::lock_guard lock(mutex_);
+        return f();
+    }
+    mutable std::mutex mutex_;
+};
 
 // The thread of a simulated peer.
 class PeerThread {
@@ -37,9 +50,5 @@ private:
 // calling `pump` (when given) between looks, e.g. to run the event loop.
 bool waitUntil(std::mutex& mutex, std::condition_variable& changed, const std::function<bool()>& done,
                std::chrono::milliseconds timeout, const std::function<void()>& pump);
-
-// Writes all of `bytes` to the non-blocking descriptor `fd` within `bound`.
-// Answers an empty text, or what went wrong.
-std::string writeAllWithin(int fd, const std::string& bytes, std::chrono::milliseconds bound);
 
 } // namespace simpeer

@@ -12,9 +12,12 @@
 
 namespace testenv {
 
+// A time of the fake clocks' day, 15 June 2026.
+constexpr platform::LocalDateTime at(int h, int m, int s, int ms) { return {2026, 6, 15, h, m, s, ms}; }
+
 class FakeLocalClock : public platform::LocalClock {
 public:
-    explicit FakeLocalClock(platform::LocalDateTime start = {2026, 6, 15, 10, 0, 0, 0}) : now_(start) {}
+    explicit FakeLocalClock(platform::LocalDateTime start = at(10, 0, 0, 0)) : now_(start) {}
     ~FakeLocalClock() override
     {
         if (&platform::localClock() == this)

@@ -34,9 +34,7 @@ class FakeSerialDevices {
 public:
     enum class Op { Open, Queues, State, Timeouts, Read, Write, OutputWaiting };
 
-    FakeSerialDevices();  // puts the fakes in place until it goes
-    FakeSerialDevices(const FakeSerialDevices&) = delete;
-    FakeSerialDevices& operator=(const FakeSerialDevices&) = delete;
+    FakeSerialDevices();  // puts the fakes in place until it goes (not copied: the override is not)
 
     // The next `times` calls of `op` (any path) fail with `error`; times < 0
     // means every call, error 0 none.

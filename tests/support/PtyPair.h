@@ -11,7 +11,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -51,20 +53,27 @@ public:
     int slave() const { return slave_; }
     const std::string& path() const { return path_; }
 
-    // Throws away what is waiting in either direction of the line.
-    void discardPending() { tcflush(slave_, TCIOFLUSH); }
-
-    // Writes all of `bytes` to the far end; throws after 5 s without room.
-    void send(const std::string& bytes)
+    // Writes all of `bytes` to the far end within `bound`; answers an empty
+    // text, or what went wrong.
+    std::string sendWithin(const std::string& bytes, std::chrono::milliseconds bound) const
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        const auto deadline = std::chrono::steady_clock::now() + bound;
         for (std::size_t done = 0; done < bytes.size();) {
             const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
             if (n > 0)
                 done += static_cast<std::size_t>(n);
+            else if (n < 0 && errno != EAGAIN && errno != EINTR)
+                return std::string("write to the pty failed: ") + std::strerror(errno);
             else if (!waitFor(POLLOUT, deadline))
-                throw std::runtime_error("pty far end: write timed out");
+                return "write to the pty timed out: nobody reads the port";
         }
+        return {};
+    }
+    // The same within 5 s; throws what went wrong.
+    void send(const std::string& bytes)
+    {
+        if (const std::string fault = sendWithin(bytes, std::chrono::seconds(5)); !fault.empty())
+            throw std::runtime_error("pty far end: " + fault);
     }
     // Reads what arrives at the far end until `count` bytes have come or
     // `timeoutMs` has passed.

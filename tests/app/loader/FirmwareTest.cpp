@@ -45,17 +45,11 @@ std::vector<app::HexRecord> loadHex(const std::string& bytes)
 // as the file has it, in any page order the loader can follow.
 TEST(HexFile, TakesTheRecordsWithTheirLines)
 {
-    const std::string a = ":020000000102FB";
-    const std::string b = ":0100100003EC";
-    const std::string b2 = ":0101200001DD";
+    const std::string a = ":020000000102FB", b = ":0100100003EC", b2 = ":0101200001DD";
     const std::string top = ":10FFF000000102030405060708090A0B0C0D0E0F89";  // up to FFFF
     const std::string nothing = ":020000040000FA\n" + a + "\n:0400000312345678E5\n:0400000500000100F6";
-    const struct {
-        const char* what;
-        std::string file;
-        std::vector<std::string> texts;
-        std::vector<int> lines;
-    } cases[] = {
+    struct Case { const char* what; std::string file; std::vector<std::string> texts; std::vector<int> lines; };
+    const Case cases[] = {
         {"text, blanks, CR LF and lines after the end", "Firmware v3\n\n" + a + " \t\r\n\n  \n" + b + "\n" + kEof +
          "\nnonsense\n:zz\n", {a, b, kEof}, {3, 6, 7}},
         {"a last line without end", a + "\n" + kEof, {a, kEof}, {1, 2}},
@@ -86,12 +80,8 @@ TEST(HexFile, FaultsRefuseTheFileWithTheirLine)
     const std::string ok = ":02010000AABB98";
     const std::string badSum = ok.substr(0, ok.size() - 1) + (ok.back() == '0' ? '1' : '0');
     const std::string spill = ":1001F800000102030405060708090A0B0C0D0E0F7F";
-    const struct {
-        const char* what;
-        std::string file;
-        int line;
-        const char* says;
-    } cases[] = {
+    struct Case { const char* what; std::string file; int line; const char* says; };
+    const Case cases[] = {
         {"a line that is no record", ok + "\nhello\n" + kEof, 2, "rad 2: raden är ingen hexpost"},
         {"an odd number of digits", ok + "\n:01000000411\n" + kEof, 2, "udda"},
         {"a character that is no hex digit", ok + "\n:0100G00041BE\n" + kEof, 2, "inte är hexsiffror"},
@@ -194,20 +184,13 @@ private:
 // sends the closing record.
 TEST(BootUpload, BytesOnTheWire)
 {
-    const std::string L1 = cr(kWorkedFile[0]);
-    const std::string L2 = cr(kWorkedFile[1]);
-    const std::string P0 = cr(":00000002FE");
-    const std::string P1 = cr(":00010002FD");
-    const std::string P2 = cr(":00020002FC");
-    const std::string spill1 = cr(":0801000008090A0B0C0D0E0F9B");
+    const std::string L1 = cr(kWorkedFile[0]), L2 = cr(kWorkedFile[1]), spill1 = cr(":0801000008090A0B0C0D0E0F9B");
+    const std::string P0 = cr(":00000002FE"), P1 = cr(":00010002FD"), P2 = cr(":00020002FC");  // page records
     const Lines worked = {W, L1, kEnd, P1, spill1, L2, kEnd, kClose};
-    const std::string seg0 = ":020000020000FC";
-    const std::string segE0 = ":00E000021E";
-    const std::string d0 = ":0100000001FE";
-    const std::string d1 = ":0101000002FC";
+    const std::string seg0 = ":020000020000FC", segE0 = ":00E000021E";  // page-select records
+    const std::string d0 = ":0100000001FE", d1 = ":0101000002FC", gap = ":0100F000010E";
     const std::string tail = ":1001F800000102030405060708090A0B0C0D0E0F7F";
     const std::string full = ":1000F000000102030405060708090A0B0C0D0E0F88";
-    const std::string gap = ":0100F000010E";
     struct Case {
         const char* what;
         Lines file = kWorkedFile;

@@ -12,17 +12,12 @@
 
 using namespace timevalues;
 
-using platform::LocalDateTime;
+using testenv::at;
 using testenv::keepTexts;
 using std::make_tuple;
 using Lines = std::vector<std::string>;
 
 namespace {
-
-constexpr LocalDateTime at(int h, int m, int s, int ms)
-{
-    return {2026, 6, 15, h, m, s, ms};
-}
 
 // Date and time come from one reading: a clock passing midnight right after
 // it must not get yesterday's time on today's date. A shift out of the day

@@ -36,8 +36,7 @@ inline Row cellsOf(const app::StringGrid& grid, int col, int first, int last)
     return out;
 }
 
-// The cells of data row `row`; one column of data rows 1 to `last`.
-inline Row rowOf(const app::StringGrid& grid, int row) { return cellsOf(grid, -1, row, row); }
+// One column of data rows 1 to `last`.
 inline Row columnOf(const app::StringGrid& grid, int col, int last) { return cellsOf(grid, col, 1, last); }
 
 // The what() of the E that `f` raises; empty when it raises none.

@@ -1,7 +1,5 @@
 // The port setup dialog driven headless, and the drop-down control showing
 // its port's value.
-#include <QPointer>
-
 #include "serial/controls/ComComboBox.h"
 #include "serial/controls/ComSetupFrm.h"
 #include "serial/ComSetupHook.h"
@@ -15,11 +13,10 @@ namespace {
 // Plays the user of the Setup dialog while it lives.
 struct User {
     int shown = 0;
-    QPointer<TComSetupFrm> seen;
     testenv::ScopedOverride runner;
     explicit User(std::function<int(TComSetupFrm&)> play)
         : runner(setSetupDialogRunner,
-                 SetupDialogRunner([this, play](TComSetupFrm& d) { return ++shown, seen = &d, play(d); }))
+                 SetupDialogRunner([this, play](TComSetupFrm& d) { return ++shown, play(d); }))
     {
     }
 };
