@@ -1,6 +1,5 @@
 // Reads, writes and events of a port on the fake device, which can hold bytes
 // back, change its modem lines and counters, and fail any call.
-#include <atomic>
 #include <memory>
 
 #include "serial/ComAsync.h"
@@ -143,16 +142,14 @@ TEST_F(FakePort, NonOverlappedWritesReportTheRealCount)
 TEST_F(FakePort, LineEventsReachHandlersAndLinks)
 {
     devices.line(kPath, [](auto& l) { l.modemLines = platform::kModemDSR, l.counters.ring = 3; });
-    port.OnTxEmpty = log.note("TxEmpty");
-    port.OnBreak = log.note("Break");
-    port.OnRing = log.note("Ring");
-    port.OnRx80Full = log.note("Rx80Full");
-    port.OnDSRChange = log.signal("DSR");
-    port.OnRLSDChange = log.signal("RLSD");
+    for (auto [event, name] : {std::pair{&port.OnTxEmpty, "TxEmpty"}, {&port.OnBreak, "Break"}, {&port.OnRing, "Ring"},
+                               {&port.OnRx80Full, "Rx80Full"}, {&link.OnTxEmpty, "link TxEmpty"},
+                               {&link.OnRing, "link Ring"}})
+        *event = log.note(name);
+    for (auto [event, name] :
+         {std::pair{&port.OnDSRChange, "DSR"}, {&port.OnRLSDChange, "RLSD"}, {&link.OnCTSChange, "link CTS"}})
+        *event = log.signal(name);
     port.OnError = [&](TCustomComPort*, TComErrors e) { log.add("Error " + std::to_string(e.toBits())); };
-    link.OnTxEmpty = log.note("link TxEmpty");
-    link.OnRing = log.note("link Ring");
-    link.OnCTSChange = log.signal("link CTS");
     Open(TComEvents::all());
     auto line = [&](std::function<void(testenv::FakeSerialLine&)> change) { return [&, change] { devices.line(kPath, change); }; };
     const struct { const char* what; std::function<void()> cause; Strings expected; } cases[] = {

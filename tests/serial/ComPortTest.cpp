@@ -255,21 +255,16 @@ TEST_F(PtyPort, ReadStrFollowsTheReadTimeouts)
     Open(TSyncMethod::smThreadSync, {});
     EXPECT_EQ(readAll(), "");
     port.Timeouts().SetReadInterval(300);
-    std::thread far([&] {
-        pty.send("AB");
-        std::this_thread::sleep_for(milliseconds(50));  // a gap shorter than the interval
-        pty.send("C");
-    });
+    const auto sendInTwo = [this](std::string first, std::string then) {  // 50 ms apart, less than the interval
+        return std::thread([=, this] { pty.send(first), std::this_thread::sleep_for(milliseconds(50)), pty.send(then); });
+    };
+    std::thread far = sendInTwo("AB", "C");
     auto start = Clock::now();
     EXPECT_EQ(readAll(10), "ABC");
     EXPECT_GE(Clock::now() - start, milliseconds(300));
     EXPECT_LT(Clock::now() - start, milliseconds(2000));
     far.join();
-    std::thread more([&] {  // more than the read asks for, after its first part
-        pty.send("ab");
-        std::this_thread::sleep_for(milliseconds(50));
-        pty.send("cdef");
-    });
+    std::thread more = sendInTwo("ab", "cdef");  // more than the read asks for, after its first part
     EXPECT_EQ(readAll(4), "abcd");
     more.join();
     EXPECT_EQ(readAll(), "ef");
@@ -347,17 +342,10 @@ TEST_F(PtyPort, HandlersThatThrowOrCloseTheirPort)
         EXPECT_TRUE(waitFor([&] { return calls == 3; }));
         EXPECT_EQ(reported.take(), Strings{"handler failed"});
         port.Close();
-    }
-}
-
-// A handler that closes its port ends the delivery of the events that came
-// with its own: the port hears nothing more of them.
-TEST_F(PtyPort, NothingIsDeliveredOnceAHandlerHasClosedThePort)
-{
-    for (const TSyncMethod sync : {TSyncMethod::smThreadSync, TSyncMethod::smWindowSync, TSyncMethod::smNone}) {
-        SCOPED_TRACE(ord(sync));
+        // A handler that closes its port ends the delivery of the events that
+        // came with its own: the port hears nothing more of them.
         std::atomic<int> flags{0};
-        std::atomic<bool> closed{false};
+        closed = false;
         port.OnRxChar = [&](TCustomComPort* p, int) { p->Close(), closed = true; };
         port.OnRxFlag = [&](TCustomComPort*) { ++flags; };
         Open(sync, {TComEvent::evRxChar, TComEvent::evRxFlag});
@@ -365,6 +353,7 @@ TEST_F(PtyPort, NothingIsDeliveredOnceAHandlerHasClosedThePort)
         ASSERT_TRUE(waitFor([&] { return closed.load(); }));
         QTest::qWait(50);  // room for a call too many
         EXPECT_EQ(flags, 0);
+        port.OnRxChar = nullptr;
     }
 }
 

@@ -23,14 +23,9 @@ using Rows = std::vector<Row>;
 
 namespace {
 
-app::MemoryGrid intervalGrid(const Rows& rows)
-{
-    return gridOf(5, static_cast<int>(rows.size()) + 2, rows);
-}
-app::MemoryGrid pursuitGrid(const Rows& rows)
-{
-    return gridOf(4, static_cast<int>(rows.size()) + 2, rows);
-}
+// Grids of the interval and the pursuit start holding `rows`, with a free row below.
+app::MemoryGrid intervalGrid(const Rows& rows) { return gridOf(5, static_cast<int>(rows.size()) + 2, rows); }
+app::MemoryGrid pursuitGrid(const Rows& rows) { return gridOf(4, static_cast<int>(rows.size()) + 2, rows); }
 
 const Row kRow1To100 = {"1", "100", "10.00.00", " 0.30", "1"};
 // A pursuit table of two queues, one starter out of time order (Nr, F, Tid).
@@ -38,7 +33,8 @@ const Rows kPursuit = {{"0", "", "10.00.00"},  {"12", "1", "10.00.00"}, {"7", "2
                        {"25", "2", "10.07.00"}, {"40", "1", "10.06.00"}, {"41", "1", "10.05.00"}};
 
 // New command set, interval start: ten-character records counted from the
-// running reference, with absolute times where it is too far or not known.
+// running reference, with absolute times where it is too far or not known,
+// at most as many as the index counts.
 TEST(Encoders, NewSetIntervalGivesTheRecords)
 {
     struct Case { const char* name; Rows rows; Lines expected; };
@@ -71,6 +67,13 @@ TEST(Encoders, NewSetIntervalGivesTheRecords)
         for (const std::string& line : lines)
             EXPECT_EQ(line.size(), 10u) << line;
     }
+    // The three-digit index holds 1000 records, the end record among them.
+    Rows rows;
+    for (int i = 1; i <= 999; ++i)
+        rows.push_back({std::to_string(i), std::to_string(i), "", "", "1"});
+    EXPECT_EQ(app::BuildTabVanlig(intervalGrid(rows)).back(), "999-FFFFFF");
+    rows.push_back({"1000", "1000", "", "", "1"});
+    EXPECT_THROW(app::BuildTabVanlig(intervalGrid(rows)), app::StartTableError);
 }
 
 // Old command set, interval start: one line per start, up to the last moment
@@ -141,17 +144,6 @@ TEST(Encoders, RefusedTableRaisesNamingTheRow)
         EXPECT_EQ(errorOf<app::StartTableError>([&] { build(rows); }), message);
 }
 
-// The three-digit index holds 1000 records, the end record among them.
-TEST(Encoders, MoreRecordsThanTheIndexCountsAreRefused)
-{
-    Rows rows;
-    for (int i = 1; i <= 999; ++i)
-        rows.push_back({std::to_string(i), std::to_string(i), "", "", "1"});
-    EXPECT_EQ(app::BuildTabVanlig(intervalGrid(rows)).back(), "999-FFFFFF");
-    rows.push_back({"1000", "1000", "", "", "1"});
-    EXPECT_THROW(app::BuildTabVanlig(intervalGrid(rows)), app::StartTableError);
-}
-
 const Row kHundredFromTen = {"1", "100", "10.00.00", "   30", "1"};
 constexpr TTid kTen = hms(10, 0, 0);
 constexpr TTid k30s = hms(0, 0, 30);
@@ -188,11 +180,7 @@ TEST(IntervalTable, ProposalCompletesTheRowFromTheRowAbove)
 TEST(IntervalTable, EntryIsWrittenBackOnlyAsAValidRow)
 {
     const IntervalEntry ok{1, 1, kTen, k30s, 1};
-    const auto with = [&ok](auto IntervalEntry::*field, auto value) {
-        IntervalEntry e = ok;
-        e.*field = value;
-        return e;
-    };
+    const auto with = [&ok](auto IntervalEntry::*field, auto value) { IntervalEntry e = ok; return e.*field = value, e; };
     const Row written{"1", "1", "10.00.00", "   30", "1"};
     const std::tuple<const char*, int, IntervalEntry, Row> cases[] = {
         {"row 0", 0, ok, Row(5)}, {"row 1", 1, ok, written}, {"last row", 2, ok, written}, {"beyond", 3, ok, Row(5)},

@@ -204,9 +204,8 @@ TEST_F(MainFormTablesTest, ReadsAFileIntoBothGridsOrSaysWhyNot)
     EXPECT_TRUE(control<QTableWidget>(d, "StringGrid1")->isVisibleTo(&d) &&
                 control<QTableWidget>(d, "StringGrid2")->isVisibleTo(&d));
 
-    std::string starters;  // one starter a line, as many as the table takes, then one more
-    for (int i = 0; i < 9999; ++i)
-        starters += "1;1\n";
+    // One starter a line, as many as the table takes.
+    const std::string starters = QByteArray("1;1\n").repeated(9999).toStdString();
     const struct {
         const char* what;
         QString path;  // when null, a file of `bytes`

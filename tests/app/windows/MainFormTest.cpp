@@ -25,7 +25,6 @@
 #include "app/windows/ShiftArrows.h"
 #include "app/tables/Cp1252.h"
 #include "app/import/StartTimeImport.h"
-#include "app/windows/FLasin.h"
 #include "serial/ExceptionHook.h"
 #include "support/FakeLocalClock.h"
 #include "support/FakeSerialDevice.h"
@@ -226,13 +225,13 @@ TEST_F(MainFormTest, SlotsAndTheLibraryHooksReachTheErrorReporter)
 // Every message the windows raise says its kind, provoked as the user does
 // it: a failure when what was asked for was not done, information when it
 // was done and there is something to know. ("Ingen comport" at the start,
+// "Ingen Comport" and the open failure on choosing a port,
 // the import dialog's refusals, the transfer's and the loader's messages are
 // in their own tests.)
 TEST_F(MainFormTest, EachMessageSaysItsKind)
 {
     using Kind = app::ErrorReporter::Kind;
-    FakeSerialDevices devices;
-    portList.setNames({QStringLiteral("COM1"), QStringLiteral("COM2")});
+    FakeSerialDevices devices;  // no real port, should one be opened
     const std::string folder = testenv::makeTempDir("messages");
     std::ofstream many(folder + "/many.txt");
     for (int n = 0; n <= app::kImportMaxStarters; ++n)
@@ -248,12 +247,6 @@ TEST_F(MainFormTest, EachMessageSaysItsKind)
         std::vector<std::string> texts;
         Kind kind;
     } cases[] = {
-        {"a port that cannot be opened chosen",
-         [&] {
-             devices.fail(FakeSerialDevices::Op::Open, EBUSY);
-             QTest::keyClick(control<QWidget>(w, "ComComboBox"), Qt::Key_Down);
-         },
-         {"Ingen Comport"}, Kind::Failure},
         {"a row with no number where one belongs selected",
          [&] {
              fill(grid, 1, {"1", "100", "10.00.00", "   30", "1"});
@@ -344,13 +337,10 @@ TEST_F(MainFormTest, TheBoxIsTitledByTheProgramAndCentredOverTheWindow)
 TEST_F(MainFormTest, EveryTabStopAfterThePortListShowsTheFocus)
 {
     app::TMainForm& w = makeWindow();
-    w.show();
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    ASSERT_TRUE(showActive(w));
     QWidget* const ports = control<QWidget>(w, "ComComboBox");
     ports->setFocus(Qt::TabFocusReason);
-    std::vector<std::string> stops;
-    std::vector<std::string> unseen;
+    std::vector<std::string> stops, unseen;
     for (QWidget* stop = ports; stops.size() < 40;) {
         QTest::keyClick(stop, Qt::Key_Tab);
         stop = QApplication::focusWidget();

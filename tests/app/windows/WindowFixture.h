@@ -102,11 +102,7 @@ protected:
     }
 
     // The settings as the program reads them at its start.
-    static app::MainSettings storedSettings()
-    {
-        platform::SettingsStore store;
-        return app::readMainSettings(store);
-    }
+    static app::MainSettings storedSettings() { platform::SettingsStore store; return app::readMainSettings(store); }
     // A window made now from the stored settings; not yet Init.
     app::TMainForm& makeWindow()
     {
@@ -130,16 +126,10 @@ protected:
     // Shows the window and makes it the active one, so the focus can move.
     static bool showActive(QWidget& window)
     {
-        window.show();
-        window.activateWindow();
-        return QTest::qWaitForWindowActive(&window, 5000);
+        return window.show(), window.activateWindow(), QTest::qWaitForWindowActive(&window, 5000);
     }
     // Lets queued reports reach the recorder.
-    void settle()
-    {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-    }
+    void settle() { QCoreApplication::sendPostedEvents(), QCoreApplication::processEvents(); }
 
     std::string configFolder = testenv::makeTempDir("config");
     testenv::ScopedOverride userFolder{platform::setSettingsFolder, platform::SettingsRoot::CurrentUser, configFolder};

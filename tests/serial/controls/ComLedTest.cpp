@@ -51,14 +51,10 @@ struct Lamp {
     }
 };
 
-
+// A lamp that counts its paintings.
 struct CountingLed : TComLed {
     int paints = 0;
-    void paintEvent(QPaintEvent* event) override
-    {
-        ++paints;
-        TComLed::paintEvent(event);
-    }
+    void paintEvent(QPaintEvent* event) override { ++paints, TComLed::paintEvent(event); }
 };
 
 } // namespace
