@@ -22,8 +22,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <termios.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -43,11 +43,11 @@
 #include "app/windows/ErrorReporter.h"
 #include "app/windows/MainForm.h"
 #include "app/windows/MainSettings.h"
+#include "app/windows/QtDesktop.h"
 #include "platform/NameOrder.h"
 #include "platform/PortList.h"
 #include "platform/settings/SettingsStore.h"
 #include "serial/ExceptionHook.h"
-#include "app/windows/QtDesktop.h"
 #include "serial/controls/ComLed.h"
 #include "sim/ClockSim.h"
 

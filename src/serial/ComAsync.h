@@ -4,8 +4,8 @@
 // operation at a time and may be used again for the next.
 #include <memory>
 
-#include "serial/engine/ComTransfer.h"
 #include "serial/ComTypes.h"
+#include "serial/engine/ComTransfer.h"
 
 namespace serial {
 

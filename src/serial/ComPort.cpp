@@ -6,9 +6,9 @@
 #include "platform/ScopeExit.h"
 #include "serial/ComDebug.h"
 #include "serial/ComErrors.h"
+#include "serial/ExceptionHook.h"
 #include "serial/engine/ComIoState.h"
 #include "serial/engine/ComThread.h"
-#include "serial/ExceptionHook.h"
 
 namespace serial {
 

@@ -6,11 +6,11 @@
 #include "serial/ComAsync.h"
 #include "serial/ComDebug.h"
 #include "serial/ComErrors.h"
-#include "serial/engine/ComEventWatcher.h"
-#include "serial/engine/ComLineWatch.h"
 #include "serial/ComPort.h"
-#include "serial/engine/ComIoState.h"
 #include "serial/ComSetupHook.h"
+#include "serial/engine/ComEventWatcher.h"
+#include "serial/engine/ComIoState.h"
+#include "serial/engine/ComLineWatch.h"
 
 namespace serial {
 

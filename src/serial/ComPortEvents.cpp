@@ -2,11 +2,11 @@
 // thread, and the checks the thread's deliveries run.
 #include <memory>
 
-#include "serial/engine/ComHandOver.h"
 #include "serial/ComPort.h"
+#include "serial/ExceptionHook.h"
+#include "serial/engine/ComHandOver.h"
 #include "serial/engine/ComIoState.h"
 #include "serial/engine/ComThread.h"
-#include "serial/ExceptionHook.h"
 
 namespace serial {
 

@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-#include "platform/settings/IniFile.h"
 #include "platform/IntegerText.h"
+#include "platform/settings/IniFile.h"
 #include "platform/settings/SettingsError.h"
 #include "platform/settings/SettingsStore.h"
 #include "serial/ComErrors.h"

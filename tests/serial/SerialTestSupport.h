@@ -13,8 +13,8 @@
 
 #include "serial/ComErrors.h"
 #include "serial/ComPort.h"
-#include "serial/engine/ComThread.h"
 #include "serial/ExceptionHook.h"
+#include "serial/engine/ComThread.h"
 #include "support/FakeSerialDevice.h"
 #include "support/PtyPair.h"
 #include "support/ScopedOverride.h"

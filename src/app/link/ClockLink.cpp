@@ -4,9 +4,9 @@
 #include <utility>
 
 #include "app/link/ClockVersion.h"
-#include "app/tables/Cp1252.h"
 #include "app/link/LinkBytes.h"
 #include "app/pcclock/PcTimeText.h"
+#include "app/tables/Cp1252.h"
 #include "timevalues/TextRut.h"
 #include "timevalues/TidRut.h"
 

@@ -18,8 +18,8 @@
 #include <string_view>
 
 #include "app/link/LinkInterfaces.h"
-#include "platform/ErrorHandler.h"
 #include "app/link/WholeSecondWait.h"
+#include "platform/ErrorHandler.h"
 
 namespace app {
 

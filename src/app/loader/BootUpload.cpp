@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/loader/BootRecords.h"
 #include "app/link/LinkBytes.h"
+#include "app/loader/BootRecords.h"
 
 namespace app {
 namespace {

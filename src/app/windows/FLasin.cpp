@@ -15,11 +15,11 @@
 #include <climits>
 #include <utility>
 
+#include "app/import/ImportFile.h"
+#include "app/import/StartTimeImport.h"
 #include "app/tables/Cp1252.h"
 #include "app/windows/Desktop.h"
 #include "app/windows/ErrorReporter.h"
-#include "app/import/ImportFile.h"
-#include "app/import/StartTimeImport.h"
 #include "platform/settings/SettingsStore.h"
 #include "timevalues/controls/TidEdit.h"
 

@@ -4,9 +4,9 @@
 #include <QLabel>
 #include <QTableWidget>
 
+#include "app/link/LineSetup.h"
 #include "app/windows/ErrorReporter.h"
 #include "app/windows/FLasin.h"
-#include "app/link/LineSetup.h"
 #include "app/windows/FLoader.h"
 #include "platform/ScopeExit.h"
 #include "platform/settings/SettingsStore.h"

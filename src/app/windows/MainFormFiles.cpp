@@ -1,7 +1,7 @@
 // "Läs" and "Spara" on the two table tabs: a start table with its settings
 // to and from a start-list file.
-#include "app/windows/MainForm.h"
 #include "app/tables/StrictInt.h"
+#include "app/windows/MainForm.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -9,12 +9,12 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-#include "app/windows/Desktop.h"
-#include "app/windows/ErrorReporter.h"
-#include "app/windows/TableWidgetGrid.h"
 #include "app/tables/StartListFile.h"
 #include "app/tables/StartListFileIo.h"
 #include "app/tables/StringGrid.h"
+#include "app/windows/Desktop.h"
+#include "app/windows/ErrorReporter.h"
+#include "app/windows/TableWidgetGrid.h"
 #include "platform/IntegerText.h"
 #include "timevalues/controls/TidEdit.h"
 #include "timevalues/controls/ViloSpinnEdit.h"

@@ -29,8 +29,8 @@
 #include "app/windows/ShiftArrows.h"
 #include "serial/controls/ComComboBox.h"
 #include "serial/controls/ComLed.h"
-#include "timevalues/controls/TidEdit.h"
 #include "timevalues/TidRut.h"
+#include "timevalues/controls/TidEdit.h"
 #include "timevalues/controls/ViloSpinnEdit.h"
 
 namespace app {

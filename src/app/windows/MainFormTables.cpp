@@ -10,13 +10,13 @@
 #include <QTableWidget>
 #include <QTimer>
 
-#include "app/windows/ErrorReporter.h"
-#include "app/windows/TableWidgetGrid.h"
-#include "app/windows/FLasin.h"
 #include "app/tables/IntervalTable.h"
 #include "app/tables/PursuitTable.h"
 #include "app/tables/StartTableLayout.h"
 #include "app/tables/StrictInt.h"
+#include "app/windows/ErrorReporter.h"
+#include "app/windows/FLasin.h"
+#include "app/windows/TableWidgetGrid.h"
 #include "timevalues/controls/TidEdit.h"
 #include "timevalues/controls/ViloSpinnEdit.h"
 

@@ -6,11 +6,11 @@
 #include <QSpinBox>
 #include <QTabWidget>
 
-#include "app/windows/ErrorReporter.h"
-#include "app/windows/TableWidgetGrid.h"
-#include "app/windows/MainForm.h"
 #include "app/tables/StartTableEncoders.h"
 #include "app/tables/StringGrid.h"
+#include "app/windows/ErrorReporter.h"
+#include "app/windows/MainForm.h"
+#include "app/windows/TableWidgetGrid.h"
 
 namespace app {
 

@@ -7,9 +7,9 @@
 #include <utility>
 
 #include "serial/ComErrors.h"
-#include "serial/controls/ComLedGlyphs.h"
 #include "serial/ComPort.h"
 #include "serial/ExceptionHook.h"
+#include "serial/controls/ComLedGlyphs.h"
 
 namespace serial {
 namespace {

@@ -10,9 +10,9 @@
 #include <memory>
 
 #include "platform/Override.h"
-#include "serial/controls/ComComboBox.h"
 #include "serial/ComSetupHook.h"
 #include "serial/ComUpdateBracket.h"
+#include "serial/controls/ComComboBox.h"
 
 namespace serial {
 namespace {

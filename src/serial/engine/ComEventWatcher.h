@@ -9,10 +9,10 @@
 #include <chrono>
 
 #include "platform/SerialDevice.h"
+#include "serial/ComTypes.h"
 #include "serial/engine/ComEventSignal.h"
 #include "serial/engine/ComInputQueue.h"
 #include "serial/engine/ComLineWatch.h"
-#include "serial/ComTypes.h"
 
 namespace serial {
 

@@ -1,7 +1,7 @@
 #include "timevalues/controls/TidEdit.h"
 
-#include "timevalues/controls/ControlHooks.h"
 #include "timevalues/TidRut.h"
+#include "timevalues/controls/ControlHooks.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>

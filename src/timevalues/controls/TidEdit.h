@@ -9,8 +9,8 @@
 
 #include <functional>
 
-#include "timevalues/controls/EntryFocus.h"
 #include "timevalues/TidEditMask.h"
+#include "timevalues/controls/EntryFocus.h"
 
 namespace timevalues {
 

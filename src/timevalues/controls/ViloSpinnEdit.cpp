@@ -1,8 +1,8 @@
 #include "timevalues/controls/ViloSpinnEdit.h"
 
+#include "timevalues/SpinValueText.h"
 #include "timevalues/controls/ControlHooks.h"
 #include "timevalues/controls/SpinButton.h"
-#include "timevalues/SpinValueText.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -10,8 +10,8 @@
 #include "LinkFakes.h"
 #include "app/link/ClockVersion.h"
 #include "app/link/ComLinkPort.h"
-#include "app/tables/StartTableEncoders.h"
 #include "app/link/TransferSequence.h"
+#include "app/tables/StartTableEncoders.h"
 #include "serial/ComPort.h"
 #include "sim/ClockSim.h"
 

@@ -13,8 +13,8 @@
 #include <fstream>
 
 #include "WindowFixture.h"
-#include "app/windows/FLasin.h"
 #include "app/import/ImportFile.h"
+#include "app/windows/FLasin.h"
 #include "support/TestFiles.h"
 #include "timevalues/controls/TidEdit.h"
 #include "timevalues/controls/ViloSpinnEdit.h"

@@ -2,18 +2,18 @@
 // the line it opens and what it says when it cannot, and the boxes of the
 // error reporter.
 #include <QApplication>
+#include <QComboBox>
 #include <QFontMetrics>
 #include <QImage>
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
-#include <QSpinBox>
 #include <QToolButton>
 
 #include <cerrno>
@@ -21,10 +21,10 @@
 #include <fstream>
 
 #include "WindowFixture.h"
-#include "app/pcclock/ShiftRepeat.h"
-#include "app/windows/ShiftArrows.h"
-#include "app/tables/Cp1252.h"
 #include "app/import/StartTimeImport.h"
+#include "app/pcclock/ShiftRepeat.h"
+#include "app/tables/Cp1252.h"
+#include "app/windows/ShiftArrows.h"
 #include "serial/ExceptionHook.h"
 #include "support/FakeLocalClock.h"
 #include "support/FakeSerialDevice.h"

@@ -3,9 +3,9 @@
 // painting inside a port call, and its pictures.
 #include <QColor>
 
+#include "serial/SerialTestSupport.h"
 #include "serial/controls/ComLed.h"
 #include "serial/controls/ComLedGlyphs.h"
-#include "serial/SerialTestSupport.h"
 
 using namespace serialtest;
 

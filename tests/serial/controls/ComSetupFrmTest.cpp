@@ -1,9 +1,9 @@
 // The port setup dialog driven headless, and the drop-down control showing
 // its port's value.
-#include "serial/controls/ComComboBox.h"
 #include "serial/controls/ComSetupFrm.h"
 #include "serial/ComSetupHook.h"
 #include "serial/SerialTestSupport.h"
+#include "serial/controls/ComComboBox.h"
 #include "support/FixedPortList.h"
 
 using namespace serialtest;
