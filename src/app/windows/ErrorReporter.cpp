@@ -9,6 +9,7 @@
 #include <QSpacerItem>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 
 #include "serial/ExceptionHook.h"
@@ -128,10 +129,8 @@ void ErrorReporter::post(Kind kind, const QString& text) noexcept
     try {
         const Report report{kind, text};
         std::lock_guard lock(mutex_);
-        if (std::ranges::find(reports_, report) != reports_.end() || reports_.size() > kMaxWaitingReports) {
-            ++dropped_;
+        if (std::ranges::find(reports_, report) != reports_.end() || reports_.size() > kMaxWaitingReports)
             return;
-        }
         reports_.push_back(report);
         if (reports_.size() == 1 && !schedule(report))
             reports_.clear();

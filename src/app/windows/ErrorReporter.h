@@ -15,7 +15,7 @@
 //     on. One box at a time: a report made while another is waiting or shown
 //     waits its turn behind it, unless the same text (and kind) is already
 //     waiting or shown, or kMaxWaitingReports wait already; such a report is
-//     dropped (counted), so a write that fails on every resend tick cannot
+//     dropped, so a write that fails on every resend tick cannot
 //     pile up dialogs. They may be called from any thread.
 //   - showAndWait() blocks: it puts the box up at once and returns when the
 //     user has closed it, running the event loop meanwhile (the windows paint
@@ -35,7 +35,6 @@
 #include <QString>
 #include <QWidget>
 
-#include <atomic>
 #include <deque>
 #include <exception>
 #include <functional>
@@ -77,8 +76,6 @@ public:
 
     // A report is waiting or shown.
     bool busy() const;
-    // Reports dropped as repeats, or because too many waited.
-    int dropped() const { return dropped_.load(); }
 
     // Shows the reports that are still waiting and returns when they have
     // been seen (for the end of the program, when the event loop no longer
@@ -114,7 +111,6 @@ private:
     mutable std::mutex mutex_;
     // The report shown (or posted to be), then those waiting their turn.
     std::deque<Report> reports_;
-    std::atomic<int> dropped_{0};
 };
 
 // Sends what the serial library and the entry controls cannot raise any
