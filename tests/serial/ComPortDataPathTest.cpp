@@ -2,6 +2,7 @@
 // back, change its modem lines and counters, and fail any call.
 #include <memory>
 
+#include "platform/EventFd.h"
 #include "serial/ComAsync.h"
 #include "serial/SerialTestSupport.h"
 
@@ -237,4 +238,80 @@ TEST_F(FakePort, LinksComeAndGoWhileTheEventThreadCallsThem)
         port.UnRegisterLink(other.get());
     }
     EXPECT_TRUE(waitWithoutEvents([&] { return log.Size() > 0; }));
+}
+
+// Line control reaches the device; a call the device refuses raises its own
+// code with the device's error, and on a closed port with EBADF. Signals maps
+// each modem input, and in non-overlapped mode asks nothing.
+TEST_F(FakePort, LineControlReachesTheDeviceAndFailsWithItsOwnCode)
+{
+    const auto signalsOf = [&](unsigned lines) {
+        devices.line(kPath, [=](auto& l) { l.modemLines = lines; });
+        return port.Signals().toBits();
+    };
+    const struct { const char* what; std::function<void()> call; Op op; ComErrorCode code; Strings calls; } cases[] = {
+        {"DTR on", [&] { port.SetDTR(true); }, Op::Escape, CError_EscapeComFailed, {"modem +DTR"}},
+        {"RTS off", [&] { port.SetRTS(false); }, Op::Escape, CError_EscapeComFailed, {"modem -RTS"}},
+        {"break on", [&] { port.SetBreak(true); }, Op::Escape, CError_EscapeComFailed, {"break +"}},
+        {"break off", [&] { port.SetBreak(false); }, Op::Escape, CError_EscapeComFailed, {"break -"}},
+        {"as if XOFF came", [&] { port.SetXonXoff(false); }, Op::Escape, CError_EscapeComFailed, {"hold +"}},
+        {"as if XON came", [&] { port.SetXonXoff(true); }, Op::Escape, CError_EscapeComFailed, {"hold -"}},
+        {"clear output", [&] { port.ClearBuffer(false, true); }, Op::Purge, CError_PurgeFailed, {"purge out"}},
+        {"clear both", [&] { port.ClearBuffer(true, true); }, Op::Purge, CError_PurgeFailed, {"purge in out"}},
+        {"transmit", [&] { port.TransmitChar('\x13'); }, Op::Write, CError_TransmitFailed, {}},
+        {"signals", [&] { port.Signals(); }, Op::ModemLines, CError_ModemStatFailed, {}},
+    };
+    for (const auto& c : cases) {
+        Open();
+        devices.calls(true);
+        EXPECT_EQ(Raised(c.call), std::make_pair(0, 0)) << c.what;
+        EXPECT_EQ(devices.calls(true), c.calls) << c.what;
+        devices.fail(c.op, EIO);
+        EXPECT_EQ(Raised(c.call), std::make_pair(int(c.code), EIO)) << c.what;
+        port.Close();
+        EXPECT_EQ(Raised(c.call), std::make_pair(int(c.code), EBADF)) << c.what;
+    }
+    Open();
+    EXPECT_EQ(devices.line(kPath).written, "\x13");
+    devices.line(kPath, [](auto& l) { l.writeRoom = 0; });  // a full line takes no character either
+    EXPECT_EQ(Raised([&] { port.TransmitChar('x'); }), std::make_pair(int(CError_TransmitFailed), EAGAIN));
+    port.SetXonXoff(false);
+    EXPECT_TRUE(port.StateFlags().contains(TComStateFlag::fXoffHold));
+    port.SetXonXoff(true);
+    EXPECT_FALSE(port.StateFlags().contains(TComStateFlag::fXoffHold));
+    EXPECT_EQ(signalsOf(platform::kModemCTS | platform::kModemRing | platform::kModemDTR), 0b0101);
+    EXPECT_EQ(signalsOf(platform::kModemDSR | platform::kModemRLSD | platform::kModemRTS), 0b1010);
+    port.Close();
+    port.SetOverlapped(false);
+    Open();
+    devices.fail(Op::ModemLines, EIO);
+    EXPECT_EQ(signalsOf(platform::kModemCTS), 0);
+}
+
+// Without an event thread the caller waits for line events itself: it gets
+// those that come, and none when its time is up or its stop event fires. With
+// an event thread, or on a closed port, it may not wait.
+TEST_F(FakePort, WaitForEventInTheCallersThread)
+{
+    Open();
+    const auto wait = [&](TComEvents events, int stop, int timeout) {
+        port.WaitForEvent(events, stop, timeout);
+        return events.toBits();
+    };
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(wait({TComEvent::evRxChar}, 0, 60), 0);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(60));
+    std::thread far([&] { std::this_thread::sleep_for(milliseconds(50)), push("a"); });  // comes during the wait
+    EXPECT_EQ(wait({TComEvent::evRxChar, TComEvent::evBreak}, 0, 5000), TComEvents{TComEvent::evRxChar}.toBits());
+    far.join();
+    platform::EventFd stop;
+    ASSERT_EQ(stop.create(), 0);
+    stop.signal();
+    EXPECT_EQ(wait({TComEvent::evRxChar}, stop.fd(), -1), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(3000));
+    TComEvents events;
+    port.Close();
+    EXPECT_EQ(Raised([&] { port.WaitForEvent(events, 0, 0); }), std::make_pair(int(CError_WaitFailed), EBADF));
+    Open({TComEvent::evRxChar});
+    EXPECT_EQ(Raised([&] { port.WaitForEvent(events, 0, 0); }), std::make_pair(int(CError_ThreadCreated), -1));
 }

@@ -102,20 +102,23 @@ public:
     }
     int purge(bool input, bool output) override
     {
-        return call({}, std::string("purge") + (input ? " in" : "") + (output ? " out" : ""), [&](auto& l) {
+        return call(Op::Purge, std::string("purge") + (input ? " in" : "") + (output ? " out" : ""), [&](auto& l) {
             for (char sink[256]; input && ::read(readEnd_, sink, sizeof sink) > 0;) {
             }
             l.outputQueued = output ? 0 : l.outputQueued;
             return 0;
         });
     }
-    int modemLines(unsigned& lines) override { return call({}, "", [&](auto& l) { return lines = l.modemLines, 0; }); }
+    int modemLines(unsigned& lines) override
+    {
+        return call(Op::ModemLines, "", [&](auto& l) { return lines = l.modemLines, 0; });
+    }
     int setModemLines(unsigned lines, bool on) override
     {
-        return call({}, "", [&](auto& l) { return setLevel(l, lines, on), 0; });
+        return call(Op::Escape, "", [&](auto& l) { return setLevel(l, lines, on), 0; });
     }
-    int setBreak(bool) override { return 0; }
-    int holdOutput(bool) override { return 0; }
+    int setBreak(bool on) override { return call(Op::Escape, on ? "break +" : "break -", [](auto&) { return 0; }); }
+    int holdOutput(bool held) override { return call(Op::Escape, held ? "hold +" : "hold -", [](auto&) { return 0; }); }
     int counters(platform::SerialCounters& c) override { return call({}, "", [&](auto& l) { return c = l.counters, 0; }); }
 
 private:

@@ -32,15 +32,16 @@ struct FakeSerialLine {
 
 class FakeSerialDevices {
 public:
-    enum class Op { Open, Queues, State, Timeouts, Read, Write, OutputWaiting };
+    enum class Op { Open, Queues, State, Timeouts, Read, Write, OutputWaiting, Purge, ModemLines, Escape };
 
     FakeSerialDevices();  // puts the fakes in place until it goes (not copied: the override is not)
 
     // The next `times` calls of `op` (any path) fail with `error`; times < 0
     // means every call, error 0 none.
     void fail(Op op, int error, int times = 1);
-    // The calls that open, set up and close lines, in order ("open /dev/COM1",
-    // "queues 1024 1024", "state", "modem +DTR", "timeouts", "purge in", ...);
+    // The calls that open, set up, control and close lines, in order ("open
+    // /dev/COM1", "queues 1024 1024", "state", "modem +DTR", "timeouts",
+    // "purge in", "break +", "hold -", ...); Escape fails the last three kinds;
     // `clear` forgets them.
     std::vector<std::string> calls(bool clear = false);
     // What is known of `path` (a full device path), after `change` (modem
