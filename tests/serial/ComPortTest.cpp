@@ -197,6 +197,32 @@ TEST(ComPort, SettingsReachTheOpenLineBitForBit)
     port.Parity().SetBits(TParityBits::prSpace);
     port.Parity().SetReplaceChar('?');
     EXPECT_EQ(devices.line(kPath).state, (SerialLineState{28, 31250, 0xF93, 0, 1024, 1024, 5, 4, 1, 17, 19, '?', 0, 13, 0}));
+    // Whole groups given while open reach the line at once, every field.
+    TComBuffer buffer;
+    TComTimeouts times;
+    TComParity parity;
+    TComFlowControl flow;
+    buffer.SetInputSize(2048), buffer.SetOutputSize(512);
+    times.SetReadInterval(1), times.SetReadTotalMultiplier(2), times.SetReadTotalConstant(3);
+    times.SetWriteTotalMultiplier(4), times.SetWriteTotalConstant(5);
+    parity.SetBits(TParityBits::prOdd), parity.SetCheck(true), parity.SetReplace(true), parity.SetReplaceChar('!');
+    flow.SetOutCTSFlow(true), flow.SetControlDTR(TDTRFlowControl::dtrEnable), flow.SetTxContinueOnXoff(true);
+    flow.SetControlRTS(TRTSFlowControl::rtsHandshake), flow.SetXonXoffIn(true), flow.SetXonChar(1), flow.SetXoffChar(2);
+    devices.calls(true);
+    for (const auto& [set, call] : {std::pair<std::function<void()>, std::string>{[&] { port.SetBuffer(buffer); }, "queues 2048 512"},
+                                    {[&] { port.SetTimeouts(times); }, "timeouts"}, {[&] { port.SetParity(parity); }, "state"},
+                                    {[&] { port.SetFlowControl(flow); }, "state"}}) {
+        set();
+        EXPECT_EQ(devices.calls(true).at(0), call);
+    }
+    EXPECT_EQ(devices.line(kPath).state, (SerialLineState{28, 31250, 0x2E97, 0, 512, 512, 5, 1, 1, 1, 2, '!', 0, 13, 0}));
+    EXPECT_EQ(devices.line(kPath).timeouts, (platform::SerialTimeouts{1, 2, 3, 4, 5}));
+    // The event thread's settings may not change while open, unless unchanged.
+    EXPECT_EQ(Raised([&] { port.SetSyncMethod(TSyncMethod::smThreadSync); }), std::make_pair(0, 0));
+    EXPECT_EQ(Raised([&] { port.SetSyncMethod(TSyncMethod::smNone); }), std::make_pair(int(CError_ConnChangeProp), -1));
+    EXPECT_EQ(Raised([&] { port.SetEventThreadPriority(port.EventThreadPriority()); }), std::make_pair(0, 0));
+    EXPECT_EQ(Raised([&] { port.SetEventThreadPriority(TThreadPriority::tpIdle); }),
+              std::make_pair(int(CError_ConnChangeProp), -1));
 }
 
 // On a real line: raw mode already when opened inside an update, before
