@@ -84,9 +84,28 @@ TEST(SerialDevicePty, OneOpenerAtATime)
     EXPECT_EQ(first->inputWaiting(waiting), 0);
     EXPECT_EQ(waiting, 0);
     EXPECT_EQ(std::tuple(first->setBreak(true), first->setBreak(false)), std::tuple(0, 0));
+    EXPECT_EQ(std::tuple(first->purge(false, false), first->setQueueSizes(-1, 0), first->setQueueSizes(0, -1)),
+              std::tuple(0, EINVAL, EINVAL));
+    EXPECT_EQ(first->open(pty.path()), EBUSY);
+    // Output held stays on our side until let go.
+    ASSERT_EQ(first->holdOutput(true), 0);
+    first->write("x", 1);
+    EXPECT_EQ(pty.receive(1, 100), "");
+    ASSERT_EQ(first->holdOutput(false), 0);
+    EXPECT_EQ(first->write("y", 1).error, 0);
+    EXPECT_EQ(pty.receive(1, 2000), "y");
     first->close();
-    EXPECT_EQ(std::tuple(first->inputWaiting(waiting), first->setBreak(true), first->pollFd()),
-              std::tuple(EBADF, EBADF, -1));
+    unsigned lines = 1;
+    SerialCounters counters;
+    counters.rx = 1;
+    EXPECT_EQ(std::vector<int>({first->inputWaiting(waiting), first->outputWaiting(waiting), first->setBreak(true),
+                                first->holdOutput(true), first->purge(true, false), first->setQueueSizes(1, 1),
+                                first->setLineState(Line(9600, 8, kParityNone, kOneStopBit, 0)),
+                                first->setTimeouts({}), first->modemLines(lines), first->setModemLines(kModemDTR, true),
+                                first->counters(counters), first->read(&lines, 1).error, first->write("x", 1).error,
+                                first->pollFd(), first->isOpen(), int(lines), int(counters.rx)}),
+              std::vector<int>({EBADF, EBADF, EBADF, EBADF, EBADF, EBADF, EBADF, EBADF, EBADF, EBADF, EBADF, EBADF, EBADF,
+                                -1, 0, 0, 0}));
     EXPECT_EQ(second->open(pty.path()), 0);
     // A program started without input gets the port on descriptor 0.
     second->close();
@@ -97,6 +116,22 @@ TEST(SerialDevicePty, OneOpenerAtATime)
     second->close();
     ::dup2(input, 0);
     ::close(input);
+}
+
+// What is not a terminal, or not there, does not open, and keeps no descriptor.
+TEST(SerialDevice, OnlyATerminalOpens)
+{
+    const std::string file = testing::TempDir() + "serial-not-a-tty";
+    testfiles::putFile(file, "x");
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const auto descriptors = testfiles::openDescriptors();
+    for (const auto& [path, error] : {std::pair{file, ENOTTY}, {"/dev/null", ENOTTY},
+                                      {"/proc/self/fd/" + std::to_string(fds[0]), ENOTTY}, {file + "-none", ENOENT}}) {
+        EXPECT_EQ(createSystemSerialDevice()->open(path), error) << path;
+        EXPECT_EQ(testfiles::openDescriptors(), descriptors) << path;
+    }
+    ::close(fds[0]), ::close(fds[1]);
 }
 
 } // namespace
