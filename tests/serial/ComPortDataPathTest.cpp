@@ -307,7 +307,7 @@ TEST_F(FakePort, WaitForEventInTheCallersThread)
     platform::EventFd stop;
     ASSERT_EQ(stop.create(), 0);
     stop.signal();
-    EXPECT_EQ(wait({TComEvent::evRxChar}, stop.fd(), -1), 0);
+    EXPECT_EQ(wait({TComEvent::evRxChar}, stop.fd(), 2000), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(3000));
     TComEvents events;
     port.Close();
