@@ -273,8 +273,6 @@ TEST_F(FakePort, LineControlReachesTheDeviceAndFailsWithItsOwnCode)
     }
     Open();
     EXPECT_EQ(devices.line(kPath).written, "\x13");
-    devices.line(kPath, [](auto& l) { l.writeRoom = 0; });  // a full line takes no character either
-    EXPECT_EQ(Raised([&] { port.TransmitChar('x'); }), std::make_pair(int(CError_TransmitFailed), EAGAIN));
     port.SetXonXoff(false);
     EXPECT_TRUE(port.StateFlags().contains(TComStateFlag::fXoffHold));
     port.SetXonXoff(true);
@@ -298,7 +296,7 @@ TEST_F(FakePort, WaitForEventInTheCallersThread)
         port.WaitForEvent(events, stop, timeout);
         return events.toBits();
     };
-    const auto start = std::chrono::steady_clock::now();
+    auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(wait({TComEvent::evRxChar}, 0, 60), 0);
     EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(60));
     std::thread far([&] { std::this_thread::sleep_for(milliseconds(50)), push("a"); });  // comes during the wait
@@ -307,8 +305,9 @@ TEST_F(FakePort, WaitForEventInTheCallersThread)
     platform::EventFd stop;
     ASSERT_EQ(stop.create(), 0);
     stop.signal();
+    start = std::chrono::steady_clock::now();
     EXPECT_EQ(wait({TComEvent::evRxChar}, stop.fd(), 2000), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(3000));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(1000));
     TComEvents events;
     port.Close();
     EXPECT_EQ(Raised([&] { port.WaitForEvent(events, 0, 0); }), std::make_pair(int(CError_WaitFailed), EBADF));
