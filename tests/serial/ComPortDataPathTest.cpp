@@ -246,8 +246,7 @@ TEST_F(FakePort, LinksComeAndGoWhileTheEventThreadCallsThem)
 TEST_F(FakePort, LineControlReachesTheDeviceAndFailsWithItsOwnCode)
 {
     const auto signalsOf = [&](unsigned lines) {
-        devices.line(kPath, [=](auto& l) { l.modemLines = lines; });
-        return port.Signals().toBits();
+        return devices.line(kPath, [=](auto& l) { l.modemLines = lines; }), port.Signals().toBits();
     };
     const struct { const char* what; std::function<void()> call; Op op; ComErrorCode code; Strings calls; } cases[] = {
         {"DTR on", [&] { port.SetDTR(true); }, Op::Escape, CError_EscapeComFailed, {"modem +DTR"}},
@@ -262,8 +261,7 @@ TEST_F(FakePort, LineControlReachesTheDeviceAndFailsWithItsOwnCode)
         {"signals", [&] { port.Signals(); }, Op::ModemLines, CError_ModemStatFailed, {}},
     };
     for (const auto& c : cases) {
-        Open();
-        devices.calls(true);
+        Open(), devices.calls(true);
         EXPECT_EQ(Raised(c.call), std::make_pair(0, 0)) << c.what;
         EXPECT_EQ(devices.calls(true), c.calls) << c.what;
         devices.fail(c.op, EIO);
@@ -273,15 +271,11 @@ TEST_F(FakePort, LineControlReachesTheDeviceAndFailsWithItsOwnCode)
     }
     Open();
     EXPECT_EQ(devices.line(kPath).written, "\x13");
-    port.SetXonXoff(false);
-    EXPECT_TRUE(port.StateFlags().contains(TComStateFlag::fXoffHold));
-    port.SetXonXoff(true);
-    EXPECT_FALSE(port.StateFlags().contains(TComStateFlag::fXoffHold));
+    EXPECT_TRUE((port.SetXonXoff(false), port.StateFlags()).contains(TComStateFlag::fXoffHold));
+    EXPECT_FALSE((port.SetXonXoff(true), port.StateFlags()).contains(TComStateFlag::fXoffHold));
     EXPECT_EQ(signalsOf(platform::kModemCTS | platform::kModemRing | platform::kModemDTR), 0b0101);
     EXPECT_EQ(signalsOf(platform::kModemDSR | platform::kModemRLSD | platform::kModemRTS), 0b1010);
-    port.Close();
-    port.SetOverlapped(false);
-    Open();
+    port.Close(), port.SetOverlapped(false), Open();
     devices.fail(Op::ModemLines, EIO);
     EXPECT_EQ(signalsOf(platform::kModemCTS), 0);
 }
@@ -292,10 +286,7 @@ TEST_F(FakePort, LineControlReachesTheDeviceAndFailsWithItsOwnCode)
 TEST_F(FakePort, WaitForEventInTheCallersThread)
 {
     Open();
-    const auto wait = [&](TComEvents events, int stop, int timeout) {
-        port.WaitForEvent(events, stop, timeout);
-        return events.toBits();
-    };
+    const auto wait = [&](TComEvents events, int stop, int timeout) { return port.WaitForEvent(events, stop, timeout), events.toBits(); };
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(wait({TComEvent::evRxChar}, 0, 60), 0);
     EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(60));
@@ -304,8 +295,7 @@ TEST_F(FakePort, WaitForEventInTheCallersThread)
     far.join();
     platform::EventFd stop;
     ASSERT_EQ(stop.create(), 0);
-    stop.signal();
-    start = std::chrono::steady_clock::now();
+    stop.signal(), start = std::chrono::steady_clock::now();
     EXPECT_EQ(wait({TComEvent::evRxChar}, stop.fd(), 2000), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(1000));
     TComEvents events;

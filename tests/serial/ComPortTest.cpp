@@ -55,12 +55,7 @@ struct PtyPort : ::testing::Test {
         port.Open();
     }
     // Reads what has arrived, as the application's receive handler does.
-    std::string readAll(int count = 200)
-    {
-        std::string s;
-        port.ReadStr(s, count);
-        return s;
-    }
+    std::string readAll(int count = 200) { std::string s; return port.ReadStr(s, count), s; }
 };
 
 } // namespace
@@ -202,13 +197,13 @@ TEST(ComPort, SettingsReachTheOpenLineBitForBit)
     TComTimeouts times;
     TComParity parity;
     TComFlowControl flow;
+    devices.calls(true);
     buffer.SetInputSize(2048), buffer.SetOutputSize(512);
     times.SetReadInterval(1), times.SetReadTotalMultiplier(2), times.SetReadTotalConstant(3);
     times.SetWriteTotalMultiplier(4), times.SetWriteTotalConstant(5);
     parity.SetBits(TParityBits::prOdd), parity.SetCheck(true), parity.SetReplace(true), parity.SetReplaceChar('!');
     flow.SetOutCTSFlow(true), flow.SetControlDTR(TDTRFlowControl::dtrEnable), flow.SetTxContinueOnXoff(true);
     flow.SetControlRTS(TRTSFlowControl::rtsHandshake), flow.SetXonXoffIn(true), flow.SetXonChar(1), flow.SetXoffChar(2);
-    devices.calls(true);
     for (const auto& [set, calls] : {std::pair<std::function<void()>, Strings>{[&] { port.SetBuffer(buffer); }, {"queues 2048 512"}},
                                      {[&] { port.SetTimeouts(times); }, {"timeouts"}},
                                      {[&] { port.SetParity(parity); }, {"state", "modem +DTR", "modem -RTS"}},

@@ -46,8 +46,7 @@ public:
     void close() noexcept override
     {
         std::lock_guard lock(s_->mutex);
-        if (readEnd_ < 0)
-            return;
+        if (readEnd_ < 0) return;
         s_->calls.push_back("close " + path_);
         ::close(std::exchange(readEnd_, -1));
         ::close(std::exchange(s_->lines[path_].input, -1));
@@ -59,7 +58,7 @@ public:
 
     int setQueueSizes(int in, int out) override
     {
-        return call(Op::Queues, "queues " + std::to_string(in) + " " + std::to_string(out), [](auto&) { return 0; });
+        return call(Op::Queues, "queues " + std::to_string(in) + " " + std::to_string(out), ok);
     }
     int setLineState(const platform::SerialLineState& state) override
     {
@@ -74,10 +73,7 @@ public:
             return 0;
         });
     }
-    int setTimeouts(const platform::SerialTimeouts& t) override
-    {
-        return call(Op::Timeouts, "timeouts", [&](FakeSerialLine& l) { return l.timeouts = t, 0; });
-    }
+    int setTimeouts(const platform::SerialTimeouts& t) override { return call(Op::Timeouts, "timeouts", [&](auto& l) { return l.timeouts = t, 0; }); }
 
     platform::SerialIoResult read(void* buffer, std::size_t size) override
     {
@@ -96,10 +92,7 @@ public:
         return {err ? 0 : size, err};
     }
     int inputWaiting(int& count) override { return count = 0, 0; }
-    int outputWaiting(int& count) override
-    {
-        return call(Op::OutputWaiting, "", [&](FakeSerialLine& l) { return count = l.outputQueued, 0; });
-    }
+    int outputWaiting(int& count) override { return call(Op::OutputWaiting, "", [&](auto& l) { return count = l.outputQueued, 0; }); }
     int purge(bool input, bool output) override
     {
         return call(Op::Purge, std::string("purge") + (input ? " in" : "") + (output ? " out" : ""), [&](auto& l) {
@@ -109,19 +102,14 @@ public:
             return 0;
         });
     }
-    int modemLines(unsigned& lines) override
-    {
-        return call(Op::ModemLines, "", [&](auto& l) { return lines = l.modemLines, 0; });
-    }
-    int setModemLines(unsigned lines, bool on) override
-    {
-        return call(Op::Escape, "", [&](auto& l) { return setLevel(l, lines, on), 0; });
-    }
-    int setBreak(bool on) override { return call(Op::Escape, on ? "break +" : "break -", [](auto&) { return 0; }); }
-    int holdOutput(bool held) override { return call(Op::Escape, held ? "hold +" : "hold -", [](auto&) { return 0; }); }
+    int modemLines(unsigned& lines) override { return call(Op::ModemLines, "", [&](auto& l) { return lines = l.modemLines, 0; }); }
+    int setModemLines(unsigned lines, bool on) override { return call(Op::Escape, "", [&](auto& l) { return setLevel(l, lines, on), 0; }); }
+    int setBreak(bool on) override { return call(Op::Escape, on ? "break +" : "break -", ok); }
+    int holdOutput(bool held) override { return call(Op::Escape, held ? "hold +" : "hold -", ok); }
     int counters(platform::SerialCounters& c) override { return call({}, "", [&](auto& l) { return c = l.counters, 0; }); }
 
 private:
+    static int ok(FakeSerialLine&) { return 0; }
     // One call on the open device: logs `text` (when any), fails when `op`
     // is to fail, else runs `body` on the line.
     template <class Body>
