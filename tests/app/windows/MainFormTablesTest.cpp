@@ -26,8 +26,8 @@ namespace {
 using windowtest::control;
 using windowtest::fill;
 using windowtest::Row;
+using windowtest::Lines;
 using windowtest::rowIn;
-using Lines = std::vector<std::string>;
 using MainFormTablesTest = windowtest::WindowTest;
 
 // A row of the interval-start grid that cannot be loaded (row 3 below an
@@ -50,8 +50,7 @@ TEST_F(MainFormTablesTest, ARowThatCannotBeLoadedIsNotSelected)
     const std::vector<TTid> loaded{1, 100, 10 * kTidHour, 30 * kTidSecond, 1};
     ASSERT_EQ(fields(), loaded);
     grid->setCurrentCell(2, 0);
-    settle();
-    EXPECT_EQ(errors, Lines{"Rad 2: \"\" i Från nr är inget heltal"});
+    EXPECT_EQ(told(), Lines{"failure: Rad 2: \"\" i Från nr är inget heltal"});
     EXPECT_EQ(fields(), loaded);
     ASSERT_TRUE(QTest::qWaitFor([&] { return grid->currentRow() == 0; }, 5000));
     EXPECT_EQ(grid->selectionModel()->selectedRows().size(), 1);
@@ -287,8 +286,7 @@ TEST_F(MainFormTablesTest, SendsTheTableOfTheActiveTabWithTheWindowsSettings)
     control<QSpinBox>(w, "Ako")->setValue(2);
     send->click();
     EXPECT_EQ(transfer(), (Lines{"RESET", "TOOT-0", "LINE-2", "TREE-0", "TAB-000-508C63", "TAB-001-70075B"}));
-    settle();
-    EXPECT_EQ(messages, Lines{"Nr 8, 9 startar före föregående start och sänds inte till klockan."});
+    EXPECT_EQ(told(), Lines{"information: Nr 8, 9 startar före föregående start och sänds inte till klockan."});
 
     pages->setCurrentIndex(0);
     fill(grid1, 1, {"1", "2", "10.00.00", " 0.30", "1"});
@@ -298,8 +296,7 @@ TEST_F(MainFormTablesTest, SendsTheTableOfTheActiveTabWithTheWindowsSettings)
     const Lines before = w.transfer().Sandlista();
     fill(grid1, 2, {"3", "4", "10.00.10", " 0.30", "1"});
     send->click();
-    settle();
-    EXPECT_EQ(errors, Lines{"Rad 2: första starten 10.00.10 ligger före föregående start 10.00.30"});
+    EXPECT_EQ(told(), Lines{"failure: Rad 2: första starten 10.00.10 ligger före föregående start 10.00.30"});
     EXPECT_EQ(w.transfer().Sandlista(), before);
     EXPECT_EQ(w.transfer().SandRad(), 2);
 }

@@ -37,6 +37,7 @@ namespace {
 using MainFormTest = windowtest::WindowTest;
 using windowtest::control;
 using windowtest::fill;
+using windowtest::Lines;
 using testenv::FakeSerialDevices;
 
 // A first start: default geometry, the controls of the pursuit tab and the
@@ -63,9 +64,8 @@ TEST_F(MainFormTest, FirstStartWithoutSettingsRunsWithoutAPort)
         EXPECT_TRUE(std::ranges::any_of(labels, [&](QLabel* l) { return l->text() == caption && l->isVisible(); }))
             << caption.toStdString();
     w.Init();
-    EXPECT_TRUE(errors.empty());
-    settle();
-    EXPECT_EQ(errors, std::vector<std::string>{"Ingen comport"});
+    EXPECT_EQ(said, Lines{});
+    EXPECT_EQ(told(), Lines{"failure: Ingen comport"});
     EXPECT_FALSE(w.ComPort().Connected());
     EXPECT_EQ(control<QLabel>(w, "Lut")->text(), app::fromCp1252("VER\x93"));
     EXPECT_TRUE(control<QRadioButton>(w, "TutAlla")->isChecked());
@@ -85,8 +85,7 @@ TEST_F(MainFormTest, InitOpensTheRememberedPortAsTheClockWantsIt)
     storePort("COM2");
     app::TMainForm& w = makeWindow();
     w.Init();
-    settle();
-    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(told(), Lines{});
     ASSERT_TRUE(w.ComPort().Connected());
     const testenv::FakeSerialLine line = devices.line("/dev/COM2");
     ASSERT_TRUE(line.state.has_value());
@@ -189,16 +188,16 @@ TEST_F(MainFormTest, EveryControlDoesItsPartAsTheUserWorksIt)
          [&] { devices.fail(FakeSerialDevices::Op::Open, EBUSY, -1), key(ports, Qt::Key_Up); },
          [&] {
              EXPECT_FALSE(w.ComPort().Connected());
-             EXPECT_EQ(told(), std::vector<std::string>{"failure: COM Port Error: Unable to open com port on COM1"});
+             EXPECT_EQ(told(), Lines{"failure: COM Port Error: Unable to open com port on COM1"});
          }},
         {"a port chosen while none is open, and it cannot be", 0, [&] { key(ports, Qt::Key_Down); },
-         [&] { EXPECT_EQ(told(), std::vector<std::string>{"failure: Ingen Comport"}); }},
+         [&] { EXPECT_EQ(told(), Lines{"failure: Ingen Comport"}); }},
         {"a port chosen that opens", 0, [&] { devices.fail(FakeSerialDevices::Op::Open, 0), key(ports, Qt::Key_Up); },
          [&] { EXPECT_TRUE(devices.line("/dev/COM1").open && w.ComPort().Connected()); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(told(), std::vector<std::string>{});
+        EXPECT_EQ(told(), Lines{});
         control<QTabWidget>(w, "PageControl")->setCurrentIndex(c.tab);
         c.act();
         settle();
@@ -219,7 +218,8 @@ TEST_F(MainFormTest, SlotsAndTheLibraryHooksReachTheErrorReporter)
         fail();
         settle();
     }
-    EXPECT_EQ(errors, (std::vector<std::string>{"slot failed", "entry failed", "port failed", "Okänt fel", "Okänt fel"}));
+    EXPECT_EQ(told(), (Lines{"failure: slot failed", "failure: entry failed", "failure: port failed", "failure: Okänt fel",
+                             "failure: Okänt fel"}));
 }
 
 // Every message the windows raise says its kind, provoked as the user does
@@ -230,7 +230,6 @@ TEST_F(MainFormTest, SlotsAndTheLibraryHooksReachTheErrorReporter)
 // in their own tests.)
 TEST_F(MainFormTest, EachMessageSaysItsKind)
 {
-    using Kind = app::ErrorReporter::Kind;
     FakeSerialDevices devices;  // no real port, should one be opened
     const std::string folder = testenv::makeTempDir("messages");
     std::ofstream many(folder + "/many.txt");
@@ -244,8 +243,7 @@ TEST_F(MainFormTest, EachMessageSaysItsKind)
     const struct {
         const char* action;
         std::function<void()> act;
-        std::vector<std::string> texts;
-        Kind kind;
+        Lines said;
     } cases[] = {
         {"a row with no number where one belongs selected",
          [&] {
@@ -254,7 +252,7 @@ TEST_F(MainFormTest, EachMessageSaysItsKind)
              QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
                                grid->visualRect(grid->model()->index(1, 0)).center());
          },
-         {"Rad 2: \"31;b\" i Till nr är inget heltal"}, Kind::Failure},
+         {"failure: Rad 2: \"31;b\" i Till nr är inget heltal"}},
         {"an import of more starters than it takes",
          [&] {
              desktop.chosen = QString::fromStdString(folder + "/many.txt");
@@ -266,27 +264,21 @@ TEST_F(MainFormTest, EachMessageSaysItsKind)
              };
              QTest::mouseClick(control<QPushButton>(w, "LasFile"), Qt::LeftButton);
          },
-         {"Bara de första 9999 starterna lästes in.",  // the file, then the grid's queue-start row
-          "Tabellen rymmer inte hela filen: 9998 av 9999 startande lästes in."},
-         Kind::Information},
+         {"information: Bara de första 9999 starterna lästes in.",  // the file, then the grid's queue-start row
+          "information: Tabellen rymmer inte hela filen: 9998 av 9999 startande lästes in."}},
         {"closing with the settings folder blocked",
          [&] {
              std::filesystem::remove_all(configFolder + "/Vilo");
              std::ofstream(configFolder + "/Vilo") << "";  // a file where the folder should be
              w.close();
          },
-         {"Inställningarna (fönstrets storlek och plats, porten och importens kolumner) kan inte sparas i " +
-          configFolder + "/Vilo/K4721/Corvalinder.ini."},
-         Kind::Failure},
+         {"failure: Inställningarna (fönstrets storlek och plats, porten och importens kolumner) kan inte sparas i " +
+          configFolder + "/Vilo/K4721/Corvalinder.ini."}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.action);
-        errors.clear();
-        messages.clear();
         c.act();
-        settle();
-        EXPECT_EQ(c.kind == Kind::Failure ? errors : messages, c.texts);
-        EXPECT_TRUE((c.kind == Kind::Failure ? messages : errors).empty());
+        EXPECT_EQ(told(), c.said);
     }
 }
 

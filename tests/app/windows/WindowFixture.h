@@ -23,7 +23,8 @@
 
 namespace windowtest {
 
-using Row = std::vector<std::string>;
+using Row = std::vector<std::string>;    // the cells of a grid row
+using Lines = std::vector<std::string>;  // texts in turn
 
 // Data row `row` of a start grid, from column 0.
 inline void fill(QTableWidget* table, int row, const Row& cells)
@@ -79,9 +80,8 @@ protected:
     void SetUp() override
     {
         reporter.setPresenter([this](app::ErrorReporter::Kind kind, const QString& text, std::function<void()> done) {
-            const bool failure = kind == app::ErrorReporter::Kind::Failure;
-            (failure ? errors : messages).push_back(text.toStdString());
-            told_.push_back((failure ? "failure: " : "information: ") + text.toStdString());
+            said.push_back((kind == app::ErrorReporter::Kind::Failure ? "failure: " : "information: ") +
+                           text.toStdString());
             whileShown();
             done();
         });
@@ -116,12 +116,12 @@ protected:
         window.reset();
         settle();
     }
-    // What the user was told since the last call, in turn, each as "failure:
-    // TEXT" or "information: TEXT"; lets queued reports come first.
+    // What the user was told since the last call (see `said`); lets queued
+    // reports come first.
     std::vector<std::string> told()
     {
         settle();
-        return std::exchange(told_, {});
+        return std::exchange(said, {});
     }
     // Shows the window and makes it the active one, so the focus can move.
     static bool showActive(QWidget& window)
@@ -135,9 +135,7 @@ protected:
     testenv::ScopedOverride userFolder{platform::setSettingsFolder, platform::SettingsRoot::CurrentUser, configFolder};
     testenv::FixedPortList portList;
     app::ErrorReporter reporter;
-    std::vector<std::string> errors;    // messages of kind Failure, in turn
-    std::vector<std::string> messages;  // messages of kind Information, in turn
-    std::vector<std::string> told_;     // both, with their kinds
+    std::vector<std::string> said;  // the messages shown, in turn, as "failure: TEXT" or "information: TEXT"
     std::function<void()> whileShown = [] {};  // runs while a box is up
     FakeDesktop desktop;
     std::unique_ptr<app::TMainForm> window;
