@@ -1,17 +1,11 @@
 // The whole program against the simulated clock and the simulated boot loader
 // on a pty: the main window and the loader dialog (offscreen) with their real
 // timers, ports and event loop.
-#include <QLabel>
-#include <QPushButton>
-#include <QTableWidget>
-#include <QTime>
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <fstream>
 
 #include "WindowFixture.h"
 #include "app/windows/FLoader.h"

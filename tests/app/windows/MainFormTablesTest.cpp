@@ -1,16 +1,6 @@
 // The start tables in the main window and the import dialog, as far as the
 // windows decide: what reaches the table classes and the files (whose own
 // tests check the work itself), and what the operator is told.
-#include <QCheckBox>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
-#include <QTabWidget>
-
-#include <filesystem>
-#include <fstream>
 
 #include "WindowFixture.h"
 #include "app/import/ImportFile.h"

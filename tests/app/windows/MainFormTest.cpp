@@ -1,24 +1,7 @@
 // The main window without a clock: the settings it starts from and keeps,
 // the line it opens and what it says when it cannot, and the boxes of the
 // error reporter.
-#include <QApplication>
-#include <QComboBox>
-#include <QFontMetrics>
-#include <QImage>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
-#include <QTabWidget>
-#include <QTableWidget>
-#include <QTimer>
-#include <QToolButton>
-
 #include <cerrno>
-#include <filesystem>
-#include <fstream>
 
 #include "WindowFixture.h"
 #include "app/import/StartTimeImport.h"

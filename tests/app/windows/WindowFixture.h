@@ -4,11 +4,11 @@
 // desktop whose dialogs the test answers, and the rows of the start grids.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QMainWindow>
-#include <QTableWidget>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>  // the window tests work most of Qt's controls
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "app/windows/Desktop.h"
