@@ -149,11 +149,10 @@ TEST_F(MainFormTablesTest, TheFileDialogOffersItsFiltersAndTakesTheNameAsTyped)
         QFileDialog box;
         app::setUpTableFileDialog(box, c.dialog);
         const bool save = c.dialog.mode == app::TableFileDialog::Mode::Save;
-        EXPECT_EQ(box.acceptMode(), save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        EXPECT_EQ(box.fileMode(), QFileDialog::AnyFile);
-        EXPECT_EQ(box.nameFilters(), c.dialog.filters);
-        EXPECT_EQ(box.selectedNameFilter(), c.dialog.filters.first());
-        EXPECT_EQ(box.testOption(QFileDialog::DontConfirmOverwrite), save);
+        EXPECT_EQ(std::tuple(box.acceptMode(), box.fileMode(), box.nameFilters(), box.selectedNameFilter(),
+                             box.testOption(QFileDialog::DontConfirmOverwrite)),
+                  std::tuple(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen, QFileDialog::AnyFile,
+                             c.dialog.filters, c.dialog.filters.first(), save));
         if (!c.typed.isEmpty())
             box.selectFile(c.typed);
         static_cast<QDialog&>(box).accept();
@@ -268,10 +267,7 @@ TEST_F(MainFormTablesTest, SendsTheTableOfTheActiveTabWithTheWindowsSettings)
     send->click();
     EXPECT_EQ(transfer(), (Lines{"RESET", "TOOT-1", "TREE-1", "TAB-000-108C63", "TAB-001-20013D", "TAB-002-30641E",
                                  "TAB-003-FFFFFF"}));
-    fill(grid2, 1, {"0", "", "10.00.00"});
-    fill(grid2, 2, {"7", "2", "10.00.30"});
-    fill(grid2, 3, {"8", "2", "10.00.29"});
-    fill(grid2, 4, {"9", "2", "09.58.00"});
+    windowtest::fillRows(grid2, {{"0", "", "10.00.00"}, {"7", "2", "10.00.30"}, {"8", "2", "10.00.29"}, {"9", "2", "09.58.00"}});
     pages->setCurrentIndex(1);
     control<QSpinBox>(w, "Ako")->setValue(2);
     send->click();
@@ -287,8 +283,7 @@ TEST_F(MainFormTablesTest, SendsTheTableOfTheActiveTabWithTheWindowsSettings)
     fill(grid1, 2, {"3", "4", "10.00.10", " 0.30", "1"});
     send->click();
     EXPECT_EQ(told(), Lines{"failure: Rad 2: första starten 10.00.10 ligger före föregående start 10.00.30"});
-    EXPECT_EQ(w.transfer().Sandlista(), before);
-    EXPECT_EQ(w.transfer().SandRad(), 2);
+    EXPECT_EQ(std::tuple(w.transfer().Sandlista(), w.transfer().SandRad()), std::tuple(before, 2));
 }
 
 } // namespace

@@ -32,11 +32,9 @@ TEST_F(MainFormTest, FirstStartWithoutSettingsRunsWithoutAPort)
 {
     portList.setNames({QStringLiteral("ttyS0")});  // no "Com1" here
     app::TMainForm& w = makeWindow();
-    EXPECT_EQ(w.geometry(), QRect(0, 0, 200, 400));
-    EXPECT_EQ(w.comComboBoxText(), QString());
-    EXPECT_TRUE(w.Timer1().isActive());
-    EXPECT_EQ(w.Timer1().interval(), 100);
-    EXPECT_EQ(w.Timer1().timerType(), Qt::PreciseTimer);
+    EXPECT_EQ(std::tuple(w.geometry(), w.comComboBoxText(), w.Timer1().isActive(), w.Timer1().interval(),
+                         w.Timer1().timerType()),
+              std::tuple(QRect(0, 0, 200, 400), QString(), true, 100, Qt::PreciseTimer));
     w.show();
     control<QTabWidget>(w, "PageControl")->setCurrentIndex(1);
     for (const char* name : {"StringGrid2", "LasFile", "Button2", "Button8", "Button9", "Button10", "Button7",
@@ -49,9 +47,9 @@ TEST_F(MainFormTest, FirstStartWithoutSettingsRunsWithoutAPort)
     w.Init();
     EXPECT_EQ(said, Lines{});
     EXPECT_EQ(told(), Lines{"failure: Ingen comport"});
-    EXPECT_FALSE(w.ComPort().Connected());
-    EXPECT_EQ(control<QLabel>(w, "Lut")->text(), app::fromCp1252("VER\x93"));
-    EXPECT_TRUE(control<QRadioButton>(w, "TutAlla")->isChecked());
+    EXPECT_EQ(std::tuple(w.ComPort().Connected(), control<QLabel>(w, "Lut")->text(),
+                         control<QRadioButton>(w, "TutAlla")->isChecked()),
+              std::tuple(false, app::fromCp1252("VER\x93"), true));
     w.setGeometry(30, 40, 320, 460);
     closeWindow();
     const app::MainSettings stored = storedSettings();
@@ -82,7 +80,6 @@ TEST_F(MainFormTest, InitOpensTheRememberedPortAsTheClockWantsIt)
 // is told.
 TEST_F(MainFormTest, EveryControlDoesItsPartAsTheUserWorksIt)
 {
-    using windowtest::fill;
     using windowtest::Row;
     using windowtest::rowIn;
     FakeSerialDevices devices;
@@ -103,10 +100,8 @@ TEST_F(MainFormTest, EveryControlDoesItsPartAsTheUserWorksIt)
         QTest::mouseClick(up ? arrows->upHalf() : arrows->downHalf(), Qt::LeftButton);
     };
     const auto pursuit = [&] {
-        fill(grid2, 1, {"0", "", "10.00.00", ""});
-        fill(grid2, 2, {"5", "", "10.00.00", ""});
-        fill(grid2, 3, {"6", "", "10.00.10", ""});
-        fill(grid2, 4, {"7", "", "10.00.20", ""});
+        windowtest::fillRows(grid2, {{"0", "", "10.00.00", ""}, {"5", "", "10.00.00", ""}, {"6", "", "10.00.10", ""},
+                                     {"7", "", "10.00.20", ""}});
     };
     const auto pcSet = [&pc] {
         const platform::LocalDateTime t = pc.setCalls().empty() ? platform::LocalDateTime{} : pc.setCalls().back();
@@ -145,8 +140,8 @@ TEST_F(MainFormTest, EveryControlDoesItsPartAsTheUserWorksIt)
              click("Button2");
          },
          [&] {
-             EXPECT_EQ(rowIn(grid2, 2), (Row{"5", "", "10.00.00", "    0.00"}));
-             EXPECT_EQ(rowIn(grid2, 3), (Row{"6", "", "10.00.40", "    0.40"}));
+             EXPECT_EQ(std::tuple(rowIn(grid2, 2), rowIn(grid2, 3)),
+                       std::tuple(Row{"5", "", "10.00.00", "    0.00"}, Row{"6", "", "10.00.40", "    0.40"}));
          }},
         {"\"Spara i Prom\" and \"Läs Prom\" are not offered", 2, [&] { click("BSave"), click("BLoad"); },
          [&] {
@@ -284,10 +279,9 @@ TEST_F(MainFormTest, TheBoxIsTitledByTheProgramAndCentredOverTheWindow)
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
             seen = true;
-            EXPECT_EQ(box->windowTitle(), QApplication::applicationName());
+            EXPECT_EQ(std::tuple(box->windowTitle(), box->icon(), box->parentWidget()),
+                      std::tuple(QApplication::applicationName(), icon, &window));
             EXPECT_GE(box->width(), QFontMetrics(box->font()).horizontalAdvance(box->windowTitle()) + 100);
-            EXPECT_EQ(box->icon(), icon);
-            EXPECT_EQ(box->parentWidget(), &window);
             EXPECT_LE((box->frameGeometry().center() - window.frameGeometry().center()).manhattanLength(), 2);
             box->accept();
         };
@@ -359,8 +353,7 @@ TEST_F(MainFormTest, ReportsWaitTheirTurnAndRepeatsDoNotPileUp)
             if (close)
                 std::exchange(close, nullptr)();
         }
-        EXPECT_EQ(shown, seen);
-        EXPECT_FALSE(reporter.busy());
+        EXPECT_EQ(std::tuple(shown, reporter.busy()), std::tuple(seen, false));
     }
     // A box that cannot be put up holds nothing and raises nothing.
     reporter.setPresenter([](app::ErrorReporter::Kind, const QString&, std::function<void()>) {

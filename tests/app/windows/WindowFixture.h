@@ -33,6 +33,12 @@ inline void fill(QTableWidget* table, int row, const Row& cells)
     for (std::size_t c = 0; c < cells.size(); ++c)
         grid.SetCell(static_cast<int>(c), row, cells[c]);
 }
+// Data rows 1, 2, ... of a start grid.
+inline void fillRows(QTableWidget* table, const std::vector<Row>& rows)
+{
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        fill(table, static_cast<int>(r) + 1, rows[r]);
+}
 inline Row rowIn(QTableWidget* table, int row)
 {
     const app::TableWidgetGrid grid(table);
