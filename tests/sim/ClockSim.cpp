@@ -41,7 +41,10 @@ int ClockSim::count(Frame::Kind kind, const std::string* text) const
 
 void ClockSim::take(const std::string& bytes)
 {
+    const auto arrived = std::chrono::system_clock::now();
     for (const char byte : bytes) {
+        if (partial_.bytes.empty())
+            partial_.firstByteWall = arrived;
         if (byte != '\r')
             partial_.bytes += byte;
         else

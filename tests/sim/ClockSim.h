@@ -24,6 +24,7 @@ struct Frame {
     Kind kind = Kind::Bad;
     std::string bytes;  // as received, without the CR
     std::string text;   // Command: the text without its check character
+    std::chrono::system_clock::time_point firstByteWall;  // arrival of its first byte
 };
 
 // A line as the clock and the program put it on the wire: text, check character, CR.
