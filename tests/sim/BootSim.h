@@ -4,41 +4,29 @@
 // answers each wake-up byte 0x13 with "LD" and a CR, records the lines that
 // arrive (up to their CR), and answers each end record by script ("OK" and a
 // CR when the page is taken). It runs its own thread.
-#include <chrono>
 #include <deque>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "sim/PeerIo.h"
-#include "support/PtyPair.h"
 
 namespace bootsim {
 
 enum class Verdict { Ok, Refuse, Short, Silent };  // the answer to an end record
 
-class BootSim : simpeer::Guarded {
+class BootSim : public simpeer::Peer {
 public:
     BootSim()
     {
-        peer_.start(
-            pty_.master(), [this](const char* bytes, std::size_t n) { take(std::string(bytes, n)); },
-            [](const std::string&) {});
+        start([this](const std::string& bytes) { take(bytes); });
     }
+    ~BootSim() { stop(); }
 
-    const std::string& slavePath() const { return pty_.path(); }
     // The answers to the next end records in turn; later ones are "OK".
     void answerEnds(std::vector<Verdict> answers)
     {
         locked([&] { ends_.assign(answers.begin(), answers.end()); });
-    }
-
-    // The clock goes away: the simulator stops and closes its end of the line.
-    void goAway()
-    {
-        peer_.stop();
-        pty_.closeMaster();
     }
 
     // The lines that arrived so far, without their CR, and the wake-up bytes.
@@ -68,16 +56,14 @@ private:
                     return answers[static_cast<int>(verdict)];
                 });
             }
-            pty_.sendWithin(answer, std::chrono::seconds(1));
+            sendRaw(answer);
         }
     }
 
-    testenv::PtyPair pty_{testenv::PtyPair::Line::Raw};
     std::deque<Verdict> ends_;
     std::vector<std::string> lines_;
     int wakeUps_ = 0;
     std::string partial_;
-    simpeer::PeerThread peer_;
 };
 
 } // namespace bootsim

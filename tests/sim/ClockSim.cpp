@@ -18,21 +18,13 @@ std::string framed(const std::string& text)
 
 ClockSim::ClockSim()
 {
-    peer_.start(pty_.master(), [this](const char* data, std::size_t n) { take(data, n); },
-                [this](const std::string& what) { recordFailure(what); });
-}
-
-void ClockSim::sendRaw(const std::string& bytes)
-{
-    std::lock_guard lock(writeMutex_);
-    if (std::string fault = pty_.sendWithin(bytes, std::chrono::seconds(1)); !fault.empty())
-        recordFailure(std::move(fault));
+    start([this](const std::string& bytes) { take(bytes); });
 }
 
 std::vector<std::string> ClockSim::commands() const
 {
     std::vector<std::string> out;
-    for (const Frame& f : locked([&] { return frames_; }))
+    for (const Frame& f : frames())
         if (f.kind == Frame::Kind::Command)
             out.push_back(f.text);
     return out;
@@ -47,11 +39,14 @@ int ClockSim::count(Frame::Kind kind, const std::string* text) const
     });
 }
 
-void ClockSim::take(const char* data, std::size_t n)
+void ClockSim::take(const std::string& bytes)
 {
-    for (std::size_t i = 0; i < n; ++i) {
-        if (data[i] != '\r')
-            partial_.bytes += data[i];
+    const auto arrived = std::chrono::system_clock::now();
+    for (const char byte : bytes) {
+        if (partial_.bytes.empty())
+            partial_.firstByteWall = arrived;
+        if (byte != '\r')
+            partial_.bytes += byte;
         else
             frameEnded(std::exchange(partial_, Frame{}));
     }
@@ -76,17 +71,11 @@ void ClockSim::frameEnded(Frame frame)
         frames_.push_back(frame);
         return a;
     });
-    changed_.notify_all();
+    changed();
     if (answer != Answer::Silence)
         sendRaw(answer == Answer::Ack ? "\x06\r" : "\x15\r");
     if (answer == Answer::Ack && frame.text == "VER")
         sendRaw(framed(kIdentification2004));
-}
-
-void ClockSim::recordFailure(std::string what)
-{
-    locked([&] { failures_.push_back(std::move(what)); });
-    changed_.notify_all();
 }
 
 } // namespace clocksim

@@ -9,8 +9,7 @@
 #include <map>
 #include <vector>
 
-#include "sim/PeerIo.h"  // threads, locks and waits
-#include "support/PtyPair.h"
+#include "sim/PeerIo.h"
 
 namespace clocksim {
 
@@ -25,16 +24,16 @@ struct Frame {
     Kind kind = Kind::Bad;
     std::string bytes;  // as received, without the CR
     std::string text;   // Command: the text without its check character
+    std::chrono::system_clock::time_point firstByteWall;  // arrival of its first byte
 };
 
 // A line as the clock and the program put it on the wire: text, check character, CR.
 std::string framed(const std::string& text);
 
-class ClockSim : simpeer::Guarded {
+class ClockSim : public simpeer::Peer {
 public:
     ClockSim();
-
-    const std::string& slavePath() const { return pty_.path(); }
+    ~ClockSim() { stop(); }
 
     // ---- script (may change while running) ----
     // The answer to every command without a rule of its own (start: Ack).
@@ -45,49 +44,26 @@ public:
     {
         locked([&] { rules_[command] = std::move(answers); copies_[command] = 0; });
     }
-    void sendRaw(const std::string& bytes);
-    // The clock goes away: the simulator stops and closes its end of the line.
-    void goAway()
-    {
-        peer_.stop();
-        std::lock_guard lock(writeMutex_);
-        pty_.closeMaster();
-    }
 
-    // ---- records ----
+    // ---- records (failures(): bad frames too) ----
+    std::vector<Frame> frames() const { return locked([&] { return frames_; }); }
     // The texts of the valid commands, in order.
     std::vector<std::string> commands() const;
     int copiesOf(const std::string& command) const { return count(Frame::Kind::Command, &command); }
     // The program's 06 0D answers.
     int acknowledgements() const { return count(Frame::Kind::Acknowledgement); }
-    // Bad frames and failed writes; a test asserts this is empty.
-    std::vector<std::string> failures() const { return locked([&] { return failures_; }); }
     void clearRecords() { locked([&] { frames_.clear(); failures_.clear(); }); }
-
-    // Waits until `done` answers true, at most `timeout`, calling `pump`
-    // between looks (for instance to run the program's event loop).
-    bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout,
-                   const std::function<void()>& pump = {}) const
-    {
-        return simpeer::waitUntil(mutex_, changed_, done, timeout, pump);
-    }
 
 private:
     int count(Frame::Kind kind, const std::string* text = nullptr) const;
-    void take(const char* data, std::size_t n);
+    void take(const std::string& bytes);
     void frameEnded(Frame frame);
-    void recordFailure(std::string what);
 
-    testenv::PtyPair pty_{testenv::PtyPair::Line::Raw};
-    mutable std::condition_variable changed_;
     std::vector<Frame> frames_;
-    std::vector<std::string> failures_;
     std::map<std::string, std::vector<Answer>> rules_;
     std::map<std::string, int> copies_;
     Answer defaultAnswer_ = Answer::Ack;
     Frame partial_;  // only the simulator thread touches it
-    std::mutex writeMutex_;
-    simpeer::PeerThread peer_;  // last: stops before the rest goes
 };
 
 } // namespace clocksim

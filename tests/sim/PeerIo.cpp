@@ -7,9 +7,9 @@
 
 namespace simpeer {
 
-void PeerThread::start(int fd, Take take, Fault fault)
+void Peer::start(std::function<void(const std::string& bytes)> take)
 {
-    thread_ = std::thread([this, fd, take = std::move(take), fault = std::move(fault)] {
+    thread_ = std::thread([this, fd = pty_.master(), take = std::move(take)] {
         char buf[4096];
         while (!stopping_) {
             pollfd p{fd, POLLIN, 0};
@@ -17,25 +17,45 @@ void PeerThread::start(int fd, Take take, Fault fault)
                 continue;
             const ssize_t n = read(fd, buf, sizeof buf);
             if (n > 0) {
-                take(buf, static_cast<std::size_t>(n));
+                take(std::string(buf, static_cast<std::size_t>(n)));
             } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
-                fault(std::string("read from the pty failed: ") + std::strerror(errno));
+                recordFailure(std::string("read from the pty failed: ") + std::strerror(errno));
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
             }
         }
     });
 }
 
-void PeerThread::stop()
+void Peer::stop()
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(stopMutex_);
     stopping_ = true;
     if (thread_.joinable())
         thread_.join();
 }
 
-bool waitUntil(std::mutex& mutex, std::condition_variable& changed, const std::function<bool()>& done,
-               std::chrono::milliseconds timeout, const std::function<void()>& pump)
+void Peer::sendRaw(const std::string& bytes)
+{
+    std::lock_guard lock(writeMutex_);
+    if (std::string fault = pty_.sendWithin(bytes, std::chrono::seconds(1)); !fault.empty())
+        recordFailure(std::move(fault));
+}
+
+void Peer::goAway()
+{
+    stop();
+    std::lock_guard lock(writeMutex_);
+    pty_.closeMaster();
+}
+
+void Peer::recordFailure(std::string what)
+{
+    locked([&] { failures_.push_back(std::move(what)); });
+    changed();
+}
+
+bool Peer::waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout,
+                     const std::function<void()>& pump) const
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     const auto slice = std::chrono::milliseconds(pump ? 5 : 50);
@@ -45,8 +65,8 @@ bool waitUntil(std::mutex& mutex, std::condition_variable& changed, const std::f
             return false;
         if (pump)
             pump();
-        std::unique_lock lock(mutex);
-        changed.wait_for(lock, std::min<std::chrono::steady_clock::duration>(slice, deadline - now));
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, std::min<std::chrono::steady_clock::duration>(slice, deadline - now));
     }
     return true;
 }

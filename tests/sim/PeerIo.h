@@ -1,6 +1,7 @@
 #pragma once
-// What the simulated peers on a pty share: their reading thread and bounded
-// waits on their records.
+// What the simulated peers share: the pty whose master side they play, the
+// thread that reads it, one lock over a peer's script and records, the
+// failures met, and bounded waits on the records.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -8,11 +9,13 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
+
+#include "support/PtyPair.h"
 
 namespace simpeer {
 
-// A peer's script and records behind one lock.
-class Guarded {
+class Peer {
 protected:
     // Runs `f` under the lock.
     template <class F>
@@ -21,34 +24,43 @@ protected:
         std::lock_guard lock(mutex_);
         return f();
     }
-    mutable std::mutex mutex_;
-};
 
-// The thread of a simulated peer.
-class PeerThread {
 public:
-    using Take = std::function<void(const char* bytes, std::size_t count)>;
-    using Fault = std::function<void(const std::string& what)>;
+    // The program under test opens this as its port.
+    const std::string& slavePath() const { return pty_.path(); }
+    // Writes `bytes` to the program within 1 s; a failure is recorded.
+    void sendRaw(const std::string& bytes);
+    // The far end goes away: the simulator stops and closes its end of the line.
+    void goAway();
+    // Failed reads and writes, and what the peer adds; a test asserts this is empty.
+    std::vector<std::string> failures() const { return locked([&] { return failures_; }); }
+    // Waits until `done` answers true, at most `timeout`, looking again
+    // whenever the records change and at least every few milliseconds,
+    // calling `pump` (when given) between looks, e.g. to run the event loop.
+    bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout,
+                   const std::function<void()>& pump = {}) const;
 
-    ~PeerThread() { stop(); }
-
-    // Reads the descriptor `fd` and hands each chunk that arrives to `take`
-    // until stop(); a failed read is told to `fault` and tried again later.
-    void start(int fd, Take take, Fault fault);
+protected:
+    ~Peer() { stop(); }
+    // Reads the master side until stop() and hands each chunk that arrives
+    // to `take`, on the peer's own thread.
+    void start(std::function<void(const std::string& bytes)> take);
     // Stops the thread and waits for it (at most a poll slice); later calls
-    // do nothing. Not from the peer's own thread.
+    // do nothing. A peer's destructor calls it before its records go.
     void stop();
+    void recordFailure(std::string what);
+    // Wakes the waits: the records changed.
+    void changed() const { changed_.notify_all(); }
+
+    std::vector<std::string> failures_;  // under the lock
 
 private:
-    std::mutex mutex_;
+    testenv::PtyPair pty_{testenv::PtyPair::Line::Raw};
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    std::mutex writeMutex_, stopMutex_;
     std::atomic<bool> stopping_{false};
     std::thread thread_;
 };
-
-// Waits until `done` answers true, at most `timeout`, looking again whenever
-// `changed` is notified (under `mutex`) and at least every few milliseconds,
-// calling `pump` (when given) between looks, e.g. to run the event loop.
-bool waitUntil(std::mutex& mutex, std::condition_variable& changed, const std::function<bool()>& done,
-               std::chrono::milliseconds timeout, const std::function<void()>& pump);
 
 } // namespace simpeer

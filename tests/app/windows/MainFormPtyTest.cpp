@@ -1,17 +1,11 @@
 // The whole program against the simulated clock and the simulated boot loader
 // on a pty: the main window and the loader dialog (offscreen) with their real
 // timers, ports and event loop.
-#include <QLabel>
-#include <QPushButton>
-#include <QTableWidget>
-#include <QTime>
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <fstream>
 
 #include "WindowFixture.h"
 #include "app/windows/FLoader.h"
@@ -23,7 +17,7 @@
 using namespace std::chrono_literals;
 using bootsim::Verdict;
 using windowtest::control;
-using Lines = std::vector<std::string>;
+using windowtest::Lines;
 
 namespace {
 
@@ -35,6 +29,8 @@ protected:
         portList.setNames({QString::fromStdString(sim.slavePath())});
         storePort(sim.slavePath());
     }
+    // Neither the clock nor the user met a failure or was told anything.
+    void expectNothingWrong() { EXPECT_EQ(std::tuple(sim.failures(), told()), std::tuple(Lines{}, Lines{})); }
     // Waits on the simulated clock while the program's event loop runs.
     bool waitForClock(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5000ms)
     {
@@ -63,11 +59,11 @@ TEST_F(MainFormPtyTest, IdentifiesTheClockOnTheRememberedPortAndTheLampsFollow)
     w.Init();
     ASSERT_TRUE(waitForClock([&] { return sim.acknowledgements() == 1; }));
     waitForClock([] { return false; }, 1000ms);  // a resend would come within 0.4 s
-    EXPECT_EQ(sim.commands(), std::vector<std::string>(3, "VER"));
-    EXPECT_EQ(control<QLabel>(w, "VerLabel")->text(), QString::fromLatin1(clocksim::kIdentification2004));
-    EXPECT_TRUE(control<QLabel>(w, "Lin")->text().startsWith(QString::fromLatin1(clocksim::kIdentification2004)));
-    EXPECT_TRUE(sim.failures().empty());
-    EXPECT_TRUE(errors.empty() && messages.empty());
+    const QString identification = QString::fromLatin1(clocksim::kIdentification2004);
+    EXPECT_EQ(std::tuple(sim.commands(), control<QLabel>(w, "VerLabel")->text(),
+                         control<QLabel>(w, "Lin")->text().startsWith(identification)),
+              std::tuple(Lines(3, "VER"), identification, true));
+    expectNothingWrong();
     EXPECT_TRUE(QTest::qWaitFor([&] { return seen.size() >= 4 && seen.back().ends_with("off"); }, 3000));
     const auto first = [&](const std::string& what) { return std::ranges::find(seen, what) - seen.begin(); };
     EXPECT_LT(first("TX on"), first("RX on"));
@@ -96,8 +92,7 @@ TEST_F(MainFormPtyTest, AnswersTheNextLineAfterNoiseLongerThanTheInputQueue)
         EXPECT_TRUE(waitForClock([&] { return sim.acknowledgements() == 1; }, 2000ms));
         EXPECT_EQ(control<QLabel>(w, "VerLabel")->text(), QString::fromLatin1(identification));
     }
-    EXPECT_TRUE(sim.failures().empty());
-    EXPECT_TRUE(errors.empty() && messages.empty());
+    expectNothingWrong();
 }
 
 // The clock's line goes away in the middle of "Sänd tider" (a 50-row table,
@@ -111,9 +106,8 @@ TEST_F(MainFormPtyTest, ALineLostDuringATransferEndsItAndIsReportedOnce)
     w.Timer1().stop();
     w.Init();
     ASSERT_TRUE(waitForClock([&] { return sim.acknowledgements() == 1; }));
-    for (int row = 1; row <= 50; ++row) {
-        const int second = 10 * 3600 + 10 * row;
-        const QString start = QTime(0, 0).addSecs(second).toString(QStringLiteral("hh.mm.ss"));
+    for (int row = 1; row <= 50; ++row) {  // 10 s apart from 10.00.10
+        const QString start = QTime(10, 0).addSecs(10 * row).toString(QStringLiteral("hh.mm.ss"));
         windowtest::fill(control<QTableWidget>(w, "StringGrid1"), row,
                          {std::to_string(row), std::to_string(row), start.toStdString(), " 0.30", "1"});
     }
@@ -126,14 +120,13 @@ TEST_F(MainFormPtyTest, ALineLostDuringATransferEndsItAndIsReportedOnce)
     ASSERT_EQ(sent(), 20);
     sim.goAway();
     w.Timer1().start();  // the window's own timer and the port's event thread
-    waitForClock([&] { return errors.size() >= 2; });
+    waitForClock([&] { return said.size() >= 2; });
     QTest::qWait(3000);  // 30 polls and 7 resends more, none of them said again
-    ASSERT_EQ(errors.size(), 2u) << testing::PrintToString(errors);
-    EXPECT_TRUE(errors[0].starts_with("COM Port Error: WriteFile function failed on ")) << errors[0];
+    ASSERT_EQ(said.size(), 2u) << testing::PrintToString(said);
+    EXPECT_TRUE(said[0].starts_with("failure: COM Port Error: WriteFile function failed on ")) << said[0];
     // Row 1 gives two records, each row below one: 17 records after the 3 settings.
-    EXPECT_EQ(errors[1], "Förbindelsen med klockan bröts efter rad 16; sändningen av tiderna avbröts");
+    EXPECT_EQ(said[1], "failure: Förbindelsen med klockan bröts efter rad 16; sändningen av tiderna avbröts");
     EXPECT_EQ(w.transfer().TidSand(), 0);
-    EXPECT_TRUE(messages.empty());
 }
 
 // "Init laddning" hands the line to the loader closed, with the timer
@@ -147,7 +140,6 @@ TEST_F(MainFormPtyTest, TheHandOverToTheLoaderAlwaysEndsWithTheTimerRunning)
         SCOPED_TRACE(std::to_string(lineTaken) + std::to_string(loaderThrows));
         sim.setDefaultAnswer(clocksim::Answer::Silence);  // "VER" stays outstanding
         sim.clearRecords();
-        errors.clear();
         app::TMainForm& w = makeWindow();
         w.Init();
         ASSERT_TRUE(waitForClock([&] { return sim.copiesOf("VER") == 1; }));
@@ -155,10 +147,8 @@ TEST_F(MainFormPtyTest, TheHandOverToTheLoaderAlwaysEndsWithTheTimerRunning)
         desktop.modal = [&](QDialog& dialog) {
             serial::TComPort& loaderPort = static_cast<app::TFLoader&>(dialog).ComPort();
             const std::string port = loaderPort.Port();
-            EXPECT_EQ(port, sim.slavePath());
-            EXPECT_TRUE(loaderPort.Connected());
-            EXPECT_FALSE(w.ComPort().Connected());
-            EXPECT_FALSE(w.Timer1().isActive());
+            EXPECT_EQ(std::tuple(port, loaderPort.Connected(), w.ComPort().Connected(), w.Timer1().isActive()),
+                      std::tuple(sim.slavePath(), true, false, false));
             loaderPort.Close();
             held = ::open(port.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
             EXPECT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0) << "the line is free";
@@ -169,10 +159,8 @@ TEST_F(MainFormPtyTest, TheHandOverToTheLoaderAlwaysEndsWithTheTimerRunning)
             return 0;
         };
         QTest::mouseClick(control<QPushButton>(w, "Button3"), Qt::LeftButton);
-        settle();
-        EXPECT_TRUE(w.Timer1().isActive());
-        EXPECT_EQ(errors.size(), lineTaken || loaderThrows ? 1u : 0u);
-        EXPECT_EQ(w.ComPort().Connected(), !lineTaken);
+        EXPECT_EQ(told().size(), lineTaken || loaderThrows ? 1u : 0u);
+        EXPECT_EQ(std::tuple(w.Timer1().isActive(), w.ComPort().Connected()), std::tuple(true, !lineTaken));
         if (lineTaken) {
             ::close(held);
             emit control<serial::TComComboBox>(w, "ComComboBox")->activated(0);  // the user picks the port again
@@ -184,7 +172,7 @@ TEST_F(MainFormPtyTest, TheHandOverToTheLoaderAlwaysEndsWithTheTimerRunning)
         EXPECT_TRUE(waitForClock([&] { return sim.acknowledgements() == 1; }));
         QTest::mouseClick(control<QPushButton>(w, "Button4"), Qt::LeftButton);
         EXPECT_TRUE(waitForClock([&] { return !sim.commands().empty() && sim.commands().back().starts_with("SET-"); }));
-        EXPECT_TRUE(sim.failures().empty());
+        expectNothingWrong();
         closeWindow();
     }
 }
@@ -263,23 +251,19 @@ TEST_F(TFLoaderTest, UploadsAFileWholeOrSaysWhyNot)
     // The closing record is the last write; the boot loader reads it in its own time.
     EXPECT_TRUE(QTest::qWaitFor([this] { return sim.lines().size() == 10; }, 3000));
     EXPECT_EQ(sim.lines(), (Lines{gap, end, ":00010002FD", d1, end, d1, end, d1, end, ":00000009F7"}));
-    EXPECT_EQ(messages, std::vector<std::string>(3, "Konstig adress dök upp"));
-    EXPECT_EQ(control<QLabel>(*loader, "LBoot")->text(), "OK");
-    EXPECT_EQ(loader->result(), QDialog::Accepted);
-    EXPECT_FALSE(loader->ComPort().Connected());
-    EXPECT_FALSE(loader->TimerBoot().isActive());
-    EXPECT_TRUE(window->ComPort().Connected());
-    EXPECT_TRUE(window->Timer1().isActive());
+    EXPECT_EQ(said, Lines(3, "information: Konstig adress dök upp"));
+    EXPECT_EQ(std::tuple(control<QLabel>(*loader, "LBoot")->text(), loader->result(), loader->ComPort().Connected(),
+                         loader->TimerBoot().isActive(), window->ComPort().Connected(), window->Timer1().isActive()),
+              std::tuple(QString("OK"), int(QDialog::Accepted), false, false, true, true));
 
-    messages.clear();
+    said.clear();
     sim.answerEnds({Verdict::Silent});
     window->Button3Click();
-    EXPECT_EQ(errors, std::vector<std::string>{"Inget svar från bootloadern efter sida 0; laddningen avbröts"});
+    EXPECT_EQ(said, Lines{"failure: Inget svar från bootloadern efter sida 0; laddningen avbröts"});
     EXPECT_LT(uploadTook, 1000ms + 1500ms);
-    EXPECT_EQ(control<QLabel>(*loader, "LBoot")->text(), "0");
-    EXPECT_TRUE(window->ComPort().Connected());
-    settle();
-    EXPECT_TRUE(messages.empty() && errors.size() == 1);
+    EXPECT_EQ(std::tuple(control<QLabel>(*loader, "LBoot")->text(), window->ComPort().Connected()),
+              std::tuple(QString("0"), true));
+    EXPECT_EQ(told().size(), 1u);
 }
 
 // The clock's line goes away once the boot loader has taken two pages of
@@ -293,7 +277,7 @@ TEST_F(TFLoaderTest, ALineLostDuringTheUploadSaysAtWhichPageItStopped)
         hex += QString::asprintf(":02%02XFF000000%02X\r\n", page, (0x200 - 2 - 0xFF - page) & 0xFF).toStdString();
     chosen = writeFile("pages.hex", hex + ":00000001FF\r\n");
     sim.answerEnds({Verdict::Ok, Verdict::Ok, Verdict::Silent});  // page 2 closed, its reply awaited
-    std::vector<std::string> said;
+    Lines first;  // what was said of the lost line
     desktop.modal = [&](QDialog& dialog) {
         auto& d = static_cast<app::TFLoader&>(dialog);
         EXPECT_TRUE(QTest::qWaitFor([this] { return sim.wakeUps() >= 1; }, 3000));
@@ -301,24 +285,26 @@ TEST_F(TFLoaderTest, ALineLostDuringTheUploadSaysAtWhichPageItStopped)
         EXPECT_TRUE(QTest::qWaitFor([this] { return std::ranges::count(sim.lines(), ":00000001FF") == 3; }, 3000));
         sim.goAway();
         EXPECT_TRUE(QTest::qWaitFor([&d] { return !d.upload().running(); }, 5000));
-        settle();
-        said = errors;
+        first = told();
         EXPECT_TRUE(control<QPushButton>(d, "Button1")->isEnabled());
         EXPECT_FALSE(d.ComPort().Connected());
         // Tried again, the line gone for good: the port says it cannot be
         // opened, and no upload is said to have broken off.
-        errors.clear();
         control<QPushButton>(d, "Button1")->click();
-        settle();
-        EXPECT_EQ(errors.size(), 1u) << testing::PrintToString(errors);
-        EXPECT_EQ(std::ranges::count_if(errors, [](const std::string& e) { return e.find("bröts") != e.npos; }), 0);
+        const Lines again = told();
+        EXPECT_EQ(again.size(), 1u) << testing::PrintToString(again);
+        EXPECT_EQ(std::ranges::count_if(again, [](const std::string& e) {
+                      return e.starts_with("failure: ") && e.find("bröts") == e.npos;
+                  }),
+                  1);
         return 0;
     };
     window->Button3Click();
-    ASSERT_EQ(said.size(), 2u) << testing::PrintToString(said);
-    EXPECT_TRUE(said[0].starts_with("COM Port Error: ClearCommError function failed on ")) << said[0];
-    EXPECT_EQ(said[1], "Förbindelsen med bootloadern bröts vid sida 2; laddningen avbröts");
-    EXPECT_TRUE(messages.empty()) << testing::PrintToString(messages);
+    ASSERT_EQ(first.size(), 2u) << testing::PrintToString(first);
+    EXPECT_TRUE(first[0].starts_with("failure: COM Port Error: ClearCommError function failed on ")) << first[0];
+    EXPECT_EQ(first[1], "failure: Förbindelsen med bootloadern bröts vid sida 2; laddningen avbröts");
+    // The main window cannot have the line back either.
+    EXPECT_EQ(told(), Lines{"failure: COM Port Error: Unable to open com port on " + sim.slavePath()});
 }
 
 // The whole file is read and checked before the boot loader is woken: a file
@@ -345,17 +331,15 @@ TEST_F(TFLoaderTest, NothingGoesToTheClockUnlessAFileCanBeLoaded)
     };
     for (const auto& [file, says] : cases) {
         SCOPED_TRACE(says);
-        errors.clear();
         chosen = file;
         window->Button3Click();
-        settle();
-        EXPECT_EQ(sim.lines(), std::vector<std::string>{});
-        EXPECT_TRUE(says.empty() ? errors.empty() : errors.size() == 1 && errors[0].find(says) != std::string::npos)
-            << testing::PrintToString(errors);
+        const Lines shown = told();
+        EXPECT_EQ(sim.lines(), Lines{});
+        EXPECT_TRUE(says.empty() ? shown.empty() : shown.size() == 1 && shown[0].starts_with("failure: ") &&
+                                         shown[0].find(says) != std::string::npos)
+            << testing::PrintToString(shown);
     }
-    EXPECT_TRUE(messages.empty());
 
-    errors.clear();
     bool shown = false;
     desktop.modal = [&](QDialog&) {
         shown = true;
@@ -364,10 +348,9 @@ TEST_F(TFLoaderTest, NothingGoesToTheClockUnlessAFileCanBeLoaded)
     window->ComPort().Close();
     window->ComPort().SetPort(folder + "/no-such-tty");
     window->Button3Click();
-    settle();
+    EXPECT_EQ(told().size(), 1u);
     EXPECT_FALSE(shown);
-    EXPECT_FALSE(loader->TimerBoot().isActive());
-    EXPECT_EQ(errors.size(), 1u);  // the reopening failed too, with the same text: a repeat, dropped
+    EXPECT_FALSE(loader->TimerBoot().isActive());  // the reopening failed too, with the same text: a repeat, dropped
 }
 
 } // namespace

@@ -1,16 +1,6 @@
 // The start tables in the main window and the import dialog, as far as the
 // windows decide: what reaches the table classes and the files (whose own
 // tests check the work itself), and what the operator is told.
-#include <QCheckBox>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
-#include <QTabWidget>
-
-#include <filesystem>
-#include <fstream>
 
 #include "WindowFixture.h"
 #include "app/import/ImportFile.h"
@@ -26,8 +16,8 @@ namespace {
 using windowtest::control;
 using windowtest::fill;
 using windowtest::Row;
+using windowtest::Lines;
 using windowtest::rowIn;
-using Lines = std::vector<std::string>;
 using MainFormTablesTest = windowtest::WindowTest;
 
 // A row of the interval-start grid that cannot be loaded (row 3 below an
@@ -50,8 +40,7 @@ TEST_F(MainFormTablesTest, ARowThatCannotBeLoadedIsNotSelected)
     const std::vector<TTid> loaded{1, 100, 10 * kTidHour, 30 * kTidSecond, 1};
     ASSERT_EQ(fields(), loaded);
     grid->setCurrentCell(2, 0);
-    settle();
-    EXPECT_EQ(errors, Lines{"Rad 2: \"\" i Från nr är inget heltal"});
+    EXPECT_EQ(told(), Lines{"failure: Rad 2: \"\" i Från nr är inget heltal"});
     EXPECT_EQ(fields(), loaded);
     ASSERT_TRUE(QTest::qWaitFor([&] { return grid->currentRow() == 0; }, 5000));
     EXPECT_EQ(grid->selectionModel()->selectedRows().size(), 1);
@@ -160,11 +149,10 @@ TEST_F(MainFormTablesTest, TheFileDialogOffersItsFiltersAndTakesTheNameAsTyped)
         QFileDialog box;
         app::setUpTableFileDialog(box, c.dialog);
         const bool save = c.dialog.mode == app::TableFileDialog::Mode::Save;
-        EXPECT_EQ(box.acceptMode(), save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        EXPECT_EQ(box.fileMode(), QFileDialog::AnyFile);
-        EXPECT_EQ(box.nameFilters(), c.dialog.filters);
-        EXPECT_EQ(box.selectedNameFilter(), c.dialog.filters.first());
-        EXPECT_EQ(box.testOption(QFileDialog::DontConfirmOverwrite), save);
+        EXPECT_EQ(std::tuple(box.acceptMode(), box.fileMode(), box.nameFilters(), box.selectedNameFilter(),
+                             box.testOption(QFileDialog::DontConfirmOverwrite)),
+                  std::tuple(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen, QFileDialog::AnyFile,
+                             c.dialog.filters, c.dialog.filters.first(), save));
         if (!c.typed.isEmpty())
             box.selectFile(c.typed);
         static_cast<QDialog&>(box).accept();
@@ -279,16 +267,12 @@ TEST_F(MainFormTablesTest, SendsTheTableOfTheActiveTabWithTheWindowsSettings)
     send->click();
     EXPECT_EQ(transfer(), (Lines{"RESET", "TOOT-1", "TREE-1", "TAB-000-108C63", "TAB-001-20013D", "TAB-002-30641E",
                                  "TAB-003-FFFFFF"}));
-    fill(grid2, 1, {"0", "", "10.00.00"});
-    fill(grid2, 2, {"7", "2", "10.00.30"});
-    fill(grid2, 3, {"8", "2", "10.00.29"});
-    fill(grid2, 4, {"9", "2", "09.58.00"});
+    windowtest::fillRows(grid2, {{"0", "", "10.00.00"}, {"7", "2", "10.00.30"}, {"8", "2", "10.00.29"}, {"9", "2", "09.58.00"}});
     pages->setCurrentIndex(1);
     control<QSpinBox>(w, "Ako")->setValue(2);
     send->click();
     EXPECT_EQ(transfer(), (Lines{"RESET", "TOOT-0", "LINE-2", "TREE-0", "TAB-000-508C63", "TAB-001-70075B"}));
-    settle();
-    EXPECT_EQ(messages, Lines{"Nr 8, 9 startar före föregående start och sänds inte till klockan."});
+    EXPECT_EQ(told(), Lines{"information: Nr 8, 9 startar före föregående start och sänds inte till klockan."});
 
     pages->setCurrentIndex(0);
     fill(grid1, 1, {"1", "2", "10.00.00", " 0.30", "1"});
@@ -298,10 +282,8 @@ TEST_F(MainFormTablesTest, SendsTheTableOfTheActiveTabWithTheWindowsSettings)
     const Lines before = w.transfer().Sandlista();
     fill(grid1, 2, {"3", "4", "10.00.10", " 0.30", "1"});
     send->click();
-    settle();
-    EXPECT_EQ(errors, Lines{"Rad 2: första starten 10.00.10 ligger före föregående start 10.00.30"});
-    EXPECT_EQ(w.transfer().Sandlista(), before);
-    EXPECT_EQ(w.transfer().SandRad(), 2);
+    EXPECT_EQ(told(), Lines{"failure: Rad 2: första starten 10.00.10 ligger före föregående start 10.00.30"});
+    EXPECT_EQ(std::tuple(w.transfer().Sandlista(), w.transfer().SandRad()), std::tuple(before, 2));
 }
 
 } // namespace

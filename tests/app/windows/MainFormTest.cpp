@@ -1,24 +1,7 @@
 // The main window without a clock: the settings it starts from and keeps,
 // the line it opens and what it says when it cannot, and the boxes of the
 // error reporter.
-#include <QApplication>
-#include <QComboBox>
-#include <QFontMetrics>
-#include <QImage>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
-#include <QTabWidget>
-#include <QTableWidget>
-#include <QTimer>
-#include <QToolButton>
-
 #include <cerrno>
-#include <filesystem>
-#include <fstream>
 
 #include "WindowFixture.h"
 #include "app/import/StartTimeImport.h"
@@ -37,6 +20,7 @@ namespace {
 using MainFormTest = windowtest::WindowTest;
 using windowtest::control;
 using windowtest::fill;
+using windowtest::Lines;
 using testenv::FakeSerialDevices;
 
 // A first start: default geometry, the controls of the pursuit tab and the
@@ -48,11 +32,9 @@ TEST_F(MainFormTest, FirstStartWithoutSettingsRunsWithoutAPort)
 {
     portList.setNames({QStringLiteral("ttyS0")});  // no "Com1" here
     app::TMainForm& w = makeWindow();
-    EXPECT_EQ(w.geometry(), QRect(0, 0, 200, 400));
-    EXPECT_EQ(w.comComboBoxText(), QString());
-    EXPECT_TRUE(w.Timer1().isActive());
-    EXPECT_EQ(w.Timer1().interval(), 100);
-    EXPECT_EQ(w.Timer1().timerType(), Qt::PreciseTimer);
+    EXPECT_EQ(std::tuple(w.geometry(), w.comComboBoxText(), w.Timer1().isActive(), w.Timer1().interval(),
+                         w.Timer1().timerType()),
+              std::tuple(QRect(0, 0, 200, 400), QString(), true, 100, Qt::PreciseTimer));
     w.show();
     control<QTabWidget>(w, "PageControl")->setCurrentIndex(1);
     for (const char* name : {"StringGrid2", "LasFile", "Button2", "Button8", "Button9", "Button10", "Button7",
@@ -63,12 +45,11 @@ TEST_F(MainFormTest, FirstStartWithoutSettingsRunsWithoutAPort)
         EXPECT_TRUE(std::ranges::any_of(labels, [&](QLabel* l) { return l->text() == caption && l->isVisible(); }))
             << caption.toStdString();
     w.Init();
-    EXPECT_TRUE(errors.empty());
-    settle();
-    EXPECT_EQ(errors, std::vector<std::string>{"Ingen comport"});
-    EXPECT_FALSE(w.ComPort().Connected());
-    EXPECT_EQ(control<QLabel>(w, "Lut")->text(), app::fromCp1252("VER\x93"));
-    EXPECT_TRUE(control<QRadioButton>(w, "TutAlla")->isChecked());
+    EXPECT_EQ(said, Lines{});
+    EXPECT_EQ(told(), Lines{"failure: Ingen comport"});
+    EXPECT_EQ(std::tuple(w.ComPort().Connected(), control<QLabel>(w, "Lut")->text(),
+                         control<QRadioButton>(w, "TutAlla")->isChecked()),
+              std::tuple(false, app::fromCp1252("VER\x93"), true));
     w.setGeometry(30, 40, 320, 460);
     closeWindow();
     const app::MainSettings stored = storedSettings();
@@ -85,8 +66,7 @@ TEST_F(MainFormTest, InitOpensTheRememberedPortAsTheClockWantsIt)
     storePort("COM2");
     app::TMainForm& w = makeWindow();
     w.Init();
-    settle();
-    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(told(), Lines{});
     ASSERT_TRUE(w.ComPort().Connected());
     const testenv::FakeSerialLine line = devices.line("/dev/COM2");
     ASSERT_TRUE(line.state.has_value());
@@ -100,7 +80,6 @@ TEST_F(MainFormTest, InitOpensTheRememberedPortAsTheClockWantsIt)
 // is told.
 TEST_F(MainFormTest, EveryControlDoesItsPartAsTheUserWorksIt)
 {
-    using windowtest::fill;
     using windowtest::Row;
     using windowtest::rowIn;
     FakeSerialDevices devices;
@@ -121,10 +100,8 @@ TEST_F(MainFormTest, EveryControlDoesItsPartAsTheUserWorksIt)
         QTest::mouseClick(up ? arrows->upHalf() : arrows->downHalf(), Qt::LeftButton);
     };
     const auto pursuit = [&] {
-        fill(grid2, 1, {"0", "", "10.00.00", ""});
-        fill(grid2, 2, {"5", "", "10.00.00", ""});
-        fill(grid2, 3, {"6", "", "10.00.10", ""});
-        fill(grid2, 4, {"7", "", "10.00.20", ""});
+        windowtest::fillRows(grid2, {{"0", "", "10.00.00", ""}, {"5", "", "10.00.00", ""}, {"6", "", "10.00.10", ""},
+                                     {"7", "", "10.00.20", ""}});
     };
     const auto pcSet = [&pc] {
         const platform::LocalDateTime t = pc.setCalls().empty() ? platform::LocalDateTime{} : pc.setCalls().back();
@@ -163,8 +140,8 @@ TEST_F(MainFormTest, EveryControlDoesItsPartAsTheUserWorksIt)
              click("Button2");
          },
          [&] {
-             EXPECT_EQ(rowIn(grid2, 2), (Row{"5", "", "10.00.00", "    0.00"}));
-             EXPECT_EQ(rowIn(grid2, 3), (Row{"6", "", "10.00.40", "    0.40"}));
+             EXPECT_EQ(std::tuple(rowIn(grid2, 2), rowIn(grid2, 3)),
+                       std::tuple(Row{"5", "", "10.00.00", "    0.00"}, Row{"6", "", "10.00.40", "    0.40"}));
          }},
         {"\"Spara i Prom\" and \"Läs Prom\" are not offered", 2, [&] { click("BSave"), click("BLoad"); },
          [&] {
@@ -189,16 +166,16 @@ TEST_F(MainFormTest, EveryControlDoesItsPartAsTheUserWorksIt)
          [&] { devices.fail(FakeSerialDevices::Op::Open, EBUSY, -1), key(ports, Qt::Key_Up); },
          [&] {
              EXPECT_FALSE(w.ComPort().Connected());
-             EXPECT_EQ(told(), std::vector<std::string>{"failure: COM Port Error: Unable to open com port on COM1"});
+             EXPECT_EQ(told(), Lines{"failure: COM Port Error: Unable to open com port on COM1"});
          }},
         {"a port chosen while none is open, and it cannot be", 0, [&] { key(ports, Qt::Key_Down); },
-         [&] { EXPECT_EQ(told(), std::vector<std::string>{"failure: Ingen Comport"}); }},
+         [&] { EXPECT_EQ(told(), Lines{"failure: Ingen Comport"}); }},
         {"a port chosen that opens", 0, [&] { devices.fail(FakeSerialDevices::Op::Open, 0), key(ports, Qt::Key_Up); },
          [&] { EXPECT_TRUE(devices.line("/dev/COM1").open && w.ComPort().Connected()); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(told(), std::vector<std::string>{});
+        EXPECT_EQ(told(), Lines{});
         control<QTabWidget>(w, "PageControl")->setCurrentIndex(c.tab);
         c.act();
         settle();
@@ -219,7 +196,8 @@ TEST_F(MainFormTest, SlotsAndTheLibraryHooksReachTheErrorReporter)
         fail();
         settle();
     }
-    EXPECT_EQ(errors, (std::vector<std::string>{"slot failed", "entry failed", "port failed", "Okänt fel", "Okänt fel"}));
+    EXPECT_EQ(told(), (Lines{"failure: slot failed", "failure: entry failed", "failure: port failed", "failure: Okänt fel",
+                             "failure: Okänt fel"}));
 }
 
 // Every message the windows raise says its kind, provoked as the user does
@@ -230,7 +208,6 @@ TEST_F(MainFormTest, SlotsAndTheLibraryHooksReachTheErrorReporter)
 // in their own tests.)
 TEST_F(MainFormTest, EachMessageSaysItsKind)
 {
-    using Kind = app::ErrorReporter::Kind;
     FakeSerialDevices devices;  // no real port, should one be opened
     const std::string folder = testenv::makeTempDir("messages");
     std::ofstream many(folder + "/many.txt");
@@ -244,8 +221,7 @@ TEST_F(MainFormTest, EachMessageSaysItsKind)
     const struct {
         const char* action;
         std::function<void()> act;
-        std::vector<std::string> texts;
-        Kind kind;
+        Lines said;
     } cases[] = {
         {"a row with no number where one belongs selected",
          [&] {
@@ -254,7 +230,7 @@ TEST_F(MainFormTest, EachMessageSaysItsKind)
              QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
                                grid->visualRect(grid->model()->index(1, 0)).center());
          },
-         {"Rad 2: \"31;b\" i Till nr är inget heltal"}, Kind::Failure},
+         {"failure: Rad 2: \"31;b\" i Till nr är inget heltal"}},
         {"an import of more starters than it takes",
          [&] {
              desktop.chosen = QString::fromStdString(folder + "/many.txt");
@@ -266,27 +242,21 @@ TEST_F(MainFormTest, EachMessageSaysItsKind)
              };
              QTest::mouseClick(control<QPushButton>(w, "LasFile"), Qt::LeftButton);
          },
-         {"Bara de första 9999 starterna lästes in.",  // the file, then the grid's queue-start row
-          "Tabellen rymmer inte hela filen: 9998 av 9999 startande lästes in."},
-         Kind::Information},
+         {"information: Bara de första 9999 starterna lästes in.",  // the file, then the grid's queue-start row
+          "information: Tabellen rymmer inte hela filen: 9998 av 9999 startande lästes in."}},
         {"closing with the settings folder blocked",
          [&] {
              std::filesystem::remove_all(configFolder + "/Vilo");
              std::ofstream(configFolder + "/Vilo") << "";  // a file where the folder should be
              w.close();
          },
-         {"Inställningarna (fönstrets storlek och plats, porten och importens kolumner) kan inte sparas i " +
-          configFolder + "/Vilo/K4721/Corvalinder.ini."},
-         Kind::Failure},
+         {"failure: Inställningarna (fönstrets storlek och plats, porten och importens kolumner) kan inte sparas i " +
+          configFolder + "/Vilo/K4721/Corvalinder.ini."}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.action);
-        errors.clear();
-        messages.clear();
         c.act();
-        settle();
-        EXPECT_EQ(c.kind == Kind::Failure ? errors : messages, c.texts);
-        EXPECT_TRUE((c.kind == Kind::Failure ? messages : errors).empty());
+        EXPECT_EQ(told(), c.said);
     }
 }
 
@@ -309,10 +279,9 @@ TEST_F(MainFormTest, TheBoxIsTitledByTheProgramAndCentredOverTheWindow)
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
             seen = true;
-            EXPECT_EQ(box->windowTitle(), QApplication::applicationName());
+            EXPECT_EQ(std::tuple(box->windowTitle(), box->icon(), box->parentWidget()),
+                      std::tuple(QApplication::applicationName(), icon, &window));
             EXPECT_GE(box->width(), QFontMetrics(box->font()).horizontalAdvance(box->windowTitle()) + 100);
-            EXPECT_EQ(box->icon(), icon);
-            EXPECT_EQ(box->parentWidget(), &window);
             EXPECT_LE((box->frameGeometry().center() - window.frameGeometry().center()).manhattanLength(), 2);
             box->accept();
         };
@@ -384,8 +353,7 @@ TEST_F(MainFormTest, ReportsWaitTheirTurnAndRepeatsDoNotPileUp)
             if (close)
                 std::exchange(close, nullptr)();
         }
-        EXPECT_EQ(shown, seen);
-        EXPECT_FALSE(reporter.busy());
+        EXPECT_EQ(std::tuple(shown, reporter.busy()), std::tuple(seen, false));
     }
     // A box that cannot be put up holds nothing and raises nothing.
     reporter.setPresenter([](app::ErrorReporter::Kind, const QString&, std::function<void()>) {

@@ -4,11 +4,11 @@
 // desktop whose dialogs the test answers, and the rows of the start grids.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QMainWindow>
-#include <QTableWidget>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>  // the window tests work most of Qt's controls
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "app/windows/Desktop.h"
@@ -23,7 +23,8 @@
 
 namespace windowtest {
 
-using Row = std::vector<std::string>;
+using Row = std::vector<std::string>;    // the cells of a grid row
+using Lines = std::vector<std::string>;  // texts in turn
 
 // Data row `row` of a start grid, from column 0.
 inline void fill(QTableWidget* table, int row, const Row& cells)
@@ -31,6 +32,12 @@ inline void fill(QTableWidget* table, int row, const Row& cells)
     app::TableWidgetGrid grid(table);
     for (std::size_t c = 0; c < cells.size(); ++c)
         grid.SetCell(static_cast<int>(c), row, cells[c]);
+}
+// Data rows 1, 2, ... of a start grid.
+inline void fillRows(QTableWidget* table, const std::vector<Row>& rows)
+{
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        fill(table, static_cast<int>(r) + 1, rows[r]);
 }
 inline Row rowIn(QTableWidget* table, int row)
 {
@@ -79,9 +86,8 @@ protected:
     void SetUp() override
     {
         reporter.setPresenter([this](app::ErrorReporter::Kind kind, const QString& text, std::function<void()> done) {
-            const bool failure = kind == app::ErrorReporter::Kind::Failure;
-            (failure ? errors : messages).push_back(text.toStdString());
-            told_.push_back((failure ? "failure: " : "information: ") + text.toStdString());
+            said.push_back((kind == app::ErrorReporter::Kind::Failure ? "failure: " : "information: ") +
+                           text.toStdString());
             whileShown();
             done();
         });
@@ -116,12 +122,12 @@ protected:
         window.reset();
         settle();
     }
-    // What the user was told since the last call, in turn, each as "failure:
-    // TEXT" or "information: TEXT"; lets queued reports come first.
+    // What the user was told since the last call (see `said`); lets queued
+    // reports come first.
     std::vector<std::string> told()
     {
         settle();
-        return std::exchange(told_, {});
+        return std::exchange(said, {});
     }
     // Shows the window and makes it the active one, so the focus can move.
     static bool showActive(QWidget& window)
@@ -135,9 +141,7 @@ protected:
     testenv::ScopedOverride userFolder{platform::setSettingsFolder, platform::SettingsRoot::CurrentUser, configFolder};
     testenv::FixedPortList portList;
     app::ErrorReporter reporter;
-    std::vector<std::string> errors;    // messages of kind Failure, in turn
-    std::vector<std::string> messages;  // messages of kind Information, in turn
-    std::vector<std::string> told_;     // both, with their kinds
+    std::vector<std::string> said;  // the messages shown, in turn, as "failure: TEXT" or "information: TEXT"
     std::function<void()> whileShown = [] {};  // runs while a box is up
     FakeDesktop desktop;
     std::unique_ptr<app::TMainForm> window;
