@@ -57,6 +57,7 @@ public:
 
     serial::TComPort& ComPort() { return ComPort_; }
     QTimer& TimerBoot() { return TimerBoot_; }
+    QTimer& TimerUpload() { return TimerUpload_; }
     const BootUpload& upload() const { return upload_; }
 
 public slots:

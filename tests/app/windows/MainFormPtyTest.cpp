@@ -283,6 +283,9 @@ TEST_F(TFLoaderTest, ALineLostDuringTheUploadSaysAtWhichPageItStopped)
         EXPECT_TRUE(QTest::qWaitFor([this] { return sim.wakeUps() >= 1; }, 3000));
         control<QPushButton>(d, "Button1")->click();
         EXPECT_TRUE(QTest::qWaitFor([this] { return std::ranges::count(sim.lines(), ":00000001FF") == 3; }, 3000));
+        // The reply awaited: the upload ticks, it does not spin.
+        EXPECT_EQ(std::pair(d.TimerUpload().isActive(), d.TimerUpload().interval()),
+                  std::pair(true, app::kUploadTickMs));
         sim.goAway();
         EXPECT_TRUE(QTest::qWaitFor([&d] { return !d.upload().running(); }, 5000));
         first = told();

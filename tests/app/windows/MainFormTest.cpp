@@ -279,8 +279,8 @@ TEST_F(MainFormTest, TheBoxIsTitledByTheProgramAndCentredOverTheWindow)
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
             seen = true;
-            EXPECT_EQ(std::tuple(box->windowTitle(), box->icon(), box->parentWidget()),
-                      std::tuple(QApplication::applicationName(), icon, &window));
+            EXPECT_EQ(std::tuple(box->windowTitle(), box->text(), box->icon(), box->parentWidget()),
+                      std::tuple(QApplication::applicationName(), QStringLiteral("ok"), icon, &window));
             EXPECT_GE(box->width(), QFontMetrics(box->font()).horizontalAdvance(box->windowTitle()) + 100);
             EXPECT_LE((box->frameGeometry().center() - window.frameGeometry().center()).manhattanLength(), 2);
             box->accept();
@@ -412,6 +412,8 @@ TEST(ShiftArrows, ReportOnePressAndReleasePerClickEvenWhenHeld)
     QTest::mouseRelease(arrows.upHalf(), Qt::LeftButton);
     QTest::mouseClick(arrows.downHalf(), Qt::LeftButton);
     EXPECT_EQ(seen, (std::vector<int>{1, 0, -1, 0}));
+    EXPECT_EQ(std::pair(arrows.upHalf()->arrowType(), arrows.downHalf()->arrowType()),
+              std::pair(Qt::UpArrow, Qt::DownArrow));
 }
 
 } // namespace
