@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "timevalues/TextRut.h"
+#include "timevalues/TidEditMask.h"
 #include "timevalues/TidRut.h"
 
 using namespace timevalues;
@@ -27,12 +28,16 @@ TEST(FormatTid, DisplayMasks)
         {-3300000, "##.$$", "-5.30"}, {-3300000, "$$:$$", "-5:30"}, {-39300000, "##.#$.$$", "-1.05.30"},
         {-39300000, "##.$$", "05.30"}, {-864000001, "##.#$.$$", "    0.00"}, {INT_MIN, "$$.$$.$$", "00.00.00"},
         {INT_MAX, "##.$$", "   00"}, {39300000, "$$$.$$", "039.30"}, {39300000, "$$$$$$$$$$$$$$", "00000000003930"},
-        {0, "+#,####", "     + "},
+        {0, "+#,####", "     + "}, {123456789, "$$:$$:$$.@@@@", "03:25:45.6789"},
+        {5, "$$:$$:$$.@@@@", "00:00:00.5   "},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(FormatTid(c.value, c.mask, 'V'), c.text) << c.value << " with " << c.mask;
         EXPECT_EQ(FormatTid(c.value, c.mask, ' '), c.text) << c.value << " with " << c.mask;
     }
+    EXPECT_EQ(std::tuple(FormatTid(3300000, "##.#$.$$", 'T'), FormatTid(0, "##.#$.$$", 'E'), FormatTid(5, "$$", 'X'),
+                         FormatTid(5, "", 'V'), FormatTid(5, "$$:$$:$$.@@@@", 'E')),
+              std::tuple("  \x1F 5.30", "  . 0.00", "", "", "00:00:00.5"));
 }
 
 // Typed and imported times; only four fraction digits count; a character
@@ -66,7 +71,25 @@ TEST(TidToSecStr, FiveDigitsOfSecondsAndDecimals)
     };
     for (const auto& [value, decimals, text] : cases)
         EXPECT_EQ(TidToSecStr(value, decimals), text) << value;
-    EXPECT_EQ(std::tuple(HexToInt("1F"), HexToInt("a0")), std::tuple(31, 160));
+    EXPECT_EQ(std::tuple(HexToInt("1F"), HexToInt("a0"), FillStr(3, 'x'), BlankStr(2), BlankStr(0)),
+              std::tuple(31, 160, "xxx", "  ", ""));
+}
+
+// The time entry's edit mask gives the time picture and mode it is written by
+// and the Qt input mask it is typed by ("\\" escapes, "<>" ends the case
+// conversion, "_" is a blank; an empty blank field keeps "_").
+TEST(TidEditMask, PictureAndInputMask)
+{
+    const std::tuple<const char*, const char*, char, const char*> cases[] = {
+        {"!99.99;1;_", "#$.$$", 'V', "00.00;_"}, {"!99,99", "#$,$$", 'E', "00,00;_"}, {"!00;1;", "$$", 'V', "99;_"},
+        {"9\\", "#", 'E', "0;_"}, {"9<", "#", 'E', "0<;_"}, {"", "", 'E', ""},
+        {"\\;<>Ll<Aa>Cc#_xH;0;*", "", 'E', "\\;!Aa<Nn>Xx# \\x\\H;*"},
+    };
+    for (const auto& [editMask, picture, mode, inputMask] : cases) {
+        const tidmask::Picture p = tidmask::pictureOf(QString::fromLatin1(editMask));
+        EXPECT_EQ(std::tuple(p.mask, p.mode, tidmask::toQtInputMask(QString::fromLatin1(editMask))),
+                  std::tuple(picture, mode, QString::fromLatin1(inputMask))) << editMask;
+    }
 }
 
 // Numbered alternatives each ended by ";": "#" a digit or blank, "@" any
