@@ -31,10 +31,9 @@ TEST(FormatTid, DisplayMasks)
         {0, "+#,####", "     + "}, {123456789, "$$:$$:$$.@@@@", "03:25:45.6789"},
         {5, "$$:$$:$$.@@@@", "00:00:00.5   "},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(FormatTid(c.value, c.mask, 'V'), c.text) << c.value << " with " << c.mask;
-        EXPECT_EQ(FormatTid(c.value, c.mask, ' '), c.text) << c.value << " with " << c.mask;
-    }
+    for (const Case& c : cases)
+        EXPECT_EQ(std::tuple(FormatTid(c.value, c.mask, 'V'), FormatTid(c.value, c.mask, ' ')),
+                  std::tuple(c.text, c.text)) << c.value << " with " << c.mask;
     EXPECT_EQ(std::tuple(FormatTid(3300000, "##.#$.$$", 'T'), FormatTid(0, "##.#$.$$", 'E'), FormatTid(5, "$$", 'X'),
                          FormatTid(5, "", 'V'), FormatTid(5, "$$:$$:$$.@@@@", 'E')),
               std::tuple("  \x1F 5.30", "  . 0.00", "", "", "00:00:00.5"));
@@ -85,11 +84,10 @@ TEST(TidEditMask, PictureAndInputMask)
         {"9\\", "#", 'E', "0;_"}, {"9<", "#", 'E', "0<;_"}, {"", "", 'E', ""},
         {"\\;<>Ll<Aa>Cc#_xH;0;*", "", 'E', "\\;!Aa<Nn>Xx# \\x\\H;*"},
     };
-    for (const auto& [editMask, picture, mode, inputMask] : cases) {
-        const tidmask::Picture p = tidmask::pictureOf(QString::fromLatin1(editMask));
-        EXPECT_EQ(std::tuple(p.mask, p.mode, tidmask::toQtInputMask(QString::fromLatin1(editMask))),
-                  std::tuple(picture, mode, QString::fromLatin1(inputMask))) << editMask;
-    }
+    for (const auto& [editMask, picture, mode, inputMask] : cases)
+        EXPECT_EQ(std::tuple(tidmask::pictureOf(editMask).mask, tidmask::pictureOf(editMask).mode,
+                             tidmask::toQtInputMask(editMask).toStdString()),
+                  std::tuple(picture, mode, inputMask)) << editMask;
 }
 
 // Numbered alternatives each ended by ";": "#" a digit or blank, "@" any
