@@ -21,8 +21,7 @@ namespace {
 // under a "+" mask shows the sign alone).
 TEST(FormatTid, DisplayMasks)
 {
-    struct Case { TTid value; const char* mask; const char* text; };
-    const Case cases[] = {
+    const std::tuple<TTid, const char*, const char*> cases[] = {
         {53000, "##.$$", "   05"}, {3300000, "##.#$.$$", "    5.30"}, {39300000, "##.$$", "05.30"},
         {-300000, "$$.$$.$$", "00.0-.30"}, {-300000, "##.$$", "  -30"}, {-300000, "##.#$.$$", "    -.30"},
         {-3300000, "##.$$", "-5.30"}, {-3300000, "$$:$$", "-5:30"}, {-39300000, "##.#$.$$", "-1.05.30"},
@@ -31,9 +30,9 @@ TEST(FormatTid, DisplayMasks)
         {0, "+#,####", "     + "}, {123456789, "$$:$$:$$.@@@@", "03:25:45.6789"},
         {5, "$$:$$:$$.@@@@", "00:00:00.5   "},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(std::tuple(FormatTid(c.value, c.mask, 'V'), FormatTid(c.value, c.mask, ' ')),
-                  std::tuple(c.text, c.text)) << c.value << " with " << c.mask;
+    for (const auto& [value, mask, text] : cases)
+        EXPECT_EQ(std::tuple(FormatTid(value, mask, 'V'), FormatTid(value, mask, ' ')),
+                  std::tuple(text, text)) << value << " with " << mask;
     EXPECT_EQ(std::tuple(FormatTid(3300000, "##.#$.$$", 'T'), FormatTid(0, "##.#$.$$", 'E'), FormatTid(5, "$$", 'X'),
                          FormatTid(5, "", 'V'), FormatTid(5, "$$:$$:$$.@@@@", 'E')),
               std::tuple("  \x1F 5.30", "  . 0.00", "", "", "00:00:00.5"));
@@ -43,8 +42,7 @@ TEST(FormatTid, DisplayMasks)
 // outside ASCII or a stray byte is one "0"; fields beyond 32 bits saturate.
 TEST(StrToTid, ReadsTimes)
 {
-    struct Case { const char* text; int decimals; TTid expected; };
-    const Case cases[] = {
+    const std::tuple<const char*, int, TTid> cases[] = {
         {"10:00:00", 0, 360000000}, {"12:30", 0, 7500000}, {"12.30", 0, 7500000}, {"1.05.30", 0, 39300000},
         {"5,3", 0, 53000}, {"5.3", 0, 3030000}, {"12:30.5", 0, 7505000}, {"10:00:00,5", 0, 360005000},
         {"10:00:00.25", 0, 360002500}, {"10:00:00.25", 1, 360002000}, {"10:00:00.25", 2, 360002500},
@@ -57,8 +55,8 @@ TEST(StrToTid, ReadsTimes)
         {"596:00:00", 0, INT_MAX}, {"214748,3648", 0, INT_MAX}, {"214748,3647", 0, INT_MAX},
         {"214748,3646", 0, INT_MAX - 1}, {"99999999999999999999", 1, INT_MAX - INT_MAX % 1000},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(StrToTid(c.text, c.decimals), c.expected) << "\"" << c.text << "\" decimals " << c.decimals;
+    for (const auto& [text, decimals, expected] : cases)
+        EXPECT_EQ(StrToTid(text, decimals), expected) << "\"" << text << "\" decimals " << decimals;
 }
 
 // The clock's numbers: seconds of five digits, zeros in front, with up to
@@ -94,8 +92,7 @@ TEST(TidEditMask, PictureAndInputMask)
 TEST(MatchPattern, WorkedExamplesAndEdges)
 {
     const std::string many = QByteArray("x;").repeated(65536).toStdString();
-    struct Case { std::string s; std::string patterns; int expected; };
-    const Case cases[] = {
+    const std::tuple<std::string, std::string, int> cases[] = {
         {"VILO CORVALINDER VER 2004", "VILO CORVALINDER;", 1}, {"vilo Corvalinder ver 2003", "VILO CORVALINDER;", 1},
         {"VILO CORVALINDE", "VILO CORVALINDER;", 0}, {"VILO  CORVALINDER", "VILO CORVALINDER;", 0},
         {"12:34", "12:3#;AB@;", 1}, {"12:3 x", "12:3#;AB@;", 1}, {"abX", "12:3#;AB@;", 2}, {"12:3x", "12:3#;AB@;", 0},
@@ -103,8 +100,8 @@ TEST(MatchPattern, WorkedExamplesAndEdges)
         {"abc", "x;y;z;ABC;", 4}, {"\xE5", "\xC5;", 0}, {"\xE5x", "\xE5X;", 1}, {"\xE5", "@;", 1}, {"@", "`;", 0},
         {"[", "{;", 0}, {"a", many + "a;", 0},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(MatchPattern(c.s, c.patterns), c.expected) << c.s << " against " << c.patterns.substr(0, 30);
+    for (const auto& [s, patterns, expected] : cases)
+        EXPECT_EQ(MatchPattern(s, patterns), expected) << s << " against " << patterns.substr(0, 30);
 }
 
 } // namespace
