@@ -71,7 +71,7 @@ struct EntryWindow : testing::Test {
 // clamps the value before the exit handler sees it, once, and only on a real
 // focus move: another window taking the focus for a while is no leaving, but
 // a move made meanwhile is. A press on a spin button half gives the entry the
-// focus, the click steps.
+// focus, the click steps; entering other than by a click selects the text.
 TEST_F(EntryWindow, FocusMovesAndTheSpinButton)
 {
     ASSERT_TRUE(showActive(window));
@@ -97,6 +97,8 @@ TEST_F(EntryWindow, FocusMovesAndTheSpinButton)
     after->clearFocus();
     after->setFocus(Qt::OtherFocusReason);
     EXPECT_EQ(log, "*118");
+    entry->setFocus(Qt::OtherFocusReason);
+    EXPECT_EQ(entry->selectedText(), "8");
 }
 
 // What keys, composed text and the context menu's commands (as by the menu
