@@ -86,7 +86,9 @@ TEST_F(EntryWindow, FocusMovesAndTheSpinButton)
     QTest::keyClick(entry, Qt::Key_Tab);
     ASSERT_TRUE(waitForFocus(after));
     EXPECT_EQ(std::tuple(log, entry->text()), std::tuple("*11", "11"));
-    entry->Button()->downHalf()->click();  // a press that gives no focus by itself; the 8 shows on leaving
+    // Presses that give no focus by themselves: 11 - 3 - 3 + 3, shown on leaving.
+    for (QToolButton* half : {entry->Button()->downHalf(), entry->Button()->downHalf(), entry->Button()->upHalf()})
+        half->click();
     // A move made while another window is active is seen, once, when the window comes back.
     auto other = std::make_unique<QWidget>();
     ASSERT_TRUE(showActive(*other));
