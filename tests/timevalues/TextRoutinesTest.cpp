@@ -78,8 +78,8 @@ TEST(TidToSecStr, FiveDigitsOfSecondsAndDecimals)
 TEST(TidEditMask, PictureAndInputMask)
 {
     const std::pair<QString, std::string> cases[] = {
-        {"!99.99;1;_", "#$.$$V 00.00;_"}, {"!99,99", "#$,$$E 00,00;_"}, {"!00;1;", "$$V 99;_"}, {"9\\", "#E 0;_"},
-        {"9<", "#E 0<;_"}, {"", "E "}, {"\\;<>Ll<Aa>Cc#_xH;0;*", "E \\;!Aa<Nn>Xx# \\x\\H;*"},
+        {"!99.99;1;_", "#$.$$V 00.00;_"}, {"!99,99:99", "##,$$:$$E 00,00:00;_"}, {"!00;1;", "$$V 99;_"},
+        {"9\\", "#E 0;_"}, {"9<", "#E 0<;_"}, {"", "E "}, {"\\;<>Ll<Aa>Cc#_xH;0;*", "E \\;!Aa<Nn>Xx# \\x\\H;*"},
     };
     for (const auto& [edit, expected] : cases)
         EXPECT_EQ(tidmask::pictureOf(edit).mask + tidmask::pictureOf(edit).mode + ' '
