@@ -31,8 +31,7 @@ TEST(FormatTid, DisplayMasks)
         {5, "$$:$$:$$.@@@@", "00:00:00.5   "},
     };
     for (const auto& [value, mask, text] : cases)
-        EXPECT_EQ(std::tuple(FormatTid(value, mask, 'V'), FormatTid(value, mask, ' ')),
-                  std::tuple(text, text)) << value << " with " << mask;
+        EXPECT_EQ(std::tuple(FormatTid(value, mask, 'V'), FormatTid(value, mask, ' ')), std::tuple(text, text)) << mask;
     EXPECT_EQ(std::tuple(FormatTid(3300000, "##.#$.$$", 'T'), FormatTid(0, "##.#$.$$", 'E'), FormatTid(5, "$$", 'X'),
                          FormatTid(5, "", 'V'), FormatTid(5, "$$:$$:$$.@@@@", 'E')),
               std::tuple("  \x1F 5.30", "  . 0.00", "", "", "00:00:00.5"));

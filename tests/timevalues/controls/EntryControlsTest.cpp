@@ -89,6 +89,7 @@ TEST_F(EntryWindow, FocusMovesAndTheSpinButton)
     // Presses that give no focus by themselves: 11 - 3 - 3 + 3, shown on leaving.
     for (QToolButton* half : {entry->Button()->downHalf(), entry->Button()->downHalf(), entry->Button()->upHalf()})
         half->click();
+    ASSERT_TRUE(waitForFocus(entry));
     // A move made while another window is active is seen, once, when the window comes back.
     auto other = std::make_unique<QWidget>();
     ASSERT_TRUE(showActive(*other));
