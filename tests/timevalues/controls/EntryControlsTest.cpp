@@ -104,8 +104,9 @@ TEST_F(EntryWindow, FocusMovesAndTheSpinButton)
     EXPECT_EQ(entry->selectedText(), "8");
 }
 
-// What keys, composed text and the context menu's commands (as by the menu
-// key) do to "12" typed with the "2" selected and "7" on the clipboard.
+// What keys, composed text and the context menu's commands (rows with the
+// menu key name one) do to "12" typed with the "2" selected and "7" on the
+// clipboard.
 // Shown: the text, the selection in brackets, "/" and the clipboard, a "*"
 // per beep; for the menu then the commands it offers next (undo redo, cut
 // copy paste delete, select all; 1 enabled). With the editor disabled (N)
