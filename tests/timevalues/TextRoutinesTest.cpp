@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "timevalues/TextRut.h"
+#include "timevalues/TidEditMask.h"
 #include "timevalues/TidRut.h"
 
 using namespace timevalues;
@@ -20,27 +21,27 @@ namespace {
 // under a "+" mask shows the sign alone).
 TEST(FormatTid, DisplayMasks)
 {
-    struct Case { TTid value; const char* mask; const char* text; };
-    const Case cases[] = {
+    const std::tuple<TTid, const char*, const char*> cases[] = {
         {53000, "##.$$", "   05"}, {3300000, "##.#$.$$", "    5.30"}, {39300000, "##.$$", "05.30"},
         {-300000, "$$.$$.$$", "00.0-.30"}, {-300000, "##.$$", "  -30"}, {-300000, "##.#$.$$", "    -.30"},
         {-3300000, "##.$$", "-5.30"}, {-3300000, "$$:$$", "-5:30"}, {-39300000, "##.#$.$$", "-1.05.30"},
         {-39300000, "##.$$", "05.30"}, {-864000001, "##.#$.$$", "    0.00"}, {INT_MIN, "$$.$$.$$", "00.00.00"},
         {INT_MAX, "##.$$", "   00"}, {39300000, "$$$.$$", "039.30"}, {39300000, "$$$$$$$$$$$$$$", "00000000003930"},
-        {0, "+#,####", "     + "},
+        {0, "+#,####", "     + "}, {123456789, "$$:$$:$$.@@@@", "03:25:45.6789"},
+        {5, "$$:$$:$$.@@@@", "00:00:00.5   "},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(FormatTid(c.value, c.mask, 'V'), c.text) << c.value << " with " << c.mask;
-        EXPECT_EQ(FormatTid(c.value, c.mask, ' '), c.text) << c.value << " with " << c.mask;
-    }
+    for (const auto& [value, mask, text] : cases)
+        EXPECT_EQ(std::tuple(FormatTid(value, mask, 'V'), FormatTid(value, mask, ' ')), std::tuple(text, text)) << mask;
+    EXPECT_EQ(std::tuple(FormatTid(3300000, "##.#$.$$", 'T'), FormatTid(0, "##.#$.$$", 'E'), FormatTid(5, "$$", 'X'),
+                         FormatTid(5, "", 'V'), FormatTid(5, "$$:$$:$$.@@@@", 'E')),
+              std::tuple("  \x1F 5.30", "  . 0.00", "", "", "00:00:00.5"));
 }
 
 // Typed and imported times; only four fraction digits count; a character
 // outside ASCII or a stray byte is one "0"; fields beyond 32 bits saturate.
 TEST(StrToTid, ReadsTimes)
 {
-    struct Case { const char* text; int decimals; TTid expected; };
-    const Case cases[] = {
+    const std::tuple<const char*, int, TTid> cases[] = {
         {"10:00:00", 0, 360000000}, {"12:30", 0, 7500000}, {"12.30", 0, 7500000}, {"1.05.30", 0, 39300000},
         {"5,3", 0, 53000}, {"5.3", 0, 3030000}, {"12:30.5", 0, 7505000}, {"10:00:00,5", 0, 360005000},
         {"10:00:00.25", 0, 360002500}, {"10:00:00.25", 1, 360002000}, {"10:00:00.25", 2, 360002500},
@@ -53,8 +54,8 @@ TEST(StrToTid, ReadsTimes)
         {"596:00:00", 0, INT_MAX}, {"214748,3648", 0, INT_MAX}, {"214748,3647", 0, INT_MAX},
         {"214748,3646", 0, INT_MAX - 1}, {"99999999999999999999", 1, INT_MAX - INT_MAX % 1000},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(StrToTid(c.text, c.decimals), c.expected) << "\"" << c.text << "\" decimals " << c.decimals;
+    for (const auto& [text, decimals, expected] : cases)
+        EXPECT_EQ(StrToTid(text, decimals), expected) << "\"" << text << "\" decimals " << decimals;
 }
 
 // The clock's numbers: seconds of five digits, zeros in front, with up to
@@ -66,7 +67,22 @@ TEST(TidToSecStr, FiveDigitsOfSecondsAndDecimals)
     };
     for (const auto& [value, decimals, text] : cases)
         EXPECT_EQ(TidToSecStr(value, decimals), text) << value;
-    EXPECT_EQ(std::tuple(HexToInt("1F"), HexToInt("a0")), std::tuple(31, 160));
+    EXPECT_EQ(std::tuple(HexToInt("1F"), HexToInt("a0"), FillStr(2, 'x'), BlankStr(1)), std::tuple(31, 160, "xx", " "));
+}
+
+// The time entry's edit mask gives the time picture and mode it is written by
+// and the Qt input mask it is typed by ("\\" escapes, "<>" ends the case
+// conversion, "_" is a blank; an empty blank field keeps "_"). Expected:
+// picture, mode, a blank and the input mask.
+TEST(TidEditMask, PictureAndInputMask)
+{
+    const std::pair<QString, std::string> cases[] = {
+        {"!99.99;1;_", "#$.$$V 00.00;_"}, {"!99,99:99", "##,$$:$$E 00,00:00;_"}, {"!00;1;", "$$V 99;_"},
+        {"9\\", "#E 0;_"}, {"9<", "#E 0<;_"}, {"", "E "}, {"\\;<>Ll<Aa>Cc#_xH;0;*", "E \\;!Aa<Nn>Xx# \\x\\H;*"},
+    };
+    for (const auto& [edit, expected] : cases)
+        EXPECT_EQ(tidmask::pictureOf(edit).mask + tidmask::pictureOf(edit).mode + ' '
+                      + tidmask::toQtInputMask(edit).toStdString(), expected);
 }
 
 // Numbered alternatives each ended by ";": "#" a digit or blank, "@" any
@@ -75,8 +91,7 @@ TEST(TidToSecStr, FiveDigitsOfSecondsAndDecimals)
 TEST(MatchPattern, WorkedExamplesAndEdges)
 {
     const std::string many = QByteArray("x;").repeated(65536).toStdString();
-    struct Case { std::string s; std::string patterns; int expected; };
-    const Case cases[] = {
+    const std::tuple<std::string, std::string, int> cases[] = {
         {"VILO CORVALINDER VER 2004", "VILO CORVALINDER;", 1}, {"vilo Corvalinder ver 2003", "VILO CORVALINDER;", 1},
         {"VILO CORVALINDE", "VILO CORVALINDER;", 0}, {"VILO  CORVALINDER", "VILO CORVALINDER;", 0},
         {"12:34", "12:3#;AB@;", 1}, {"12:3 x", "12:3#;AB@;", 1}, {"abX", "12:3#;AB@;", 2}, {"12:3x", "12:3#;AB@;", 0},
@@ -84,8 +99,8 @@ TEST(MatchPattern, WorkedExamplesAndEdges)
         {"abc", "x;y;z;ABC;", 4}, {"\xE5", "\xC5;", 0}, {"\xE5x", "\xE5X;", 1}, {"\xE5", "@;", 1}, {"@", "`;", 0},
         {"[", "{;", 0}, {"a", many + "a;", 0},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(MatchPattern(c.s, c.patterns), c.expected) << c.s << " against " << c.patterns.substr(0, 30);
+    for (const auto& [s, patterns, expected] : cases)
+        EXPECT_EQ(MatchPattern(s, patterns), expected) << s << " against " << patterns.substr(0, 30);
 }
 
 } // namespace
