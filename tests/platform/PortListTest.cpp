@@ -58,13 +58,15 @@ TEST(SysfsPortList, ListsHardwarePortsWithANodeWithoutOpeningThem)
     using Typed = std::pair<const char*, const char*>;  // a serial-core port: type 0 has no UART
     for (const auto& [name, type] : {Typed{"ttyS0", "4\n"}, {"ttyS1", "0\n"}, {"ttyS2", "1\n"}, {"ttyS10", "4"}})
         m.add(name, true, type, true);
+    m.add("ttyS4", true, nullptr, true);
+    fs::create_directory(m.sys + "/class/tty/ttyS4/type");  // a type that cannot be read does not hide the port
     m.add("ttyUSB1", true, nullptr, false);
     fs::create_symlink("gone", m.dev + "/ttyUSB1");  // a node left dangling is no port
     const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     ASSERT_GE(inotify_add_watch(watch, m.dev.c_str(), IN_OPEN | IN_ACCESS), 0);
     const QString inSubfolder = QString::fromStdString(m.dev + "/ttyGS/0");
     EXPECT_EQ(SysfsPortList(m.sys, m.dev).ports(),
-              QStringList({inSubfolder, "ttyACM0", "ttyS0", "ttyS10", "ttyS2", "ttyUSB0"}));
+              QStringList({inSubfolder, "ttyACM0", "ttyS0", "ttyS10", "ttyS2", "ttyS4", "ttyUSB0"}));
     char events[4096];
     EXPECT_EQ(::read(watch, events, sizeof events), -1) << "a /dev node was opened";
     EXPECT_EQ(errno, EAGAIN);

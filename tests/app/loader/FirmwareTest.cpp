@@ -47,6 +47,7 @@ TEST(HexFile, TakesTheRecordsWithTheirLines)
 {
     const std::string a = ":020000000102FB", b = ":0100100003EC", b2 = ":0101200001DD";
     const std::string top = ":10FFF000000102030405060708090A0B0C0D0E0F89";  // up to FFFF
+    const std::string full = ":1000F000000102030405060708090A0B0C0D0E0F88", d2 = ":0102000001FC";
     const std::string nothing = ":020000040000FA\n" + a + "\n:0400000312345678E5\n:0400000500000100F6";
     struct Case { const char* what; std::string file; std::vector<std::string> texts; std::vector<int> lines; };
     const Case cases[] = {
@@ -58,6 +59,8 @@ TEST(HexFile, TakesTheRecordsWithTheirLines)
         {"data up to FFFF is in range", top + "\n" + kEof, {top, kEof}, {1, 2}},
         {"any order within a page", file({b2, ":0101000002FC", kEof}), {b2, ":0101000002FC", kEof}, {1, 2, 3}},
         {"a gap of whole pages", file({a, ":0105000002F8", kEof}), {a, ":0105000002F8", kEof}, {1, 2, 3}},
+        {"an empty record at a page's start", file({":00010000FF", b2, kEof}), {":00010000FF", b2, kEof}, {1, 2, 3}},
+        {"a record up to a page's end, then a page beyond", file({full, d2, kEof}), {full, d2, kEof}, {1, 2, 3}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -85,8 +88,9 @@ TEST(HexFile, FaultsRefuseTheFileWithTheirLine)
         {"a line that is no record", ok + "\nhello\n" + kEof, 2, "rad 2: raden är ingen hexpost"},
         {"an odd number of digits", ok + "\n:01000000411\n" + kEof, 2, "udda"},
         {"a character that is no hex digit", ok + "\n:0100G00041BE\n" + kEof, 2, "inte är hexsiffror"},
-        {"too short for a record", ":000000\n" + kEof, 1, "för kort"},
+        {"too short for a record", ":00000001\n" + kEof, 1, "för kort"},
         {"byte count larger than the data", ":0300000041BC\n" + kEof, 1, "antalet databyte"},
+        {"byte count smaller than the data", ":0000000041BF\n" + kEof, 1, "antalet databyte"},
         {"a wrong checksum", badSum + "\n" + kEof, 1, "checksumma"},
         {"an unknown record type", ":00000006FA\n" + kEof, 1, "posttyp 06"},
         {"a type that differs only in its first digit", ":00000010F0\n" + kEof, 1, "posttyp 10"},
@@ -230,6 +234,11 @@ TEST(BootUpload, BytesOnTheWire)
         {.what = "the record before a page change is not looked at again when it selects a page",
          .file = {d0, ":00010002FD", ":0102000002FB", kEof},
          .wire = {W, cr(d0), P1, kEnd, P2, cr(":0102000002FB"), kEnd, kClose}, .shown = {"2", "OK"}},
+        // The refused last page goes again from its first record, not from a
+        // record in the page a page-select record went back to.
+        {.what = "a refused last page after a page-select record", .file = {d0, d1, ":00000002FE", kEof},
+         .ends = {"OK\r", "NO\r"}, .wire = {W, cr(d0), kEnd, P1, cr(d1), P0, kEnd, kEnd, P1, cr(d1), P0, kEnd, kClose},
+         .shown = {"1", "1", "OK"}, .strange = 2},
         {.what = "a page-select record from E0 on closes the page and is held back", .file = {d0, segE0, kEof},
          .wire = {W, cr(d0), kEnd, kEnd, kClose}, .shown = {"OK"}},
         {.what = "the reply to that end record is read: a refusal sends the page again", .file = {d0, segE0, kEof},

@@ -111,6 +111,29 @@ TEST(StartListFile, GridLinesFillTheirRowAndNoOther)
     EXPECT_EQ(settings, app::IntervalTableSettings{});
 }
 
+// Setting lines take effect in file order when enough follows their "=" (two
+// characters for the interval reader, one for the pursuit reader) and their
+// value is in range; other keys, a key with a blank among them, change nothing.
+// The last line needs no line end.
+TEST(StartListFile, SettingLinesTakeEffectInFileOrder)
+{
+    const std::pair<const char*, app::IntervalTableSettings> intervals[] = {
+        {"Tuta=0;\r\nTuta=4;\r\nTuta=-1;\r\nTuta=2\r\nGRAN=TrUe\r\nAntStart=0;\r\n", {0, true, 0}},
+        {"Tuta=1;\r\nTuta=3;\r\n Tuta=2;\r\nTuta =2;\r\nX=1;1;\r\nAntStart=12", {3, false, 12}},
+    };
+    MemoryGrid grid = gridWith(kInterval);
+    for (const auto& [bytes, expected] : intervals) {
+        app::IntervalTableSettings settings;
+        app::readIntervalTable(bytes, grid, settings);
+        EXPECT_EQ(settings, expected) << bytes;
+    }
+    app::PursuitTableSettings pursuit;
+    int told = 0;
+    app::readPursuitTable("Antalko=\r\nForstastart=5\nY=1;\r\nantalko=3;x\r\nGran=true\r", grid, pursuit, [&] { ++told; });
+    EXPECT_EQ(pursuit, (app::PursuitTableSettings{"3", 5, true}));
+    EXPECT_EQ(told, 1);
+}
+
 // On disk: a regular file of at most 8 MiB is read byte for byte; anything
 // else is refused without being opened; a save replaces the file whole.
 TEST(StartListFile, ReadsAndWritesWholeRegularFilesOnly)
