@@ -65,41 +65,36 @@ TEST(FileBytes, AFailedWriteLeavesTheOldFileAndNothingElse)
             return std::string(e.what());
         }
     };
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    const rlimit was = limit;
-    limit.rlim_cur = 2;
+    rlimit was{};
+    ::getrlimit(RLIMIT_FSIZE, &was);
+    const rlimit small{2, was.rlim_max};
     const auto signal = std::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::setrlimit(RLIMIT_FSIZE, &small);
     EXPECT_EQ(failure(t), "Filen " + t + " kan inte skrivas: File too large");
     ::setrlimit(RLIMIT_FSIZE, &was);
     std::signal(SIGXFSZ, signal);
-    EXPECT_EQ(failure(dir + "/none/t"), "En tillfällig fil kan inte skapas bredvid " + dir + "/none/t: No such file or directory");
+    EXPECT_EQ(failure(dir + "/none/t"),
+              "En tillfällig fil kan inte skapas bredvid " + dir + "/none/t: No such file or directory");
     EXPECT_EQ(failure(dir + "/loop"), "För många länkar vid " + dir + "/loop: Too many levels of symbolic links");
     EXPECT_EQ(fileText(t), "old");
+    EXPECT_EQ(tree(dir), (Tree{"loop", "t"}));
     // The temporary names are numbered on; a first write shows the next.
     const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     ASSERT_GE(inotify_add_watch(watch, dir.c_str(), IN_CREATE), 0);
     EXPECT_EQ(failure(t), "");
-    char event[4096];
+    alignas(inotify_event) char event[4096];
     ASSERT_GT(::read(watch, event, sizeof event), 0);
     ::close(watch);
     const std::string name = reinterpret_cast<const inotify_event*>(event)->name;
     const std::size_t dash = name.rfind('-') + 1;
-    const auto temporary = [&](int n) { return dir + "/" + name.substr(0, dash) + std::to_string(n); };
-    const int first = std::stoi(name.substr(dash)) + 1;
-    int next = first;
+    int next = std::stoi(name.substr(dash)) + 1;
     // A write tries 100 names: with the next 100 taken it fails, with 99 it takes the 100th.
     const std::string exists = "En tillfällig fil kan inte skapas bredvid " + t + ": File exists";
     for (const auto& [taken, says] : {std::pair(100, exists), std::pair(99, std::string())}) {
         for (int n = 0; n < taken; ++n)
-            putFile(temporary(next++), "");
+            putFile(dir + "/" + name.substr(0, dash) + std::to_string(next++), "");
         EXPECT_EQ(failure(t), says);
     }
-    for (int n = first; n < next; ++n)
-        std::filesystem::remove(temporary(n));
-    EXPECT_EQ(fileText(t), "new");
-    EXPECT_EQ(tree(dir), (Tree{"loop", "t"}));
 }
 
 } // namespace

@@ -64,14 +64,10 @@ TEST(HexFile, TakesTheRecordsWithTheirLines)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::vector<std::string> texts;
-        std::vector<int> lines;
-        for (const auto& r : loadHex(c.file)) {
-            texts.push_back(r.text);
-            lines.push_back(r.lineNumber);
-        }
-        EXPECT_EQ(texts, c.texts);
-        EXPECT_EQ(lines, c.lines);
+        std::pair<std::vector<std::string>, std::vector<int>> got;
+        for (const auto& r : loadHex(c.file))
+            got.first.push_back(r.text), got.second.push_back(r.lineNumber);
+        EXPECT_EQ(got, std::pair(c.texts, c.lines));
     }
 }
 
@@ -282,11 +278,8 @@ TEST(BootUpload, BytesOnTheWire)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Rig r;
-        r.ready = c.ready;
-        r.ends = c.ends;
-        r.endOtherwise = c.endOtherwise;
-        r.chatter = c.chatter;
-        r.writeTakes = c.writeTakes;
+        std::tie(r.ready, r.ends, r.endOtherwise, r.chatter, r.writeTakes) =
+            std::tie(c.ready, c.ends, c.endOtherwise, c.chatter, c.writeTakes);
         const Clock::duration longest = r.load(c.file);
         // The caller gets its turn after some 50 ms of sending (a record more
         // at worst), not once a page.
@@ -294,8 +287,7 @@ TEST(BootUpload, BytesOnTheWire)
         EXPECT_EQ(r.upload.state(), c.fails ? State::Failed : State::Done) << r.upload.failure();
         EXPECT_NE(r.upload.failure().find(c.fails ? c.fails : ""), std::string::npos) << r.upload.failure();
         if (!c.wire.empty() || !c.fails) {
-            EXPECT_EQ(r.wire, c.wire);
-            EXPECT_EQ(r.shown, c.shown);
+            EXPECT_EQ(std::tie(r.wire, r.shown), std::tie(c.wire, c.shown));
         }
         EXPECT_EQ(std::count(r.wire.begin(), r.wire.end(), kClose), c.fails ? 0 : 1);
         EXPECT_EQ(std::count(r.shown.begin(), r.shown.end(), "OK"), c.fails ? 0 : 1);

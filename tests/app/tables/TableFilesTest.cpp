@@ -129,7 +129,8 @@ TEST(StartListFile, SettingLinesTakeEffectInFileOrder)
     }
     app::PursuitTableSettings pursuit;
     int told = 0;
-    app::readPursuitTable("Antalko=\r\nForstastart=5\nY=1;\r\nantalko=3;x\r\nGran=true\r", grid, pursuit, [&] { ++told; });
+    app::readPursuitTable("Antalko=\r\nForstastart=5\nY=1;\r\nantalko=3;x\r\nGran=true\r", grid, pursuit,
+                          [&] { ++told; });
     EXPECT_EQ(pursuit, (app::PursuitTableSettings{"3", 5, true}));
     EXPECT_EQ(told, 1);
 }
