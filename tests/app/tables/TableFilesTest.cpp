@@ -117,22 +117,17 @@ TEST(StartListFile, GridLinesFillTheirRowAndNoOther)
 // The last line needs no line end.
 TEST(StartListFile, SettingLinesTakeEffectInFileOrder)
 {
-    const std::pair<const char*, app::IntervalTableSettings> intervals[] = {
-        {"Tuta=0;\r\nTuta=4;\r\nTuta=-1;\r\nTuta=2\r\nGRAN=TrUe\r\nAntStart=0;\r\n", {0, true, 0}},
-        {"Tuta=1;\r\nTuta=3;\r\n Tuta=2;\r\nTuta =2;\r\nX=1;1;\r\nAntStart=12", {3, false, 12}},
-    };
     MemoryGrid grid = gridWith(kInterval);
-    for (const auto& [bytes, expected] : intervals) {
-        app::IntervalTableSettings settings;
-        app::readIntervalTable(bytes, grid, settings);
-        EXPECT_EQ(settings, expected) << bytes;
-    }
+    app::IntervalTableSettings first, second;
+    app::readIntervalTable("Tuta=0;\r\nTuta=4;\r\nTuta=-1;\r\nTuta=2\r\nGRAN=TrUe\r\nAntStart=0;\r\n", grid, first);
+    app::readIntervalTable("Tuta=1;\r\nTuta=3;\r\n Tuta=2;\r\nTuta =2;\r\nX=1;1;\r\nAntStart=12", grid, second);
+    EXPECT_EQ(std::pair(first, second),
+              std::pair(app::IntervalTableSettings{0, true, 0}, app::IntervalTableSettings{3, false, 12}));
     app::PursuitTableSettings pursuit;
     int told = 0;
     app::readPursuitTable("Antalko=\r\nForstastart=5\nY=1;\r\nantalko=3;x\r\nGran=true\r", grid, pursuit,
                           [&] { ++told; });
-    EXPECT_EQ(pursuit, (app::PursuitTableSettings{"3", 5, true}));
-    EXPECT_EQ(told, 1);
+    EXPECT_EQ(std::tuple(pursuit, told), std::tuple(app::PursuitTableSettings{"3", 5, true}, 1));
 }
 
 // On disk: a regular file of at most 8 MiB is read byte for byte; anything
