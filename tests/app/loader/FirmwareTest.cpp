@@ -32,6 +32,9 @@ std::string file(const std::vector<std::string>& lines)
 const std::vector<std::string> kWorkedFile = {":1000F800000102030405060708090A0B0C0D0E0F80", ":04010800A0A1A2A36D",
                                               ":00000001FF"};
 
+// A record that ends at the end of page 0.
+const std::string kFull = ":1000F000000102030405060708090A0B0C0D0E0F88";
+
 std::vector<app::HexRecord> loadHex(const std::string& bytes)
 {
     auto records = app::readIntelHex(bytes);
@@ -45,9 +48,8 @@ std::vector<app::HexRecord> loadHex(const std::string& bytes)
 // as the file has it, in any page order the loader can follow.
 TEST(HexFile, TakesTheRecordsWithTheirLines)
 {
-    const std::string a = ":020000000102FB", b = ":0100100003EC", b2 = ":0101200001DD";
+    const std::string a = ":020000000102FB", b = ":0100100003EC", b2 = ":0101200001DD", d2 = ":0102000001FC";
     const std::string top = ":10FFF000000102030405060708090A0B0C0D0E0F89";  // up to FFFF
-    const std::string full = ":1000F000000102030405060708090A0B0C0D0E0F88", d2 = ":0102000001FC";
     const std::string nothing = ":020000040000FA\n" + a + "\n:0400000312345678E5\n:0400000500000100F6";
     struct Case { const char* what; std::string file; std::vector<std::string> texts; std::vector<int> lines; };
     const Case cases[] = {
@@ -60,7 +62,7 @@ TEST(HexFile, TakesTheRecordsWithTheirLines)
         {"any order within a page", file({b2, ":0101000002FC", kEof}), {b2, ":0101000002FC", kEof}, {1, 2, 3}},
         {"a gap of whole pages", file({a, ":0105000002F8", kEof}), {a, ":0105000002F8", kEof}, {1, 2, 3}},
         {"an empty record at a page's start", file({":00010000FF", b2, kEof}), {":00010000FF", b2, kEof}, {1, 2, 3}},
-        {"a record up to a page's end, then a page beyond", file({full, d2, kEof}), {full, d2, kEof}, {1, 2, 3}},
+        {"a record up to a page's end, then a page beyond", file({kFull, d2, kEof}), {kFull, d2, kEof}, {1, 2, 3}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -190,7 +192,6 @@ TEST(BootUpload, BytesOnTheWire)
     const std::string seg0 = ":020000020000FC", segE0 = ":00E000021E";  // page-select records
     const std::string d0 = ":0100000001FE", d1 = ":0101000002FC", gap = ":0100F000010E";
     const std::string tail = ":1001F800000102030405060708090A0B0C0D0E0F7F";
-    const std::string full = ":1000F000000102030405060708090A0B0C0D0E0F88";
     struct Case {
         const char* what;
         Lines file = kWorkedFile;
@@ -219,8 +220,8 @@ TEST(BootUpload, BytesOnTheWire)
         {.what = "a spill-over whose byte sum is a multiple of 256", .file = {":0201FF0011FDF0", kEof},
          .wire = {W, kEnd, P1, cr(":0201FF0011FDF0"), kEnd, P2, cr(":01020000FD00"), kEnd, kClose},
          .shown = {"1", "2", "OK"}},
-        {.what = "a record ending at the page boundary leaves an empty record", .file = {full, d1, kEof},
-         .wire = {W, cr(full), kEnd, P1, cr(":00010000FF"), cr(d1), kEnd, kClose}, .shown = {"1", "OK"}},
+        {.what = "a record ending at the page boundary leaves an empty record", .file = {kFull, d1, kEof},
+         .wire = {W, cr(kFull), kEnd, P1, cr(":00010000FF"), cr(d1), kEnd, kClose}, .shown = {"1", "OK"}},
         {.what = "a gap at the end of a page is shown, not sent", .file = {gap, d1, kEof},
          .wire = {W, cr(gap), kEnd, P1, cr(d1), kEnd, kClose}, .shown = {"1", "OK"}, .strange = 1},
         {.what = "a page-select record below E0 goes as it is", .file = {seg0, d0, kEof},

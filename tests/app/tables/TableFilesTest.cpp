@@ -74,8 +74,7 @@ TEST(StartListFile, RefusesRowThatWouldNotReadBackAsWritten)
 {
     const std::pair<std::string, const char*> cases[] = {
         {"12;13", "innehåller \";\", som skiljer cellerna åt i filen."},
-        {"12\n13", "innehåller en radbrytning."},
-        {"12\r", "innehåller en radbrytning."},
+        {"12\n13", "innehåller en radbrytning."}, {"12\r", "innehåller en radbrytning."},
         {"\xC5\x81ukasz", "innehåller ett tecken som inte finns i filens teckenuppsättning (Windows-1252)."},
     };
     for (const auto& [text, why] : cases) {
