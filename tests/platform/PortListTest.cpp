@@ -1,4 +1,5 @@
 // The machine's serial ports, from a made-up sysfs and /dev.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -70,12 +71,9 @@ TEST(SysfsPortList, ListsHardwarePortsWithANodeWithoutOpeningThem)
     EXPECT_TRUE(::read(watch, events, sizeof events) == -1 && errno == EAGAIN) << "a /dev node was opened";
     ::close(watch);
     EXPECT_EQ(SysfsPortList(m.sys, m.root + "/no-dev").ports(), QStringList());
-    try {
-        SysfsPortList(m.root + "/no-sys", m.dev).ports();
-        ADD_FAILURE() << "a missing sysfs must raise";
-    } catch (const platform::PortListError& e) {
-        EXPECT_EQ(e.errorCode(), ENOENT);
-    }
+    EXPECT_THAT([&] { SysfsPortList(m.root + "/no-sys", m.dev).ports(); },
+                testing::Throws<platform::PortListError>(
+                    testing::Property(&platform::PortListError::errorCode, ENOENT)));
     testfiles::putFile(m.root + "/file/class", "");
     EXPECT_THROW(SysfsPortList(m.root + "/file", m.dev).ports(), platform::PortListError);
 }
