@@ -30,8 +30,7 @@ using Tree = std::vector<std::string>;
 // the old file, no temporary file and no open descriptor.
 TEST(FileBytes, ReplacesTheFileByRename)
 {
-    const std::string dir = testenv::makeTempDir("atomic");
-    const std::string target = dir + "/real.ini";
+    const std::string dir = testenv::makeTempDir("atomic"), target = dir + "/real.ini";
     putFile(target, "old");
     ::chmod(target.c_str(), 0640);
     std::filesystem::create_hard_link(target, dir + "/old-reader");

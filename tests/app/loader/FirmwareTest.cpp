@@ -129,7 +129,7 @@ struct Rig : app::BootPort {
     std::deque<std::string> ends;   // answers to the end records, then endOtherwise
     std::string endOtherwise = "OK\r";
     bool chatter = false;  // a byte at every read once woken
-    std::size_t failAfter = SIZE_MAX;  // writes that go through
+    std::size_t failAfter = SIZE_MAX;  // writes that go through before the line fails
     Clock::duration writeTakes{};
     Clock::time_point now{};
     Lines wire;       // what was written
@@ -154,6 +154,8 @@ struct Rig : app::BootPort {
     }
     std::string read() override
     {
+        if (wire.size() >= failAfter)
+            throw std::runtime_error("the line has gone");
         if (chatter && !wire.empty())
             pending_ += "x";
         if (pending_.empty() || chatter) {
@@ -301,13 +303,13 @@ TEST(BootUpload, BytesOnTheWire)
 // dialog can be closed, and it says whether any of the firmware went out.
 TEST(BootUpload, ALineThatFailsAbandonsTheUpload)
 {
-    for (const std::size_t failAfter : {0, 1}) {
+    for (const std::size_t n : {0, 1, 2}) {  // the line fails at a write, a read, a write
         Rig r;
-        r.failAfter = failAfter;
+        r.failAfter = n;
         EXPECT_THROW(r.load(kWorkedFile), std::runtime_error);
         EXPECT_EQ(std::tuple(r.upload.state(), r.upload.running()), std::tuple(State::Abandoned, false));
-        EXPECT_EQ(r.upload.failure(), failAfter == 0 ? "Förbindelsen med bootloadern bröts innan laddningen började"
-                                                     : "Förbindelsen med bootloadern bröts vid sida 0; laddningen avbröts");
+        EXPECT_EQ(r.upload.failure(), n < 2 ? "Förbindelsen med bootloadern bröts innan laddningen började"
+                                            : "Förbindelsen med bootloadern bröts vid sida 0; laddningen avbröts");
     }
 }
 
