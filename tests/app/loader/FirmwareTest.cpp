@@ -226,8 +226,8 @@ TEST(BootUpload, BytesOnTheWire)
          .wire = {W, cr(kFull), kEnd, P1, cr(":00010000FF"), cr(d1), kEnd, kClose}, .shown = {"1", "OK"}},
         {.what = "a gap at the end of a page is shown, not sent", .file = {gap, d1, kEof},
          .wire = {W, cr(gap), kEnd, P1, cr(d1), kEnd, kClose}, .shown = {"1", "OK"}, .strange = 1},
-        {.what = "a page-select record below E0 goes as it is", .file = {seg0, d0, kEof},
-         .wire = {W, cr(seg0), cr(d0), kEnd, kClose}, .shown = {"OK"}},
+        {.what = "a page-select record below E0 goes as it is", .file = {seg0, d0, ":00DF00021F", kEof},
+         .wire = {W, cr(seg0), cr(d0), cr(":00DF00021F"), kEnd, kClose}, .shown = {"OK"}},
         // Going back to a page-select record would select its page again
         // and start the same page change without end.
         {.what = "the record before a page change is not looked at again when it selects a page",
