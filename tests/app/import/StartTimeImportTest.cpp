@@ -51,6 +51,9 @@ TEST(StartTimeImport, LineIsAcceptedOrRefused)
     };
     for (const auto& [what, line, fmt, expected] : cases)
         EXPECT_EQ(app::importLine(line, fmt), expected) << what;
+    // The separator is the first character of its text, when the code page holds it.
+    EXPECT_EQ(std::tuple(app::separatorOf(""), app::separatorOf("Ł;"), app::separatorOf("?"), app::separatorOf(";,")),
+              std::tuple(std::nullopt, std::nullopt, '?', ';'));
 }
 
 // Lines end at LF (a CR before it dropped), as views into the file's bytes;

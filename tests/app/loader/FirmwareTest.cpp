@@ -32,6 +32,9 @@ std::string file(const std::vector<std::string>& lines)
 const std::vector<std::string> kWorkedFile = {":1000F800000102030405060708090A0B0C0D0E0F80", ":04010800A0A1A2A36D",
                                               ":00000001FF"};
 
+// A record that ends at the end of page 0.
+const std::string kFull = ":1000F000000102030405060708090A0B0C0D0E0F88";
+
 std::vector<app::HexRecord> loadHex(const std::string& bytes)
 {
     auto records = app::readIntelHex(bytes);
@@ -45,7 +48,7 @@ std::vector<app::HexRecord> loadHex(const std::string& bytes)
 // as the file has it, in any page order the loader can follow.
 TEST(HexFile, TakesTheRecordsWithTheirLines)
 {
-    const std::string a = ":020000000102FB", b = ":0100100003EC", b2 = ":0101200001DD";
+    const std::string a = ":020000000102FB", b = ":0100100003EC", b2 = ":0101200001DD", d2 = ":0102000001FC";
     const std::string top = ":10FFF000000102030405060708090A0B0C0D0E0F89";  // up to FFFF
     const std::string nothing = ":020000040000FA\n" + a + "\n:0400000312345678E5\n:0400000500000100F6";
     struct Case { const char* what; std::string file; std::vector<std::string> texts; std::vector<int> lines; };
@@ -58,17 +61,15 @@ TEST(HexFile, TakesTheRecordsWithTheirLines)
         {"data up to FFFF is in range", top + "\n" + kEof, {top, kEof}, {1, 2}},
         {"any order within a page", file({b2, ":0101000002FC", kEof}), {b2, ":0101000002FC", kEof}, {1, 2, 3}},
         {"a gap of whole pages", file({a, ":0105000002F8", kEof}), {a, ":0105000002F8", kEof}, {1, 2, 3}},
+        {"an empty record at a page's start", file({":00010000FF", b2, kEof}), {":00010000FF", b2, kEof}, {1, 2, 3}},
+        {"a record up to a page's end, then a page beyond", file({kFull, d2, kEof}), {kFull, d2, kEof}, {1, 2, 3}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::vector<std::string> texts;
-        std::vector<int> lines;
-        for (const auto& r : loadHex(c.file)) {
-            texts.push_back(r.text);
-            lines.push_back(r.lineNumber);
-        }
-        EXPECT_EQ(texts, c.texts);
-        EXPECT_EQ(lines, c.lines);
+        std::pair<std::vector<std::string>, std::vector<int>> got;
+        for (const auto& r : loadHex(c.file))
+            got.first.push_back(r.text), got.second.push_back(r.lineNumber);
+        EXPECT_EQ(got, std::pair(c.texts, c.lines));
     }
 }
 
@@ -85,8 +86,9 @@ TEST(HexFile, FaultsRefuseTheFileWithTheirLine)
         {"a line that is no record", ok + "\nhello\n" + kEof, 2, "rad 2: raden är ingen hexpost"},
         {"an odd number of digits", ok + "\n:01000000411\n" + kEof, 2, "udda"},
         {"a character that is no hex digit", ok + "\n:0100G00041BE\n" + kEof, 2, "inte är hexsiffror"},
-        {"too short for a record", ":000000\n" + kEof, 1, "för kort"},
+        {"too short for a record", ":00000001\n" + kEof, 1, "för kort"},
         {"byte count larger than the data", ":0300000041BC\n" + kEof, 1, "antalet databyte"},
+        {"byte count smaller than the data", ":0000000041BF\n" + kEof, 1, "antalet databyte"},
         {"a wrong checksum", badSum + "\n" + kEof, 1, "checksumma"},
         {"an unknown record type", ":00000006FA\n" + kEof, 1, "posttyp 06"},
         {"a type that differs only in its first digit", ":00000010F0\n" + kEof, 1, "posttyp 10"},
@@ -127,7 +129,7 @@ struct Rig : app::BootPort {
     std::deque<std::string> ends;   // answers to the end records, then endOtherwise
     std::string endOtherwise = "OK\r";
     bool chatter = false;  // a byte at every read once woken
-    bool failWrites = false;
+    std::size_t failAfter = SIZE_MAX;  // writes that go through before the line fails
     Clock::duration writeTakes{};
     Clock::time_point now{};
     Lines wire;       // what was written
@@ -140,7 +142,7 @@ struct Rig : app::BootPort {
 
     void write(const std::string& bytes) override
     {
-        if (failWrites)
+        if (wire.size() >= failAfter)
             throw std::runtime_error("the line has gone");
         wire.push_back(bytes);
         now += writeTakes;
@@ -152,6 +154,8 @@ struct Rig : app::BootPort {
     }
     std::string read() override
     {
+        if (wire.size() >= failAfter)
+            throw std::runtime_error("the line has gone");
         if (chatter && !wire.empty())
             pending_ += "x";
         if (pending_.empty() || chatter) {
@@ -190,7 +194,6 @@ TEST(BootUpload, BytesOnTheWire)
     const std::string seg0 = ":020000020000FC", segE0 = ":00E000021E";  // page-select records
     const std::string d0 = ":0100000001FE", d1 = ":0101000002FC", gap = ":0100F000010E";
     const std::string tail = ":1001F800000102030405060708090A0B0C0D0E0F7F";
-    const std::string full = ":1000F000000102030405060708090A0B0C0D0E0F88";
     struct Case {
         const char* what;
         Lines file = kWorkedFile;
@@ -219,17 +222,22 @@ TEST(BootUpload, BytesOnTheWire)
         {.what = "a spill-over whose byte sum is a multiple of 256", .file = {":0201FF0011FDF0", kEof},
          .wire = {W, kEnd, P1, cr(":0201FF0011FDF0"), kEnd, P2, cr(":01020000FD00"), kEnd, kClose},
          .shown = {"1", "2", "OK"}},
-        {.what = "a record ending at the page boundary leaves an empty record", .file = {full, d1, kEof},
-         .wire = {W, cr(full), kEnd, P1, cr(":00010000FF"), cr(d1), kEnd, kClose}, .shown = {"1", "OK"}},
+        {.what = "a record ending at the page boundary leaves an empty record", .file = {kFull, d1, kEof},
+         .wire = {W, cr(kFull), kEnd, P1, cr(":00010000FF"), cr(d1), kEnd, kClose}, .shown = {"1", "OK"}},
         {.what = "a gap at the end of a page is shown, not sent", .file = {gap, d1, kEof},
          .wire = {W, cr(gap), kEnd, P1, cr(d1), kEnd, kClose}, .shown = {"1", "OK"}, .strange = 1},
-        {.what = "a page-select record below E0 goes as it is", .file = {seg0, d0, kEof},
-         .wire = {W, cr(seg0), cr(d0), kEnd, kClose}, .shown = {"OK"}},
+        {.what = "a page-select record below E0 goes as it is", .file = {seg0, d0, ":00DF00021F", kEof},
+         .wire = {W, cr(seg0), cr(d0), cr(":00DF00021F"), kEnd, kClose}, .shown = {"OK"}},
         // Going back to a page-select record would select its page again
         // and start the same page change without end.
         {.what = "the record before a page change is not looked at again when it selects a page",
          .file = {d0, ":00010002FD", ":0102000002FB", kEof},
          .wire = {W, cr(d0), P1, kEnd, P2, cr(":0102000002FB"), kEnd, kClose}, .shown = {"2", "OK"}},
+        // The refused last page goes again from its first record, not from a
+        // record in the page a page-select record went back to.
+        {.what = "a refused last page after a page-select record", .file = {d0, d1, ":00000002FE", kEof},
+         .ends = {"OK\r", "NO\r"}, .wire = {W, cr(d0), kEnd, P1, cr(d1), P0, kEnd, kEnd, P1, cr(d1), P0, kEnd, kClose},
+         .shown = {"1", "1", "OK"}, .strange = 2},
         {.what = "a page-select record from E0 on closes the page and is held back", .file = {d0, segE0, kEof},
          .wire = {W, cr(d0), kEnd, kEnd, kClose}, .shown = {"OK"}},
         {.what = "the reply to that end record is read: a refusal sends the page again", .file = {d0, segE0, kEof},
@@ -273,11 +281,8 @@ TEST(BootUpload, BytesOnTheWire)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Rig r;
-        r.ready = c.ready;
-        r.ends = c.ends;
-        r.endOtherwise = c.endOtherwise;
-        r.chatter = c.chatter;
-        r.writeTakes = c.writeTakes;
+        std::tie(r.ready, r.ends, r.endOtherwise, r.chatter, r.writeTakes) =
+            std::tie(c.ready, c.ends, c.endOtherwise, c.chatter, c.writeTakes);
         const Clock::duration longest = r.load(c.file);
         // The caller gets its turn after some 50 ms of sending (a record more
         // at worst), not once a page.
@@ -285,8 +290,7 @@ TEST(BootUpload, BytesOnTheWire)
         EXPECT_EQ(r.upload.state(), c.fails ? State::Failed : State::Done) << r.upload.failure();
         EXPECT_NE(r.upload.failure().find(c.fails ? c.fails : ""), std::string::npos) << r.upload.failure();
         if (!c.wire.empty() || !c.fails) {
-            EXPECT_EQ(r.wire, c.wire);
-            EXPECT_EQ(r.shown, c.shown);
+            EXPECT_EQ(std::tie(r.wire, r.shown), std::tie(c.wire, c.shown));
         }
         EXPECT_EQ(std::count(r.wire.begin(), r.wire.end(), kClose), c.fails ? 0 : 1);
         EXPECT_EQ(std::count(r.shown.begin(), r.shown.end(), "OK"), c.fails ? 0 : 1);
@@ -299,20 +303,13 @@ TEST(BootUpload, BytesOnTheWire)
 // dialog can be closed, and it says whether any of the firmware went out.
 TEST(BootUpload, ALineThatFailsAbandonsTheUpload)
 {
-    for (const bool whileWaking : {true, false}) {
+    for (const std::size_t n : {0, 1, 2}) {  // the line fails at a write, a read, a write
         Rig r;
-        r.failWrites = whileWaking;
-        const auto load = [&] {
-            r.upload.start(app::readIntelHex(file(kWorkedFile)));
-            r.failWrites = true;
-            while (r.upload.running())
-                app::stepBootUpload(r.upload, r);
-        };
-        EXPECT_THROW(load(), std::runtime_error);
-        EXPECT_EQ(r.upload.state(), State::Abandoned);
-        EXPECT_FALSE(r.upload.running());
-        EXPECT_EQ(r.upload.failure(), whileWaking ? "Förbindelsen med bootloadern bröts innan laddningen började"
-                                                  : "Förbindelsen med bootloadern bröts vid sida 0; laddningen avbröts");
+        r.failAfter = n;
+        EXPECT_THROW(r.load(kWorkedFile), std::runtime_error);
+        EXPECT_EQ(std::tuple(r.upload.state(), r.upload.running()), std::tuple(State::Abandoned, false));
+        EXPECT_EQ(r.upload.failure(), n < 2 ? "Förbindelsen med bootloadern bröts innan laddningen började"
+                                            : "Förbindelsen med bootloadern bröts vid sida 0; laddningen avbröts");
     }
 }
 

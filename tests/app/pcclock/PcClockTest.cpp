@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QTest>
 
+#include <chrono>
 #include <tuple>
 
 #include "app/pcclock/ClockShift.h"
 #include "app/pcclock/PcTimeText.h"
+#include "app/pcclock/ShiftRepeat.h"
 #include "support/FakeLocalClock.h"
 #include "support/KeepTexts.h"
 
@@ -44,6 +47,21 @@ TEST(ClockShift, ShiftsWithinTheDayFromOneReadingAndTellsAFailureOnce)
     pc.failSetWith("again");
     shift.Settiddiff(-1000);
     EXPECT_EQ(told.size(), 2u);
+}
+
+// An arrow held down shifts by its amount at once, again after 400 ms, then
+// every 100 ms until it is released.
+TEST(ShiftRepeat, RepeatsAfter400MsThenEvery100Ms)
+{
+    using Clock = std::chrono::steady_clock;
+    std::vector<std::pair<int, Clock::time_point>> shifts;
+    app::ShiftRepeat repeat([&](int amount) { shifts.emplace_back(amount, Clock::now()); });
+    repeat.press(-5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shifts.size() >= 4; }, 5000));
+    repeat.release();
+    EXPECT_EQ(std::tuple(shifts[0].first, shifts[3].first, repeat.repeating()), std::tuple(-5, -5, false));
+    EXPECT_GE(shifts[1].second - shifts[0].second, std::chrono::milliseconds(app::kRepeatDelayMs - 1));
+    EXPECT_LT(shifts[3].second - shifts[2].second, std::chrono::milliseconds(app::kRepeatDelayMs - 50));
 }
 
 // The PC time is shown as a time of day only: no time zone follows it.

@@ -74,8 +74,7 @@ TEST(StartListFile, RefusesRowThatWouldNotReadBackAsWritten)
 {
     const std::pair<std::string, const char*> cases[] = {
         {"12;13", "innehåller \";\", som skiljer cellerna åt i filen."},
-        {"12\n13", "innehåller en radbrytning."},
-        {"12\r", "innehåller en radbrytning."},
+        {"12\n13", "innehåller en radbrytning."}, {"12\r", "innehåller en radbrytning."},
         {"\xC5\x81ukasz", "innehåller ett tecken som inte finns i filens teckenuppsättning (Windows-1252)."},
     };
     for (const auto& [text, why] : cases) {
@@ -109,6 +108,25 @@ TEST(StartListFile, GridLinesFillTheirRowAndNoOther)
                                               {6, {"0", "", "10.00.00", "", ""}}, {9999, {"1", "2", "3", "4", "5"}}});
     EXPECT_EQ(cellsOf(grid, -1, 0, 9999), cellsOf(expected, -1, 0, 9999));
     EXPECT_EQ(settings, app::IntervalTableSettings{});
+}
+
+// Setting lines take effect in file order when enough follows their "=" (two
+// characters for the interval reader, one for the pursuit reader) and their
+// value is in range; other keys, a key with a blank among them, change nothing.
+// The last line needs no line end.
+TEST(StartListFile, SettingLinesTakeEffectInFileOrder)
+{
+    MemoryGrid grid = gridWith(kInterval);
+    app::IntervalTableSettings first, second;
+    app::readIntervalTable("Tuta=0;\r\nTuta=4;\r\nTuta=-1;\r\nTuta=2\r\nGRAN=TrUe\r\nAntStart=0;\r\n", grid, first);
+    app::readIntervalTable("Tuta=1;\r\nTuta=3;\r\n Tuta=2;\r\nTuta =2;\r\nX=1;1;\r\nAntStart=12", grid, second);
+    EXPECT_EQ(std::pair(first, second),
+              std::pair(app::IntervalTableSettings{0, true, 0}, app::IntervalTableSettings{3, false, 12}));
+    app::PursuitTableSettings pursuit;
+    int told = 0;
+    app::readPursuitTable("Antalko=\r\nForstastart=5\nY=1;\r\nantalko=3;x\r\nGran=true\r", grid, pursuit,
+                          [&] { ++told; });
+    EXPECT_EQ(std::tuple(pursuit, told), std::tuple(app::PursuitTableSettings{"3", 5, true}, 1));
 }
 
 // On disk: a regular file of at most 8 MiB is read byte for byte; anything
