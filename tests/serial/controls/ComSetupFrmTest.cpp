@@ -71,10 +71,8 @@ TEST(TComSetupFrm, OkAppliesAllSixInOneStep)
     keys = {{0, Qt::Key_Up}, {4, Qt::Key_End}};
     devices.fail(Op::Open, EBUSY);
     EXPECT_EQ(Raised([&] { EditComPort(port); }), std::make_pair(int(CError_OpenFailed), EBUSY));
-    EXPECT_EQ(port.Port(), "ttyS0");
-    EXPECT_EQ(port.Parity().Bits(), TParityBits::prSpace);
-    EXPECT_EQ(port.updateCount(), 0);
-    EXPECT_FALSE(port.Connected());
+    EXPECT_EQ(std::tuple(port.Port(), port.Parity().Bits(), port.updateCount(), port.Connected()),
+              std::tuple("ttyS0", TParityBits::prSpace, 0, false));
     ports.failWith(EIO);
     const testenv::ScopedOverride dialog(setSetupDialogHook, SetupDialogHook(EditComPort));
     EXPECT_EQ(Raised([&] { port.ShowSetupDialog(); }).first, int(CError_RegError));
