@@ -136,8 +136,9 @@ TEST_F(FakePort, NonOverlappedWritesReportTheRealCount)
     EXPECT_TRUE(log.take().empty());
 }
 
-// Line errors, modem lines, rings, breaks and an empty output queue reach the
-// port's handlers and its links; what was there before opening is no event.
+// Line errors (parity errors only on a checked line), modem lines, rings,
+// breaks and an empty output queue reach the port's handlers and its links;
+// what was there before opening is no event.
 TEST_F(FakePort, LineEventsReachHandlersAndLinks)
 {
     devices.line(kPath, [](auto& l) { l.modemLines = platform::kModemDSR, l.counters.ring = 3; });
@@ -149,10 +150,15 @@ TEST_F(FakePort, LineEventsReachHandlersAndLinks)
          {std::pair{&port.OnDSRChange, "DSR"}, {&port.OnRLSDChange, "RLSD"}, {&link.OnCTSChange, "link CTS"}})
         *event = log.signal(name);
     port.OnError = [&](TCustomComPort*, TComErrors e) { log.add("Error " + std::to_string(e.toBits())); };
+    port.Parity().SetCheck(true);
     Open(TComEvents::all());
     auto line = [&](std::function<void(testenv::FakeSerialLine&)> change) { return [&, change] { devices.line(kPath, change); }; };
     const struct { const char* what; std::function<void()> cause; Strings expected; } cases[] = {
         {"frame error", line([](auto& l) { l.counters.frame++; }), {"Error 1"}},
+        {"parity error, checked", line([](auto& l) { l.counters.parity++; }), {"Error 2"}},
+        {"overruns on the line and in the driver", line([](auto& l) { l.counters.overrun++, l.counters.bufOverrun++; }),
+         {"Error 68"}},
+        {"parity error, unchecked", [&] { port.Parity().SetCheck(false), line([](auto& l) { l.counters.parity++; })(); }, {}},
         {"CTS and carrier on, DSR off", line([](auto& l) { l.modemLines = platform::kModemCTS | platform::kModemRLSD; }),
          {"link CTS+", "DSR-", "RLSD+"}},
         {"ring", line([](auto& l) { l.counters.ring++; }), {"link Ring", "Ring"}},

@@ -125,6 +125,18 @@ TEST(ComPort, LoadingDefersEverythingToLoaded)
     EXPECT_EQ(devices.line(kPath).state->BaudRate, 4800u);
 }
 
+// Each code has its text, and one past either end says it is unknown; a
+// message of one's own has code 0; what is no exception is reported as such.
+TEST(ComErrors, TextsOfCodesAndMessages)
+{
+    EXPECT_EQ(std::tuple(ComErrorText(CError_OpenFailed), ComErrorText(CError_RegError), ComErrorText(ComErrorCode{0}),
+                         ComErrorText(ComErrorCode{24})),
+              std::tuple("Unable to open com port", "Registry error", "Unknown Error #0", "Unknown Error #24"));
+    const EComPort own = EComPort::CreateMsg("no line");
+    EXPECT_EQ(std::tuple(int(own.Code()), std::string(own.what()), exceptionMessage(std::make_exception_ptr(7))),
+              std::tuple(0, "no line", "Unknown exception"));
+}
+
 // Freeing an open port never throws, nor waits for a read in its event
 // thread, and the device is closed all the same.
 TEST(ComPort, DestructorNeverThrowsAndAlwaysClosesTheDevice)

@@ -74,7 +74,8 @@ TEST(TComSetupFrm, OkAppliesAllSixInOneStep)
     EXPECT_EQ(std::tuple(port.Port(), port.Parity().Bits(), port.updateCount(), port.Connected()),
               std::tuple("ttyS0", TParityBits::prSpace, 0, false));
     ports.failWith(EIO);
-    const testenv::ScopedOverride dialog(setSetupDialogHook, SetupDialogHook(EditComPort));
+    const testenv::ScopedOverride dialog(setSetupDialogHook, SetupDialogHook{});  // restores what was there
+    installSetupDialog();
     EXPECT_EQ(Raised([&] { port.ShowSetupDialog(); }).first, int(CError_RegError));
     EXPECT_EQ(user.shown, 3);
     const SetupDialogRunner previous = setSetupDialogRunner(SetupDialogRunner([](TComSetupFrm&) { return 0; }));
