@@ -389,6 +389,7 @@ TEST_F(PtyPort, CloseWhileTheThreadWaitsInAHandOverRunsItAndEndsQuickly)
     Open(TSyncMethod::smThreadSync);
     pty.send("x\r");
     ASSERT_TRUE(waitWithoutEvents([&] { return port.EventThread()->handingOver(); }));
+    EXPECT_EQ(port.EventThread()->Events(), TComEvents{TComEvent::evRxFlag});
     EXPECT_LT(timed([&] { port.Close(); }), std::chrono::seconds(1));
     EXPECT_EQ(reads, Strings{"x\r"});
     QTest::qWait(20);  // the posted hand-over finds nothing to run

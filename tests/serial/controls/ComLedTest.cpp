@@ -91,7 +91,8 @@ TEST(ComLed, StateChangesAtTheRightTimes)
     }
 }
 
-// A lamp linked to an open port shows at once what its signal is there.
+// A lamp linked to an open port shows at once what its signal is there; one
+// for traffic or rings waits for them.
 TEST(ComLed, LinkedToAnOpenPortShowsItsSignalAtOnce)
 {
     FakeSerialDevices devices;
@@ -99,7 +100,8 @@ TEST(ComLed, LinkedToAnOpenPortShowsItsSignalAtOnce)
     TComPort port;
     port.Open();
     for (const auto& [signal, lit] : {std::pair{TComLedSignal::lsConn, true}, {TComLedSignal::lsCTS, true},
-                                      {TComLedSignal::lsDSR, false}, {TComLedSignal::lsRLSD, true}}) {
+                                      {TComLedSignal::lsDSR, false}, {TComLedSignal::lsRLSD, true},
+                                      {TComLedSignal::lsRing, false}, {TComLedSignal::lsTx, false}}) {
         Lamp lamp(signal);
         lamp.led.SetComPort(&port);
         EXPECT_EQ(lamp.led.State(), lit ? TLedState::lsOn : TLedState::lsOff) << static_cast<int>(signal);

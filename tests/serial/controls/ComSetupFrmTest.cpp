@@ -23,7 +23,7 @@ struct User {
 
 } // namespace
 
-// A linked control given a property shows the port's value.
+// A linked control given a property shows the port's value, until unlinked.
 TEST(TComComboBox, ShowsTheValueOfItsPort)
 {
     TComPort port;
@@ -32,6 +32,8 @@ TEST(TComComboBox, ShowsTheValueOfItsPort)
     combo.SetComPort(&port);
     combo.SetComProperty(TComProperty::cpBaudRate);
     EXPECT_EQ(combo.currentText(), "115200");
+    combo.SetComPort(nullptr);
+    EXPECT_EQ(combo.ComPort(), nullptr);
 }
 
 // Nothing reaches the port before OK, and on Cancel nothing at all. OK writes
