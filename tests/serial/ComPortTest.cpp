@@ -274,8 +274,8 @@ TEST_F(PtyPort, AllByteValuesPassBothWays)
 }
 
 // A read ends as the read time-outs say: at once by default, after the
-// interval behind the last byte, or at its total time; once the far end has
-// gone it cannot start.
+// interval behind the last byte, or at its total time; when the far end goes
+// it fails at once; once it has gone a read cannot start.
 TEST_F(PtyPort, ReadStrFollowsTheReadTimeouts)
 {
     Open(TSyncMethod::smThreadSync, {});
@@ -298,8 +298,12 @@ TEST_F(PtyPort, ReadStrFollowsTheReadTimeouts)
     port.Timeouts().SetReadTotalMultiplier(10);
     port.Timeouts().SetReadTotalConstant(40);
     EXPECT_GE(timed([&] { EXPECT_EQ(readAll(2), ""); }), milliseconds(60));
-    pty.closeMaster();  // the far end has gone: a read cannot start
-    EXPECT_EQ(readAll(), "");
+    port.Timeouts().SetReadTotalConstant(3000);
+    std::thread hangUp([this] { std::this_thread::sleep_for(milliseconds(50)), pty.closeMaster(); });
+    const auto failed = std::make_pair(int(CError_ReadFailed), EIO);  // the far end goes during a read
+    EXPECT_LT(timed([&] { EXPECT_EQ(Raised([&] { readAll(); }), failed); }), milliseconds(1000));
+    hangUp.join();
+    EXPECT_EQ(readAll(), "");  // and once it has gone a read cannot start
     EXPECT_EQ(port.ReadAsyncLastError(), static_cast<unsigned>(EIO));
 }
 
