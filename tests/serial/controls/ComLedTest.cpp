@@ -129,8 +129,7 @@ TEST(ComLed, PortCallbacksRunInTheLampsThreadAndNeverThrow)
     ActivePort port;
     Lamp lamp(TComLedSignal::lsRx);
     lamp.led.SetComPort(&port);
-    std::thread reader([&] { port.signal(&TComLink::OnRx, true); });
-    reader.join();
+    std::thread([&] { port.signal(&TComLink::OnRx, true); }).join();
     EXPECT_EQ(lamp.led.State(), TLedState::lsOff);
     EXPECT_TRUE(waitFor([&] { return lamp.led.State() == TLedState::lsOn; }));
     HookMessages hook;
