@@ -220,7 +220,8 @@ TEST_F(FakePort, ReceivedBytesByCountOrByBuffer)
 }
 
 // Links may come and go from the GUI thread while the event thread calls
-// them; once removed, a link is never called again, so freeing it is safe.
+// them; once removed, a link is never called again, so freeing it is safe. A
+// link registered twice, none, or one not registered is refused.
 TEST_F(FakePort, LinksComeAndGoWhileTheEventThreadCallsThem)
 {
     port.SetEventChar('\r');
@@ -235,6 +236,11 @@ TEST_F(FakePort, LinksComeAndGoWhileTheEventThreadCallsThem)
         port.UnRegisterLink(other.get());
     }
     EXPECT_TRUE(waitWithoutEvents([&] { return log.Size() > 0; }));
+    TComLink stranger;
+    const auto refused = std::make_pair(int(CError_RegFailed), -1);
+    EXPECT_EQ(std::tuple(Raised([&] { port.RegisterLink(&link); }), Raised([&] { port.RegisterLink(nullptr); }),
+                         Raised([&] { port.UnRegisterLink(&stranger); })),
+              std::tuple(refused, refused, refused));
 }
 
 // Line control reaches the device; a call the device refuses raises its own

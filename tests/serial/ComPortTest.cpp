@@ -88,7 +88,9 @@ TEST(ComPort, AFailedOpeningIsRolledBack)
     // The device call `op` fails, unless a `cause` is given.
     const struct { const char* what; Op op; std::function<void(LoggedPort&)> cause; std::pair<int, int> raised; } cases[] = {
         {"no device", Op::Open, nullptr, {int(CError_OpenFailed), ENOENT}},
+        {"queues", Op::Queues, nullptr, {int(CError_SetupComFailed), ENOENT}},
         {"line state", Op::State, nullptr, {int(CError_SetStateFailed), ENOENT}},
+        {"time-outs", Op::Timeouts, nullptr, {int(CError_TimeoutsFailed), ENOENT}},
         {"event thread", Op::Read, [](auto& p) { p.failStart = true; }, {-1, -1}},
         {"custom rate -9600", Op::Read, [](auto& p) { p.SetBaudRate(TBaudRate::brCustom), p.SetCustomBaudRate(-9600); },
          {int(CError_SetStateFailed), EINVAL}},
