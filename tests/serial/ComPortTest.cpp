@@ -8,6 +8,7 @@
 #include <atomic>
 
 #include "platform/SerialTermbits_posix.h"
+#include "serial/ComDebug.h"
 #include "serial/SerialTestSupport.h"
 
 using namespace serialtest;
@@ -110,11 +111,14 @@ TEST(ComPort, AFailedOpeningIsRolledBack)
 }
 
 // While loading, setters only store; Loaded() opens a port stored as
-// connected, and a failure to do so goes to the exception hook.
+// connected, and a failure to do so goes to the exception hook, and names the
+// device in the diagnostic texts.
 TEST(ComPort, LoadingDefersEverythingToLoaded)
 {
     FakeSerialDevices devices;
     HookMessages hook;
+    Log debug;
+    const testenv::ScopedOverride texts(setDebugTextHook, DebugTextHook([&](const std::string& t) { debug.add(t); }));
     TComPort port;
     port.beginLoading();
     port.SetConnected(true);
@@ -123,6 +127,7 @@ TEST(ComPort, LoadingDefersEverythingToLoaded)
     devices.fail(Op::Open, EBUSY);
     port.Loaded();  // a failure to open goes to the hook
     EXPECT_EQ(hook.take(), Strings{"COM Port Error: Unable to open com port on COM1"});
+    EXPECT_EQ(debug.take(), Strings{"CreateFile /dev/COM1"});
     port.Open();
     EXPECT_EQ(devices.line(kPath).state->BaudRate, 4800u);
 }
