@@ -1,5 +1,6 @@
 // The system serial device on a pseudo-terminal: the line settings the kernel
-// reads back, and a port that one opener holds at a time.
+// reads back, and a port that one opener holds at a time; what is no terminal
+// does not open.
 #include <gtest/gtest.h>
 
 #include <QTest>
@@ -29,8 +30,11 @@ SerialLineState Line(std::uint32_t baud, std::uint8_t bits, std::uint8_t parity,
 }
 
 // Each setting reads back with both speeds, also a standard speed after an
-// arbitrary one; raw mode stays; a refused setting changes nothing. (A
-// pseudo-terminal always reads back 8 bits without parity.)
+// arbitrary one; raw mode stays; a setting the line cannot take (no speed,
+// DSR flow or sensitivity, DTR handshake, RTS toggle, a size, parity or stop
+// bits out of range, 1.5 stop bits without 5 data bits, 2 stop bits with 5)
+// is refused and changes nothing. (A pseudo-terminal always reads back 8 bits
+// without parity enabled.)
 TEST(SerialDevicePty, LineSettingsReadBackFromTheKernel)
 {
     testenv::PtyPair pty;
@@ -43,6 +47,7 @@ TEST(SerialDevicePty, LineSettingsReadBackFromTheKernel)
         {"56000 RTS/CTS", Line(56000, 8, kParityOdd, kOneStopBit, kLineOutxCtsFlow | kLineRtsHandshake),
          PARODD | CRTSCTS, CSTOPB, 0},
         {"256000 mark", Line(256000, 8, kParityMark, kOneStopBit, 0), PARODD | CMSPAR, CRTSCTS, 0},
+        {"space", Line(9600, 8, kParitySpace, kOneStopBit, 0), CMSPAR, PARODD, 0},
         {"31250 custom", Line(31250, 8, kParityNone, kOneStopBit, 0), 0, CMSPAR, 0},
         {"115200 after a custom rate", Line(115200, 5, kParityNone, kOne5StopBits, 0), CSTOPB, 0, 0},
         {"XON/XOFF", Line(9600, 8, kParityNone, kOneStopBit, kLineOutX | kLineInX, 11, 12), 0, CRTSCTS, IXON | IXOFF},
@@ -60,23 +65,37 @@ TEST(SerialDevicePty, LineSettingsReadBackFromTheKernel)
                              k.iflag & (ICRNL | INLCR | IGNCR | ISTRIP), k.cflag & (CLOCAL | CREAD)),
                   std::tuple(0u, 0u, 0u, std::uint32_t{CLOCAL | CREAD})) << c.what;
     }
-    EXPECT_EQ(device->setLineState(Line(0, 8, kParityNone, kOneStopBit, 0)), EINVAL);
-    EXPECT_EQ(device->setLineState(Line(9600, 8, kParityNone, kOneStopBit, kLineOutxDsrFlow)), EINVAL);
+    const auto set = [&](std::uint8_t bits, std::uint8_t parity, std::uint8_t stop, std::uint32_t flags = 0,
+                         std::uint32_t baud = 9600) { return device->setLineState(Line(baud, bits, parity, stop, flags)); };
+    EXPECT_EQ((std::vector{set(8, 0, 0, 0, 0), set(8, 0, 0, kLineOutxDsrFlow), set(8, 0, 0, kLineDsrSensitivity),
+                           set(8, 0, 0, kLineDtrHandshake), set(8, 0, 0, kLineDtrControlMask), set(8, 0, 0, kLineRtsToggle),
+                           set(4, 0, 0), set(9, 0, 0), set(8, 5, 0), set(8, 0, 3), set(6, 0, kOne5StopBits),
+                           set(5, 0, kTwoStopBits)}),
+              std::vector<int>(12, EINVAL));
     ASSERT_EQ(readKernelTermios(pty.slave(), k), 0);
     EXPECT_EQ(k.ospeed, 9600u);
 }
 
-// A second opener is refused and keeps no descriptor; what waits is counted
-// and purged; a closed device answers EBADF and the port opens again.
+// A second opener is refused, and so is what is not a terminal or not there,
+// keeping no descriptor; what waits is counted and purged; a closed device
+// answers EBADF and the port opens again.
 TEST(SerialDevicePty, OneOpenerAtATime)
 {
     testenv::PtyPair pty;
     std::unique_ptr<SerialDevice> first = createSystemSerialDevice();
     std::unique_ptr<SerialDevice> second = createSystemSerialDevice();
     ASSERT_EQ(first->open(pty.path()), 0);
+    const std::string file = testing::TempDir() + "serial-not-a-tty";
+    testfiles::putFile(file, "x");
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
     const auto descriptors = testfiles::openDescriptors();
-    EXPECT_NE(second->open(pty.path()), 0);
-    EXPECT_EQ(testfiles::openDescriptors(), descriptors);
+    for (const auto& [path, error] : {std::pair{pty.path(), EWOULDBLOCK}, {file, ENOTTY}, {"/dev/null", ENOTTY},
+                                      {"/proc/self/fd/" + std::to_string(fds[0]), ENOTTY}, {file + "-none", ENOENT}}) {
+        EXPECT_EQ(second->open(path), error) << path;
+        EXPECT_EQ(testfiles::openDescriptors(), descriptors) << path;
+    }
+    ::close(fds[0]), ::close(fds[1]);
     int waiting = -1;
     pty.send("abc");
     EXPECT_TRUE(QTest::qWaitFor([&] { return first->inputWaiting(waiting) == 0 && waiting == 3; }, 2000)) << waiting;
@@ -95,8 +114,7 @@ TEST(SerialDevicePty, OneOpenerAtATime)
     EXPECT_EQ(pty.receive(1, 2000), "y");
     first->close();
     unsigned lines = 1;
-    SerialCounters counters;
-    counters.rx = 1;
+    SerialCounters counters{.rx = 1};
     const std::vector<int> answers{first->inputWaiting(waiting), first->outputWaiting(waiting), first->setBreak(true),
         first->holdOutput(true), first->purge(true, false), first->setQueueSizes(1, 1), first->setTimeouts({}),
         first->setLineState(Line(9600, 8, kParityNone, kOneStopBit, 0)), first->modemLines(lines), first->counters(counters),
@@ -113,22 +131,6 @@ TEST(SerialDevicePty, OneOpenerAtATime)
     second->close();
     ::dup2(input, 0);
     ::close(input);
-}
-
-// What is not a terminal, or not there, does not open, and keeps no descriptor.
-TEST(SerialDevice, OnlyATerminalOpens)
-{
-    const std::string file = testing::TempDir() + "serial-not-a-tty";
-    testfiles::putFile(file, "x");
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    const auto descriptors = testfiles::openDescriptors();
-    for (const auto& [path, error] : {std::pair{file, ENOTTY}, {"/dev/null", ENOTTY},
-                                      {"/proc/self/fd/" + std::to_string(fds[0]), ENOTTY}, {file + "-none", ENOENT}}) {
-        EXPECT_EQ(createSystemSerialDevice()->open(path), error) << path;
-        EXPECT_EQ(testfiles::openDescriptors(), descriptors) << path;
-    }
-    ::close(fds[0]), ::close(fds[1]);
 }
 
 } // namespace

@@ -51,9 +51,7 @@ TEST_F(FakePort, WritesReportAndTellOnlyTheBytesThatLeft)
     for (const auto& c : cases) {
         devices.line(kPath, [&](auto& l) { l.writeRoom = c.room, l.outputQueued = c.queued; });
         devices.calls(true);
-        const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(port.WriteStr("abcdef"), c.sent) << c.what;
-        EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(40)) << c.what;
+        EXPECT_GE(timed([&] { EXPECT_EQ(port.WriteStr("abcdef"), c.sent) << c.what; }), milliseconds(40)) << c.what;
         EXPECT_EQ(devices.calls(), c.queued ? Strings{"purge out"} : Strings{}) << c.what;
         EXPECT_EQ(log.take(), c.links) << c.what;
     }
@@ -138,8 +136,9 @@ TEST_F(FakePort, NonOverlappedWritesReportTheRealCount)
     EXPECT_TRUE(log.take().empty());
 }
 
-// Line errors, modem lines, rings, breaks and an empty output queue reach the
-// port's handlers and its links; what was there before opening is no event.
+// Line errors (parity errors only on a checked line), modem lines, rings,
+// breaks and an empty output queue reach the port's handlers and its links;
+// what was there before opening is no event.
 TEST_F(FakePort, LineEventsReachHandlersAndLinks)
 {
     devices.line(kPath, [](auto& l) { l.modemLines = platform::kModemDSR, l.counters.ring = 3; });
@@ -151,10 +150,15 @@ TEST_F(FakePort, LineEventsReachHandlersAndLinks)
          {std::pair{&port.OnDSRChange, "DSR"}, {&port.OnRLSDChange, "RLSD"}, {&link.OnCTSChange, "link CTS"}})
         *event = log.signal(name);
     port.OnError = [&](TCustomComPort*, TComErrors e) { log.add("Error " + std::to_string(e.toBits())); };
+    port.Parity().SetCheck(true);
     Open(TComEvents::all());
     auto line = [&](std::function<void(testenv::FakeSerialLine&)> change) { return [&, change] { devices.line(kPath, change); }; };
     const struct { const char* what; std::function<void()> cause; Strings expected; } cases[] = {
         {"frame error", line([](auto& l) { l.counters.frame++; }), {"Error 1"}},
+        {"parity error, checked", line([](auto& l) { l.counters.parity++; }), {"Error 2"}},
+        {"overruns on the line and in the driver", line([](auto& l) { l.counters.overrun++, l.counters.bufOverrun++; }),
+         {"Error 68"}},
+        {"parity error, unchecked", [&] { port.Parity().SetCheck(false), line([](auto& l) { l.counters.parity++; })(); }, {}},
         {"CTS and carrier on, DSR off", line([](auto& l) { l.modemLines = platform::kModemCTS | platform::kModemRLSD; }),
          {"link CTS+", "DSR-", "RLSD+"}},
         {"ring", line([](auto& l) { l.counters.ring++; }), {"link Ring", "Ring"}},
@@ -172,14 +176,7 @@ TEST_F(FakePort, LineEventsReachHandlersAndLinks)
     }
     // A full queue leaves the rest on the line, without spinning, until a
     // read makes room.
-    const auto cpuMs = [] {
-        timespec t{};
-        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-        return t.tv_sec * 1000 + t.tv_nsec / 1000000;
-    };
-    const long before = cpuMs();
-    QTest::qWait(300);
-    EXPECT_LT(cpuMs() - before, 50);
+    EXPECT_LT(threadCpuDuring(port, 300), milliseconds(50));
     EXPECT_EQ(port.InputCount(), 1024);
     std::string got(2048, '\0');
     int n = 0;
@@ -223,7 +220,8 @@ TEST_F(FakePort, ReceivedBytesByCountOrByBuffer)
 }
 
 // Links may come and go from the GUI thread while the event thread calls
-// them; once removed, a link is never called again, so freeing it is safe.
+// them; once removed, a link is never called again, so freeing it is safe. A
+// link registered twice, none, or one not registered is refused.
 TEST_F(FakePort, LinksComeAndGoWhileTheEventThreadCallsThem)
 {
     port.SetEventChar('\r');
@@ -238,6 +236,11 @@ TEST_F(FakePort, LinksComeAndGoWhileTheEventThreadCallsThem)
         port.UnRegisterLink(other.get());
     }
     EXPECT_TRUE(waitWithoutEvents([&] { return log.Size() > 0; }));
+    TComLink stranger;
+    const auto refused = std::make_pair(int(CError_RegFailed), -1);
+    EXPECT_EQ(std::tuple(Raised([&] { port.RegisterLink(&link); }), Raised([&] { port.RegisterLink(nullptr); }),
+                         Raised([&] { port.UnRegisterLink(&stranger); })),
+              std::tuple(refused, refused, refused));
 }
 
 // Line control reaches the device; a call the device refuses raises its own
@@ -287,17 +290,14 @@ TEST_F(FakePort, WaitForEventInTheCallersThread)
 {
     Open();
     const auto wait = [&](TComEvents events, int stop, int timeout) { return port.WaitForEvent(events, stop, timeout), events.toBits(); };
-    auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(wait({TComEvent::evRxChar}, 0, 60), 0);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(60));
+    EXPECT_GE(timed([&] { EXPECT_EQ(wait({TComEvent::evRxChar}, 0, 60), 0); }), milliseconds(60));
     std::thread far([&] { std::this_thread::sleep_for(milliseconds(50)), push("a"); });  // comes during the wait
     EXPECT_EQ(wait({TComEvent::evRxChar, TComEvent::evBreak}, 0, 5000), TComEvents{TComEvent::evRxChar}.toBits());
     far.join();
     platform::EventFd stop;
     ASSERT_EQ(stop.create(), 0);
-    stop.signal(), start = std::chrono::steady_clock::now();
-    EXPECT_EQ(wait({TComEvent::evRxChar}, stop.fd(), 2000), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(1000));
+    stop.signal();
+    EXPECT_LT(timed([&] { EXPECT_EQ(wait({TComEvent::evRxChar}, stop.fd(), 2000), 0); }), milliseconds(1000));
     TComEvents events;
     port.Close();
     EXPECT_EQ(Raised([&] { port.WaitForEvent(events, 0, 0); }), std::make_pair(int(CError_WaitFailed), EBADF));

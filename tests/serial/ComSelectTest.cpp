@@ -24,7 +24,8 @@ TEST(EnumComPorts, SortedIgnoringCaseOrRegError)
 
 // A selector writes its value into the port only once it has taken one, by a
 // choice or from the port: a port value not in the list is taken as it is,
-// so applying it writes back what the port has.
+// so applying it writes back what the port has. Without a kind it takes and
+// applies nothing.
 TEST(ComSelect, AppliesOnlyAValueItHasTaken)
 {
     testenv::FixedPortList ports({"ttyS3", "ttyUSB0"});
@@ -51,7 +52,14 @@ TEST(ComSelect, AppliesOnlyAValueItHasTaken)
         select.ApplySettings();
         EXPECT_EQ(port.Port(), *applied ? applied : name);
     }
+    select.SetComProperty(TComProperty::cpNone);  // no kind: the list empties, a choice is not taken
+    select.Change("ttyS3");
+    index = 7;
+    select.UpdateSettings(index);  // and the port's value is not looked up
+    EXPECT_EQ(std::tuple(list.Count(), select.hasValue(TComProperty::cpNone), index), std::tuple(0, false, 7));
     ports.failWith(EIO);  // a port list that cannot be read leaves no stale ports
     EXPECT_EQ(Raised([&] { select.SetComProperty(TComProperty::cpPort); }).first, int(CError_RegError));
     EXPECT_EQ(list.Count(), 0);
+    TComSelect unlisted;  // without a list there is nothing to fill, nor a port list to read
+    EXPECT_EQ(Raised([&] { unlisted.SetComProperty(TComProperty::cpPort), unlisted.SelectBaudRate(); }).first, 0);
 }

@@ -69,7 +69,8 @@ TEST_F(ComStorage, IniTextAndEveryGroupRoundTripsThroughBothStores)
 // A missing store key fails with CError_LoadFailed before anything is assigned;
 // an ini file or section not there yet (the first run) keeps every setting, and
 // so does an ini value that is missing or no integer. Either way an open port
-// is left alone and nothing is created.
+// is left alone and nothing is created; nor by a store to a key without a root
+// or a path, or of a port without a name.
 TEST_F(ComStorage, LoadFromAMissingPlaceLeavesAnOpenPortAlone)
 {
     FakeSerialDevices devices;
@@ -93,5 +94,10 @@ TEST_F(ComStorage, LoadFromAMissingPlaceLeavesAnOpenPortAlone)
         EXPECT_TRUE(port.Connected());
         EXPECT_EQ(port.updateCount(), 0);
     }
+    for (const char* key : {"Software", "HKEY_CURRENT_USER\\"})  // no root or no path
+        EXPECT_EQ(Raised([&] { StoreSettings(port, TStoreType::stRegistry, key); }).first, int(CError_StoreFailed)) << key;
+    TComPort unnamed;
+    EXPECT_EQ(Raised([&] { StoreSettings(unnamed, TStoreType::stRegistry, "HKEY_CURRENT_USER\\Software\\Demo"); }).first,
+              int(CError_StoreFailed));
     EXPECT_TRUE(std::filesystem::is_empty(user));
 }

@@ -78,6 +78,15 @@ inline bool waitWithoutEvents(const std::function<bool()>& done, int ms = 5000)
     return done();
 }
 
+// How long `f` takes.
+template <class F>
+milliseconds timed(F&& f)
+{
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start);
+}
+
 // The CPU time the port's event thread uses while the event loop runs `ms`.
 inline milliseconds threadCpuDuring(TCustomComPort& port, int ms)
 {

@@ -91,7 +91,8 @@ TEST(ComLed, StateChangesAtTheRightTimes)
     }
 }
 
-// A lamp linked to an open port shows at once what its signal is there.
+// A lamp linked to an open port shows at once what its signal is there; one
+// for traffic or rings waits for them.
 TEST(ComLed, LinkedToAnOpenPortShowsItsSignalAtOnce)
 {
     FakeSerialDevices devices;
@@ -99,7 +100,8 @@ TEST(ComLed, LinkedToAnOpenPortShowsItsSignalAtOnce)
     TComPort port;
     port.Open();
     for (const auto& [signal, lit] : {std::pair{TComLedSignal::lsConn, true}, {TComLedSignal::lsCTS, true},
-                                      {TComLedSignal::lsDSR, false}, {TComLedSignal::lsRLSD, true}}) {
+                                      {TComLedSignal::lsDSR, false}, {TComLedSignal::lsRLSD, true},
+                                      {TComLedSignal::lsRing, false}, {TComLedSignal::lsTx, false}}) {
         Lamp lamp(signal);
         lamp.led.SetComPort(&port);
         EXPECT_EQ(lamp.led.State(), lit ? TLedState::lsOn : TLedState::lsOff) << static_cast<int>(signal);
@@ -127,8 +129,7 @@ TEST(ComLed, PortCallbacksRunInTheLampsThreadAndNeverThrow)
     ActivePort port;
     Lamp lamp(TComLedSignal::lsRx);
     lamp.led.SetComPort(&port);
-    std::thread reader([&] { port.signal(&TComLink::OnRx, true); });
-    reader.join();
+    std::thread([&] { port.signal(&TComLink::OnRx, true); }).join();
     EXPECT_EQ(lamp.led.State(), TLedState::lsOff);
     EXPECT_TRUE(waitFor([&] { return lamp.led.State() == TLedState::lsOn; }));
     HookMessages hook;

@@ -23,7 +23,7 @@ struct User {
 
 } // namespace
 
-// A linked control given a property shows the port's value.
+// A linked control given a property shows the port's value, until unlinked.
 TEST(TComComboBox, ShowsTheValueOfItsPort)
 {
     TComPort port;
@@ -32,6 +32,8 @@ TEST(TComComboBox, ShowsTheValueOfItsPort)
     combo.SetComPort(&port);
     combo.SetComProperty(TComProperty::cpBaudRate);
     EXPECT_EQ(combo.currentText(), "115200");
+    combo.SetComPort(nullptr);
+    EXPECT_EQ(combo.ComPort(), nullptr);
 }
 
 // Nothing reaches the port before OK, and on Cancel nothing at all. OK writes
@@ -71,12 +73,11 @@ TEST(TComSetupFrm, OkAppliesAllSixInOneStep)
     keys = {{0, Qt::Key_Up}, {4, Qt::Key_End}};
     devices.fail(Op::Open, EBUSY);
     EXPECT_EQ(Raised([&] { EditComPort(port); }), std::make_pair(int(CError_OpenFailed), EBUSY));
-    EXPECT_EQ(port.Port(), "ttyS0");
-    EXPECT_EQ(port.Parity().Bits(), TParityBits::prSpace);
-    EXPECT_EQ(port.updateCount(), 0);
-    EXPECT_FALSE(port.Connected());
+    EXPECT_EQ(std::tuple(port.Port(), port.Parity().Bits(), port.updateCount(), port.Connected()),
+              std::tuple("ttyS0", TParityBits::prSpace, 0, false));
     ports.failWith(EIO);
-    const testenv::ScopedOverride dialog(setSetupDialogHook, SetupDialogHook(EditComPort));
+    const testenv::ScopedOverride dialog(setSetupDialogHook, SetupDialogHook{});  // restores what was there
+    installSetupDialog();
     EXPECT_EQ(Raised([&] { port.ShowSetupDialog(); }).first, int(CError_RegError));
     EXPECT_EQ(user.shown, 3);
     const SetupDialogRunner previous = setSetupDialogRunner(SetupDialogRunner([](TComSetupFrm&) { return 0; }));
