@@ -315,9 +315,6 @@ TEST(TransferSequence, SendsTheSettingsThenTheRecords)
 {
     struct Case { const char* name; bool oldSet; app::TransferSettings settings; Lines records; Lines expected; };
     const Case cases[] = {
-        {"new interval, beeps and tree", false, {kInterval, 3, true, "1"}, {}, {"RESET", "TOOT-3", "TREE-1"}},
-        {"new pursuit ignores beeps and tree", false, {kPursuit, 2, true, "2"}, {"000-508C63"},
-         {"RESET", "TOOT-0", "LINE-2", "TREE-0", "TAB-000-508C63"}},
         {"new, other tab: pursuit settings", false, {2, 1, true, "7"}, {}, {"RESET", "TOOT-0", "LINE-7", "TREE-0"}},
         {"old interval", true, {kInterval, 3, true, "1"}, {"S-0001-36000", "S-0002-36030"},
          {"RESET", "TUTA=3", "TUTH=064", "TUTL=128", "S-0001-36000", "S-0002-36030"}},

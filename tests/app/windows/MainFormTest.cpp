@@ -4,7 +4,6 @@
 #include <cerrno>
 
 #include "WindowFixture.h"
-#include "app/import/StartTimeImport.h"
 #include "app/pcclock/ShiftRepeat.h"
 #include "app/tables/Cp1252.h"
 #include "app/windows/ShiftArrows.h"
@@ -56,26 +55,10 @@ TEST_F(MainFormTest, FirstStartWithoutSettingsRunsWithoutAPort)
     EXPECT_EQ(std::tuple(stored.Vidd, stored.hojd, stored.Comport), std::tuple(320, 460, QString()));
 }
 
-// Init opens the remembered port as the clock wants it: 9600 8N1, DTR on,
-// RTS off, no flow control, CR as the event character, and "VER" goes out
-// at once.
-TEST_F(MainFormTest, InitOpensTheRememberedPortAsTheClockWantsIt)
-{
-    FakeSerialDevices devices;
-    portList.setNames({QStringLiteral("COM1"), QStringLiteral("COM2")});
-    storePort("COM2");
-    app::TMainForm& w = makeWindow();
-    w.Init();
-    EXPECT_EQ(told(), Lines{});
-    ASSERT_TRUE(w.ComPort().Connected());
-    const testenv::FakeSerialLine line = devices.line("/dev/COM2");
-    ASSERT_TRUE(line.state.has_value());
-    EXPECT_EQ(windowtest::lineOf(*line.state), (std::vector<unsigned>{9600, 8, 0, 0, 13, platform::kLineDtrEnable}));
-    EXPECT_EQ(line.written, std::string("VER\x93\r"));
-}
-
-// Each control of the main window as the user works it: the grids after a
-// click, the row written back when a time entry is left by Tab, the PC
+// Init opens the remembered port as the clock wants it (9600 8N1, DTR on,
+// RTS off, no flow control, CR as the event character) and "VER" goes out at
+// once. Then each control of the main window as the user works it: the grids
+// after a click, the row written back when a time entry is left by Tab, the PC
 // clock moved by the arrows, the port the selector chose, and what the user
 // is told.
 TEST_F(MainFormTest, EveryControlDoesItsPartAsTheUserWorksIt)
@@ -86,10 +69,14 @@ TEST_F(MainFormTest, EveryControlDoesItsPartAsTheUserWorksIt)
     testenv::FakeLocalClock pc;
     testenv::ScopedFakeClock pcClock(pc);
     portList.setNames({QStringLiteral("COM1"), QStringLiteral("COM2")});
-    storePort("COM1");
+    storePort("COM2");
     app::TMainForm& w = makeWindow();
     ASSERT_TRUE(showActive(w));
     w.Init();
+    ASSERT_TRUE(devices.line("/dev/COM2").state.has_value());
+    EXPECT_EQ(windowtest::lineOf(*devices.line("/dev/COM2").state),
+              (std::vector<unsigned>{9600, 8, 0, 0, 13, platform::kLineDtrEnable}));
+    EXPECT_EQ(devices.line("/dev/COM2").written, std::string("VER\x93\r"));
     auto* const grid1 = control<QTableWidget>(w, "StringGrid1");
     auto* const grid2 = control<QTableWidget>(w, "StringGrid2");
     auto* const ports = control<QComboBox>(w, "ComComboBox");
@@ -146,7 +133,7 @@ TEST_F(MainFormTest, EveryControlDoesItsPartAsTheUserWorksIt)
         {"\"Spara i Prom\" and \"Läs Prom\" are not offered", 2, [&] { click("BSave"), click("BLoad"); },
          [&] {
              EXPECT_FALSE(control<QWidget>(w, "BSave")->isEnabled() || control<QWidget>(w, "BLoad")->isEnabled());
-             EXPECT_EQ(devices.line("/dev/COM1").written.find("SAVE"), std::string::npos);
+             EXPECT_EQ(devices.line("/dev/COM2").written.find("SAVE"), std::string::npos);
          }},
         {"\"Sekund\" up", 0, [&] { arrow("SESekund", true); }, [&] { EXPECT_EQ(pcSet(), 1000); }},
         {"\"Sekund\" down", 0, [&] { arrow("SESekund", false); }, [&] { EXPECT_EQ(pcSet(), 0); }},
@@ -157,21 +144,21 @@ TEST_F(MainFormTest, EveryControlDoesItsPartAsTheUserWorksIt)
              QTest::qWait(app::kRepeatDelayMs + 200);  // a click is no hold: no repeat follows
              EXPECT_EQ(pc.setCalls().size(), 5u);
          }},
-        {"another port chosen", 0, [&] { key(ports, Qt::Key_Down); },
+        {"another port chosen", 0, [&] { key(ports, Qt::Key_Up); },
          [&] {
-             EXPECT_EQ(ports->currentText(), "COM2");
-             EXPECT_TRUE(!devices.line("/dev/COM1").open && devices.line("/dev/COM2").open);
+             EXPECT_EQ(ports->currentText(), "COM1");
+             EXPECT_TRUE(!devices.line("/dev/COM2").open && devices.line("/dev/COM1").open);
          }},
         {"a port that cannot be opened chosen", 0,
-         [&] { devices.fail(FakeSerialDevices::Op::Open, EBUSY, -1), key(ports, Qt::Key_Up); },
+         [&] { devices.fail(FakeSerialDevices::Op::Open, EBUSY, -1), key(ports, Qt::Key_Down); },
          [&] {
              EXPECT_FALSE(w.ComPort().Connected());
-             EXPECT_EQ(told(), Lines{"failure: COM Port Error: Unable to open com port on COM1"});
+             EXPECT_EQ(told(), Lines{"failure: COM Port Error: Unable to open com port on COM2"});
          }},
-        {"a port chosen while none is open, and it cannot be", 0, [&] { key(ports, Qt::Key_Down); },
+        {"a port chosen while none is open, and it cannot be", 0, [&] { key(ports, Qt::Key_Up); },
          [&] { EXPECT_EQ(told(), Lines{"failure: Ingen Comport"}); }},
-        {"a port chosen that opens", 0, [&] { devices.fail(FakeSerialDevices::Op::Open, 0), key(ports, Qt::Key_Up); },
-         [&] { EXPECT_TRUE(devices.line("/dev/COM1").open && w.ComPort().Connected()); }},
+        {"a port chosen that opens", 0, [&] { devices.fail(FakeSerialDevices::Op::Open, 0), key(ports, Qt::Key_Down); },
+         [&] { EXPECT_TRUE(devices.line("/dev/COM2").open && w.ComPort().Connected()); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -198,66 +185,6 @@ TEST_F(MainFormTest, SlotsAndTheLibraryHooksReachTheErrorReporter)
     }
     EXPECT_EQ(told(), (Lines{"failure: slot failed", "failure: entry failed", "failure: port failed", "failure: Okänt fel",
                              "failure: Okänt fel"}));
-}
-
-// Every message the windows raise says its kind, provoked as the user does
-// it: a failure when what was asked for was not done, information when it
-// was done and there is something to know. ("Ingen comport" at the start,
-// "Ingen Comport" and the open failure on choosing a port,
-// the import dialog's refusals, the transfer's and the loader's messages are
-// in their own tests.)
-TEST_F(MainFormTest, EachMessageSaysItsKind)
-{
-    FakeSerialDevices devices;  // no real port, should one be opened
-    const std::string folder = testenv::makeTempDir("messages");
-    std::ofstream many(folder + "/many.txt");
-    for (int n = 0; n <= app::kImportMaxStarters; ++n)
-        many << n % 998 + 1 << ";0:10\n";
-    many.close();
-    app::TMainForm& w = makeWindow();
-    w.resize(900, 700);
-    w.show();
-    auto* const grid = control<QTableWidget>(w, "StringGrid1");
-    const struct {
-        const char* action;
-        std::function<void()> act;
-        Lines said;
-    } cases[] = {
-        {"a row with no number where one belongs selected",
-         [&] {
-             fill(grid, 1, {"1", "100", "10.00.00", "   30", "1"});
-             fill(grid, 2, {"150", "31;b"});
-             QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
-                               grid->visualRect(grid->model()->index(1, 0)).center());
-         },
-         {"failure: Rad 2: \"31;b\" i Till nr är inget heltal"}},
-        {"an import of more starters than it takes",
-         [&] {
-             desktop.chosen = QString::fromStdString(folder + "/many.txt");
-             desktop.modal = [](QDialog& d) {
-                 control<QLineEdit>(d, "SEdit")->setText(QStringLiteral(";"));
-                 QTest::mouseClick(control<QPushButton>(d, "Button3"), Qt::LeftButton);
-                 QTest::mouseClick(control<QPushButton>(d, "Button1"), Qt::LeftButton);
-                 return d.result();
-             };
-             QTest::mouseClick(control<QPushButton>(w, "LasFile"), Qt::LeftButton);
-         },
-         {"information: Bara de första 9999 starterna lästes in.",  // the file, then the grid's queue-start row
-          "information: Tabellen rymmer inte hela filen: 9998 av 9999 startande lästes in."}},
-        {"closing with the settings folder blocked",
-         [&] {
-             std::filesystem::remove_all(configFolder + "/Vilo");
-             std::ofstream(configFolder + "/Vilo") << "";  // a file where the folder should be
-             w.close();
-         },
-         {"failure: Inställningarna (fönstrets storlek och plats, porten och importens kolumner) kan inte sparas i " +
-          configFolder + "/Vilo/K4721/Corvalinder.ini."}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.action);
-        c.act();
-        EXPECT_EQ(told(), c.said);
-    }
 }
 
 // The error reporter's box has the program's name as its title, with room
@@ -379,11 +306,11 @@ TEST_F(MainFormTest, ACloseThatCannotSaveTheSettingsStillEndsTheProgram)
     ASSERT_TRUE(w.ComPort().Connected());
     std::filesystem::remove_all(configFolder + "/Vilo");
     std::ofstream(configFolder + "/Vilo") << "no folder";
-    std::vector<std::tuple<bool, QMessageBox::Icon, bool>> boxes;  // critical, over the window, window on screen
+    std::vector<std::tuple<bool, QMessageBox::Icon, bool, std::string>> boxes;  // over the window, on screen
     QTimer boxWatch, bound;
     QObject::connect(&boxWatch, &QTimer::timeout, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            boxes.emplace_back(box->parentWidget() == &w, box->icon(), w.isVisible());
+            boxes.emplace_back(box->parentWidget() == &w, box->icon(), w.isVisible(), box->text().toStdString());
             box->accept();
         }
     });
@@ -392,7 +319,9 @@ TEST_F(MainFormTest, ACloseThatCannotSaveTheSettingsStillEndsTheProgram)
     bound.start(5000);
     QTimer::singleShot(0, &w, [&w] { w.close(); });
     EXPECT_NE(QApplication::exec(), 99) << "the program ran on without its window";
-    EXPECT_EQ(boxes, (decltype(boxes){{true, QMessageBox::Critical, true}}));
+    EXPECT_EQ(boxes, (decltype(boxes){{true, QMessageBox::Critical, true,
+                                       "Inställningarna (fönstrets storlek och plats, porten och importens kolumner) "
+                                       "kan inte sparas i " + configFolder + "/Vilo/K4721/Corvalinder.ini."}}));
     EXPECT_FALSE(w.settingsSaved());
     serial::TComPort next;
     next.SetPort(pty.path());
