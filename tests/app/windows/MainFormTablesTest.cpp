@@ -30,6 +30,9 @@ TEST_F(MainFormTablesTest, ARowThatCannotBeLoadedIsNotSelected)
     auto* const grid = control<QTableWidget>(w, "StringGrid1");
     auto* const startTid = control<TTidEdit>(w, "StartTid");
     fill(grid, 1, {"1", "100", "10.00.00", "   30", "1"});
+    grid->setCurrentCell(2, 0);  // with no row selected before, none is after
+    EXPECT_EQ(told().size(), 1u);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !grid->selectionModel()->hasSelection(); }, 5000));
     grid->setCurrentCell(0, 0);
     const auto fields = [&w] {
         return std::vector<TTid>{control<TViloSpinnEdit>(w, "SEFnr")->Value(),
