@@ -4,8 +4,12 @@
 
 #include <QDate>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include "platform/IntegerText.h"
 #include "platform/LocalClock.h"
+#include "platform/ScopeExit.h"
 #include "platform/settings/IniDocument.h"
 #include "platform/settings/SettingsStore.h"
 #include "support/ScopedOverride.h"
@@ -105,6 +109,39 @@ TEST(SettingsStore, ValuesReadBackExactly)
                          std::nullopt));
 }
 
+// Values edited by hand read as the user would expect: a quoted text that
+// does not decode stands as written, "dword:" takes one to eight hex digits
+// in either letter case, and asking for the other type says what was found.
+TEST(SettingsStore, HandEditedValuesReadAsWritten)
+{
+    const Roots roots;
+    putFile(roots.user + "/T.ini", "[K]\nA=\"a\\\"\nB=\"a\"b\"\nC=\"\\q\"\nD=\"\\x41\\x4\"\nE=\"\\x41\\\\\"\n"
+                                   "F=DWORD:0000000A\nG=dword:\nH=dword:00000000a\nI=dword:fg\n");
+    SettingsStore store = roots.store();
+    ASSERT_TRUE(store.openKey("Software\\T\\K", false));
+    using enum SettingsValueType;
+    const std::tuple<const char*, SettingsValueType, QString> cases[] = {
+        {"A", String, "\"a\\\""}, {"B", String, "\"a\"b\""}, {"C", String, "\"\\q\""},
+        {"D", String, "\"\\x41\\x4\""}, {"E", String, "A\\"}, {"F", Integer, "10"}, {"G", String, "dword:"},
+        {"H", String, "dword:00000000a"}, {"I", String, "dword:fg"}, {"Z", None, ""},
+    };
+    for (const auto& [name, type, text] : cases) {
+        EXPECT_EQ(std::pair(store.valueType(name), store.valueExists(name)), std::pair(type, type != None)) << name;
+        EXPECT_EQ(type == Integer ? QString::number(store.readInteger(name)) : store.readString(name), text) << name;
+    }
+    const auto refusal = [&](auto read) {
+        try {
+            read();
+        } catch (const SettingsError& e) {
+            return std::string(e.what());
+        }
+        return std::string();
+    };
+    EXPECT_EQ(std::pair(refusal([&] { store.readInteger("A"); }), refusal([&] { store.readString("F"); })),
+              std::pair(std::string("Värdet \"A\" är en text, inte ett heltal."),
+                        std::string("Värdet \"F\" är ett heltal, inte en text.")));
+}
+
 // A missing key does not open without `create`, a path that is not valid or
 // leads through a file never opens, and nothing is made on disk.
 TEST(SettingsStore, MissingOrInvalidKeysDoNotOpenAndMakeNothing)
@@ -123,6 +160,23 @@ TEST(SettingsStore, MissingOrInvalidKeysDoNotOpenAndMakeNothing)
     ASSERT_TRUE(store.openKey("Software\\Demo", true) && store.openKey("ComPort1", true));
     store.writeString("Port", "x");
     EXPECT_EQ(fileText(roots.user + "/Demo.ini"), "[ComPort1]\r\nPort=x\r\n");
+}
+
+// The user's settings live under $XDG_CONFIG_HOME when that is an absolute
+// path, else under $HOME/.config, else under the account's home folder.
+TEST(SettingsFolders, FollowXdgConfigHomeThenHome)
+{
+    const std::string home = std::getenv("HOME"), xdg = std::getenv("XDG_CONFIG_HOME");
+    const ScopeExit restore([&] { setenv("HOME", home.c_str(), 1), setenv("XDG_CONFIG_HOME", xdg.c_str(), 1); });
+    const auto folderWith = [](const char* xdgValue, const char* homeValue) {
+        setenv("XDG_CONFIG_HOME", xdgValue, 1);
+        homeValue ? setenv("HOME", homeValue, 1) : unsetenv("HOME");
+        return defaultSettingsFolder(SettingsRoot::CurrentUser);
+    };
+    EXPECT_EQ(std::tuple(folderWith("/x/cfg", "/h"), folderWith("x/cfg", "/h"), folderWith("", ""),
+                         folderWith("", nullptr)),
+              std::tuple("/x/cfg", "/h/.config", std::string(getpwuid(getuid())->pw_dir) + "/.config",
+                         std::string(getpwuid(getuid())->pw_dir) + "/.config"));
 }
 
 // Tests never touch the machine: the real clock refuses to be set, and the
