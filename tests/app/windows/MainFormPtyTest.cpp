@@ -195,6 +195,9 @@ protected:
     void clickAfterWakeUps(app::TFLoader& d)
     {
         EXPECT_EQ(windowtest::lineOf(d.ComPort().appliedLineState()), (std::vector<unsigned>{9600, 8, 0, 0, 13, 0}));
+        const serial::TComTimeouts& reads = d.ComPort().Timeouts();  // what has come, else up to 50 ms for a byte
+        EXPECT_EQ(std::tuple(reads.ReadInterval(), reads.ReadTotalMultiplier(), reads.ReadTotalConstant()),
+                  std::tuple(-1, -1, 50));
         EXPECT_TRUE(QTest::qWaitFor([this] { return sim.wakeUps() >= 2; }, 3000));
         QTimer ticks;
         auto last = std::chrono::steady_clock::now();
