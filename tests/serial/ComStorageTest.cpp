@@ -64,6 +64,13 @@ TEST_F(ComStorage, IniTextAndEveryGroupRoundTripsThroughBothStores)
     // Texts read back: a character given in hexadecimal, and an unknown speed
     // taken as 9600.
     EXPECT_EQ(std::pair(StrToChar("#$4A"), StrToBaudRate("fast")), std::pair('J', TBaudRate::br9600));
+    // Characters as text: 33 to 127 as themselves, any other code as "#" and
+    // its decimal code; read back, the code is taken modulo 256.
+    EXPECT_EQ(std::tuple(CharToStr(' '), CharToStr('\r'), CharToStr('!'), CharToStr('\x7F'), CharToStr('\x80')),
+              std::tuple("#32", "#13", "!", "\x7F", "#128"));
+    EXPECT_EQ((std::vector{StrToChar("#17"), StrToChar("#"), StrToChar("#Q"), StrToChar(""), StrToChar("AB"),
+                           StrToChar("#256"), StrToChar("#300")}),
+              (std::vector<char>{17, '#', 0, 0, 'A', 0, 44}));
 }
 
 // A missing store key fails with CError_LoadFailed before anything is assigned;
