@@ -28,8 +28,9 @@ struct LoggedPort : TComPort {
         for (auto [event, name] : {std::pair{&OnBeforeOpen, "BeforeOpen"}, {&OnAfterOpen, "AfterOpen"},
                                    {&OnBeforeClose, "BeforeClose"}, {&OnAfterClose, "AfterClose"}})
             *event = log.note(name);
-        for (auto [event, name] : {std::pair{&OnCTSChange, "CTS"}, {&OnRLSDChange, "RLSD"}, {&link.OnConn, "link Conn"},
-                                   {&link.OnCTSChange, "link CTS"}, {&link.OnDSRChange, "link DSR"}})
+        for (auto [event, name] : {std::pair{&OnCTSChange, "CTS"}, {&OnDSRChange, "DSR"}, {&OnRLSDChange, "RLSD"},
+                                   {&link.OnConn, "link Conn"}, {&link.OnCTSChange, "link CTS"},
+                                   {&link.OnDSRChange, "link DSR"}})
             *event = log.signal(name);
         RegisterLink(&link);
     }
@@ -73,11 +74,11 @@ TEST(ComPort, OpenSetsTheDeviceUpAndNotifiesInOrder)
     EXPECT_TRUE(port.Connected());
     port.Open();
     EXPECT_EQ(devices.calls(true), (Strings{"open /dev/COM1", "queues 1024 1024", "state", "modem +DTR", "modem -RTS", "timeouts"}));
-    EXPECT_EQ(port.log.take(), (Strings{"BeforeOpen", "link Conn+", "AfterOpen", "link CTS+", "CTS+", "link DSR-", "RLSD+"}));
+    EXPECT_EQ(port.log.take(), (Strings{"BeforeOpen", "link Conn+", "AfterOpen", "link CTS+", "CTS+", "link DSR-", "DSR-", "RLSD+"}));
     port.SetConnected(false);
     EXPECT_FALSE(port.Connected());
     port.Close();
-    EXPECT_EQ(port.log.take(), (Strings{"link CTS-", "link DSR-", "CTS-", "RLSD-", "BeforeClose", "link Conn-", "AfterClose"}));
+    EXPECT_EQ(port.log.take(), (Strings{"link CTS-", "link DSR-", "CTS-", "DSR-", "RLSD-", "BeforeClose", "link Conn-", "AfterClose"}));
     EXPECT_EQ(devices.calls(), (Strings{"purge in", "close /dev/COM1"}));
 }
 
