@@ -101,6 +101,9 @@ TEST(SettingsStore, ValuesReadBackExactly)
     EXPECT_EQ(marked.toBytes(), "\xEF\xBB\xBFK=v\r\n[S]\r\n; n=1\r\nX=1\r\nY=2\r\n\r\n[T]\r\nZ=3\r\n");
     EXPECT_EQ(std::pair(IniDocument(marked.toBytes()).value("", "K"), marked.value("S", "; n")),
               std::pair(std::optional<QString>("v"), std::optional<QString>()));
+    IniDocument first("\xEF\xBB\xBFK=1\r\n");  // a value rewritten on the first line keeps the mark
+    first.setValue("", "K", "2");
+    EXPECT_EQ(first.toBytes(), "\xEF\xBB\xBFK=2\r\n");
     // Ini files hold integers as decimal or hex text; hex is a 32-bit pattern.
     EXPECT_EQ(std::tuple(parseInt32(u"0xFFFFFFFF"), parseInt32(u"-0x10"), parseInt32(u"$80000000"),
                          parseInt32(u"0x100000000"), parseInt32(u"2147483647"), parseInt32(u"2147483648"),
@@ -149,6 +152,7 @@ TEST(SettingsStore, MissingOrInvalidKeysDoNotOpenAndMakeNothing)
     const Roots roots;
     SettingsStore store = roots.store();
     EXPECT_FALSE(store.openKey("Software\\Demo\\ComPort1", false) || store.hasCurrentKey());
+    EXPECT_TRUE(roots.store().openKey("Software", false));  // the root's own key is always there
     EXPECT_EQ(store.readString("Port"), "");
     EXPECT_THROW(store.readInteger("Port"), SettingsError);
     EXPECT_THROW(store.writeString("Port", "x"), SettingsError);
