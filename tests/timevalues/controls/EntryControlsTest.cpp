@@ -56,6 +56,7 @@ struct EntryWindow : testing::Test {
     TViloSpinnEdit* entry = new TViloSpinnEdit(&window);
     QLineEdit* after = new QLineEdit(&window);
     std::string log;
+    int changes = 0;  // of the entry's text
     BeepHook oldBeep = setBeepHook([this] { log += '*'; });
 
     EntryWindow()
@@ -63,6 +64,7 @@ struct EntryWindow : testing::Test {
         entry->setMaxValue(11);
         entry->setIncrement(3);
         entry->OnExit = [this](QObject* s) { log += s == entry ? std::to_string(entry->Value()) : "?"; };
+        entry->OnChange = [this](QObject* s) { changes += s == entry; };
     }
     ~EntryWindow() override { setBeepHook(oldBeep); }
 };
@@ -78,7 +80,7 @@ TEST_F(EntryWindow, FocusMovesAndTheSpinButton)
     entry->setFocus(Qt::TabFocusReason);
     ASSERT_TRUE(waitForFocus(entry));
     QTest::keyClicks(entry, "1a2");
-    EXPECT_EQ(std::tuple(entry->text(), log), std::tuple("12", "*"));
+    EXPECT_EQ(std::tuple(entry->text(), log, changes), std::tuple("12", "*", 2));
     ASSERT_TRUE(showActive(*std::make_unique<QWidget>()));
     ASSERT_TRUE(showActive(window));
     ASSERT_TRUE(waitForFocus(entry));
@@ -102,6 +104,20 @@ TEST_F(EntryWindow, FocusMovesAndTheSpinButton)
     EXPECT_EQ(log, "*118");
     entry->setFocus(Qt::OtherFocusReason);
     EXPECT_EQ(entry->selectedText(), "8");
+}
+
+// With decimals, reading the value writes back the text with its decimals
+// cut or padded to the entry's; a whole number stays as typed.
+TEST(SpinEntry, ReadingWritesTheDecimalsBack)
+{
+    TViloSpinnEdit entry;
+    entry.setDecimals(2);
+    entry.setMaxValue(1000);
+    for (const auto& [typed, value, shown] : {std::tuple{"1.5", 150, "1.50"}, {"1,234", 123, "1,23"}, {"7", 700, "7"}}) {
+        entry.setText(QString::fromLatin1(typed));
+        const int read = entry.Value();
+        EXPECT_EQ(std::pair(read, entry.text()), std::pair(value, QString::fromLatin1(shown))) << typed;
+    }
 }
 
 // What keys, composed text and the context menu's commands (rows with the
