@@ -187,7 +187,7 @@ TEST_F(ClockLinkTest, SetKlockaSendsTheSecondStartingJustAfterTheIdentification)
 // A failed write (the answer to a line, a command, each resend) is reported,
 // never raised, and once only while the line stays down; the resend rhythm
 // runs on, the frame gets through once writes work again, and the next
-// failure is reported again.
+// failure is reported again. A failed read is a failure of the line too.
 TEST_F(ClockLinkTest, WriteFailuresAreReportedOnceAndTheLinkGoesOn)
 {
     port.failingWrites = 1;
@@ -204,6 +204,11 @@ TEST_F(ClockLinkTest, WriteFailuresAreReportedOnceAndTheLinkGoesOn)
     port.failingWrites = 1;
     rig.ticksWithWrites(8);
     EXPECT_EQ(rig.errors.size(), 2u);
+    rig.ticksWithWrites(4);  // a write gets through: the line is up again, and a read fails
+    port.failingReads = true;
+    rig.arrive(kAck);
+    rig.arrive(kAck);
+    EXPECT_EQ(std::pair(rig.errors.size(), rig.errors.back()), std::pair(std::size_t{3}, std::string("read failed")));
 }
 
 // A line that fails while a table goes out ends the transfer: the port's

@@ -22,6 +22,7 @@ struct FakePort : app::LinkPort {
     std::vector<std::string> writes;  // each write made
     std::vector<timevalues::TTid> writeTimes;     // the PC time of day as it began
     int failingWrites = 0;            // the next this many writes fail (-1: all)
+    bool failingReads = false;
     std::string pending;              // what arrives for the link to read
 
     std::string last() const { return writes.empty() ? std::string() : writes.back(); }
@@ -38,6 +39,8 @@ struct FakePort : app::LinkPort {
     }
     std::string read(std::size_t maxCount) override
     {
+        if (failingReads)
+            throw std::runtime_error("read failed");
         if (line)
             return line->read(maxCount);
         std::string out = pending.substr(0, maxCount);
