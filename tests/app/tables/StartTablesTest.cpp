@@ -158,6 +158,8 @@ TEST(IntervalTable, ProposalCompletesTheRowFromTheRowAbove)
         {"after pairs", {{"1", "10", "10.00.00", " 1.00", "2"}}, 2, {11, 11, hms(10, 5, 0), hms(0, 1, 0), 1}},
         {"own from below the to above", {kHundredFromTen, {"50", "60"}}, 2, {101, 101, hms(10, 50, 0), k30s, 1}},
         {"own from above its to", {kHundredFromTen, {"150", "120"}}, 2, {150, 150, hms(10, 50, 0), k30s, 1}},
+        {"own times to the hundredth", {kHundredFromTen, {"101", "101", "11.00.00,55", "   30,05"}}, 2,
+         {101, 101, hms(11, 0, 0) + 5500, k30s + 500, 1}},
         {"own values kept", {kHundredFromTen, {"200", "250", "11.00.00", " 1.00", "3"}}, 2,
          {200, 250, hms(11, 0, 0), hms(0, 1, 0), 3}},
         {"own starters below 1", {{"5", "9", "10.00.00", "   30", "0"}}, 1, {5, 9, kTen, k30s, 1}},
