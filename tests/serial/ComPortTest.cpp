@@ -96,6 +96,8 @@ TEST(ComPort, AFailedOpeningIsRolledBack)
         {"event thread", Op::Read, [](auto& p) { p.failStart = true; }, {-1, -1}},
         {"custom rate -9600", Op::Read, [](auto& p) { p.SetBaudRate(TBaudRate::brCustom), p.SetCustomBaudRate(-9600); },
          {int(CError_SetStateFailed), EINVAL}},
+        {"custom rate 0", Op::Read, [](auto& p) { p.SetBaudRate(TBaudRate::brCustom), p.SetCustomBaudRate(0); },
+         {int(CError_SetStateFailed), EINVAL}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -202,6 +204,7 @@ TEST(ComPort, SettingsReachTheOpenLineBitForBit)
     port.Buffer().SetInputSize(4098);  // the XON/XOFF limits follow at the next line change
     port.SetBaudRate(TBaudRate::brCustom);
     port.SetCustomBaudRate(31250);
+    EXPECT_EQ(devices.line(kPath).state->BaudRate, 31250u);
     port.SetDataBits(TDataBits::dbFive);
     port.SetStopBits(TStopBits::sbOne5StopBits);
     port.Parity().SetBits(TParityBits::prSpace);

@@ -164,6 +164,8 @@ TEST(SettingsStore, MissingOrInvalidKeysDoNotOpenAndMakeNothing)
     ASSERT_TRUE(store.openKey("Software\\Demo", true) && store.openKey("ComPort1", true));
     store.writeString("Port", "x");
     EXPECT_EQ(fileText(roots.user + "/Demo.ini"), "[ComPort1]\r\nPort=x\r\n");
+    ASSERT_TRUE(store.openKey("\\Software\\Demo\\Empty", true));  // a key made with no values is there all the same
+    EXPECT_EQ(fileText(roots.user + "/Demo.ini"), "[ComPort1]\r\nPort=x\r\n\r\n[Empty]\r\n");
 }
 
 // The user's settings live under $XDG_CONFIG_HOME when that is an absolute
