@@ -53,6 +53,7 @@ TEST(TComSetupFrm, OkAppliesAllSixInOneStep)
                                                  {3, Qt::Key_End}, {4, Qt::Key_Down}, {5, Qt::Key_Up}};
     User user([&](TComSetupFrm& d) {
         const std::string before = port.Port();
+        EXPECT_TRUE(d.minimumSize() == d.maximumSize() && d.width() >= 231 && d.height() >= 216);  // a fixed border
         for (auto [combo, key] : keys)
             QTest::keyClick(d.combos(combo), key);
         EXPECT_EQ(port.Port(), before);
