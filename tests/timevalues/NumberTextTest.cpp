@@ -52,6 +52,9 @@ TEST(NumPicture, CommandFields)
         EXPECT_EQ(std::tuple(word ? FormatWord(static_cast<uint16_t>(value), mask) : "",
                              FormatInt(static_cast<int32_t>(value), mask)),
                   std::tuple(word ? word : "", integer)) << mask << " with " << value;
+    // A blank for every character but "@", one for a character outside ASCII.
+    EXPECT_EQ(std::tuple(MaskBlank("##.@@"), MaskBlank("\xC2\xA7$$@"), MaskBlank("\xE2\x82\xAC$")),
+              std::tuple("   ", "   ", "  "));
 }
 
 // The spin entry's text: values written with "," and the sign in front
