@@ -10,6 +10,7 @@
 #include "LinkFakes.h"
 #include "app/link/ClockVersion.h"
 #include "app/link/ComLinkPort.h"
+#include "app/link/LineSetup.h"
 #include "app/link/TransferSequence.h"
 #include "app/tables/StartTableEncoders.h"
 #include "serial/ComPort.h"
@@ -377,6 +378,25 @@ TEST(ClockLinkPtyTest, SetsTheClockWithinTheFirstFourMillisecondsOfASecond)
     }
     EXPECT_EQ(hits, 1);
     EXPECT_TRUE(sim.failures().empty());
+}
+
+// The clock's line whatever the port held before: 9600 8N1, CR as the event
+// character, no flow control either way, DTR as asked and RTS off.
+TEST(LineSetup, GivesTheClocksLine)
+{
+    using namespace serial;
+    TComPort port;
+    port.SetBaudRate(TBaudRate::br19200), port.SetDataBits(TDataBits::dbSeven), port.SetEventChar('\n');
+    port.Parity().SetBits(TParityBits::prEven), port.SetStopBits(TStopBits::sbTwoStopBits);
+    TComFlowControl& flow = port.FlowControl();
+    flow.SetOutCTSFlow(true), flow.SetOutDSRFlow(true), flow.SetXonXoffOut(true), flow.SetXonXoffIn(true);
+    flow.SetControlRTS(TRTSFlowControl::rtsHandshake);
+    app::setUpClockLine(port, TDTRFlowControl::dtrEnable);
+    EXPECT_EQ(std::tuple(port.BaudRate(), port.DataBits(), port.Parity().Bits(), port.StopBits(), port.EventChar()),
+              std::tuple(TBaudRate::br9600, TDataBits::dbEight, TParityBits::prNone, TStopBits::sbOneStopBit, '\r'));
+    EXPECT_EQ(std::tuple(flow.OutCTSFlow(), flow.OutDSRFlow(), flow.XonXoffOut(), flow.XonXoffIn(), flow.ControlDTR(),
+                         flow.ControlRTS()),
+              std::tuple(false, false, false, false, TDTRFlowControl::dtrEnable, TRTSFlowControl::rtsDisable));
 }
 
 } // namespace
