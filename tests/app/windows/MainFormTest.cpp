@@ -31,9 +31,10 @@ TEST_F(MainFormTest, FirstStartWithoutSettingsRunsWithoutAPort)
 {
     portList.setNames({QStringLiteral("ttyS0")});  // no "Com1" here
     app::TMainForm& w = makeWindow();
-    EXPECT_EQ(std::tuple(w.geometry(), w.comComboBoxText(), w.Timer1().isActive(), w.Timer1().interval(),
-                         w.Timer1().timerType()),
-              std::tuple(QRect(0, 0, 200, 400), QString(), true, 100, Qt::PreciseTimer));
+    EXPECT_EQ(std::tuple(w.windowTitle(), w.geometry(), w.comComboBoxText(), w.Timer1().isActive(),
+                         w.Timer1().interval(), w.Timer1().timerType()),
+              std::tuple(QString("Ladda VILO Corvalinder ver:10021"), QRect(0, 0, 200, 400), QString(), true, 100,
+                         Qt::PreciseTimer));
     w.show();
     control<QTabWidget>(w, "PageControl")->setCurrentIndex(1);
     for (const char* name : {"StringGrid2", "LasFile", "Button2", "Button8", "Button9", "Button10", "Button7",
