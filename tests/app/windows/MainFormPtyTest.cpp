@@ -195,6 +195,7 @@ protected:
     void clickAfterWakeUps(app::TFLoader& d)
     {
         EXPECT_EQ(windowtest::lineOf(d.ComPort().appliedLineState()), (std::vector<unsigned>{9600, 8, 0, 0, 13, 0}));
+        EXPECT_EQ(d.windowTitle(), "BootLoadeer");
         const serial::TComTimeouts& reads = d.ComPort().Timeouts();  // what has come, else up to 50 ms for a byte
         EXPECT_EQ(std::tuple(reads.ReadInterval(), reads.ReadTotalMultiplier(), reads.ReadTotalConstant()),
                   std::tuple(-1, -1, 50));

@@ -73,7 +73,7 @@ TEST_F(MainFormTablesTest, AnImportTheGridCannotHoldIsCutOffAndSaidSo)
             control<TTidEdit>(dialog, "EStartTid")->setTid(10 * kTidHour);
             QTest::mouseClick(control<QPushButton>(dialog, "Button3"), Qt::LeftButton);
             QTest::mouseClick(control<QPushButton>(dialog, button), Qt::LeftButton);
-            EXPECT_EQ(dialog.result(), result);
+            EXPECT_EQ(std::pair(dialog.result(), dialog.windowTitle()), std::pair(result, QString("Läs in en fil")));
             return dialog.result();
         };
         QTest::mouseClick(control<QPushButton>(w, "LasFile"), Qt::LeftButton);

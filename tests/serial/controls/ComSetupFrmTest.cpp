@@ -54,6 +54,7 @@ TEST(TComSetupFrm, OkAppliesAllSixInOneStep)
     User user([&](TComSetupFrm& d) {
         const std::string before = port.Port();
         EXPECT_TRUE(d.minimumSize() == d.maximumSize() && d.width() >= 231 && d.height() >= 216);  // a fixed border
+        EXPECT_EQ(d.windowTitle(), "Setup");
         for (auto [combo, key] : keys)
             QTest::keyClick(d.combos(combo), key);
         EXPECT_EQ(port.Port(), before);
