@@ -239,6 +239,27 @@ TEST(ComPort, SettingsReachTheOpenLineBitForBit)
               std::make_pair(int(CError_ConnChangeProp), -1));
 }
 
+// The flow control the settings amount to: a preset when they are exactly
+// one, else custom.
+TEST(ComPort, FlowControlNamesThePresetTheSettingsAmountTo)
+{
+    using enum TFlowControl;
+    using R = TRTSFlowControl;
+    const std::tuple<R, bool, bool, bool, TFlowControl> cases[] = {
+        {R::rtsHandshake, true, false, false, fcHardware}, {R::rtsHandshake, true, true, false, fcCustom},
+        {R::rtsHandshake, false, false, false, fcCustom},  {R::rtsEnable, true, false, false, fcCustom},
+        {R::rtsDisable, false, true, true, fcSoftware},    {R::rtsDisable, false, true, false, fcCustom},
+        {R::rtsDisable, true, true, true, fcCustom},       {R::rtsDisable, false, false, true, fcCustom},
+        {R::rtsDisable, false, false, false, fcNone},      {R::rtsToggle, false, false, false, fcCustom},
+    };
+    TComPort port;
+    TComFlowControl& flow = port.FlowControl();
+    for (const auto& [rts, cts, in, out, named] : cases) {
+        flow.SetControlRTS(rts), flow.SetOutCTSFlow(cts), flow.SetXonXoffIn(in), flow.SetXonXoffOut(out);
+        EXPECT_EQ(flow.FlowControl(), named) << ord(rts) << cts << in << out;
+    }
+}
+
 // On a real line: raw mode already when opened inside an update, before
 // anything is applied; then the settings as termios (an arbitrary speed
 // among them), changed at once.
