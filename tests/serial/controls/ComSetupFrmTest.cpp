@@ -79,6 +79,7 @@ TEST(TComSetupFrm, OkAppliesAllSixInOneStep)
               std::tuple("ttyS0", TParityBits::prSpace, 0, false));
     ports.failWith(EIO);
     const testenv::ScopedOverride dialog(setSetupDialogHook, SetupDialogHook{});  // restores what was there
+    EXPECT_FALSE(runSetupDialog(port));  // with no dialog installed nothing is accepted
     installSetupDialog();
     EXPECT_EQ(Raised([&] { port.ShowSetupDialog(); }).first, int(CError_RegError));
     EXPECT_EQ(user.shown, 3);
