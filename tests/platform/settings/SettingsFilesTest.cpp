@@ -1,5 +1,6 @@
 // Settings on disk: keys kept as ini files a user can read and edit, and the
 // test program's own folders.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QDate>
@@ -132,17 +133,12 @@ TEST(SettingsStore, HandEditedValuesReadAsWritten)
         EXPECT_EQ(std::pair(store.valueType(name), store.valueExists(name)), std::pair(type, type != None)) << name;
         EXPECT_EQ(type == Integer ? QString::number(store.readInteger(name)) : store.readString(name), text) << name;
     }
-    const auto refusal = [&](auto read) {
-        try {
-            read();
-        } catch (const SettingsError& e) {
-            return std::string(e.what());
-        }
-        return std::string();
-    };
-    EXPECT_EQ(std::pair(refusal([&] { store.readInteger("A"); }), refusal([&] { store.readString("F"); })),
-              std::pair(std::string("Värdet \"A\" är en text, inte ett heltal."),
-                        std::string("Värdet \"F\" är ett heltal, inte en text.")));
+    using testing::StrEq;
+    using testing::ThrowsMessage;
+    EXPECT_THAT([&] { store.readInteger("A"); },
+                ThrowsMessage<SettingsError>(StrEq("Värdet \"A\" är en text, inte ett heltal.")));
+    EXPECT_THAT([&] { store.readString("F"); },
+                ThrowsMessage<SettingsError>(StrEq("Värdet \"F\" är ett heltal, inte en text.")));
 }
 
 // A missing key does not open without `create`, a path that is not valid or
